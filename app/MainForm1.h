@@ -1,0 +1,209 @@
+#pragma once
+#include "engine/Benchmark_Results.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <vector>
+
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QMenuBar;
+class QPlainTextEdit;
+class QProgressBar;
+class QTabWidget;
+
+namespace smx::platform {
+class TSpinEdit;
+class TShape;
+class TBitBtn;
+} // namespace smx::platform
+namespace smx::graph {
+class TChart;
+class TBarSeries;
+} // namespace smx::graph
+
+namespace smx::app {
+
+class TDriveComboBox;
+using platform::TBitBtn;
+using platform::TShape;
+using platform::TSpinEdit;
+
+// The main window. It owns every control, the two result sets and the saved flag; its handlers
+// are thin and hand the real work to the subsystem libraries.
+class TMainForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainForm1(QWidget* parent = nullptr);
+    ~TMainForm1() override;
+
+    static QString Program_Title() { return QStringLiteral("Windows PC Speedmetrix v1.3f"); }
+
+    // ---- Controls (design names) ----
+    QWidget* Client = nullptr; // the client area: every control's top-level parent
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet1 = nullptr;
+    QGroupBox* Benchmark_Available_Test_GroupBox = nullptr;
+    QCheckBox* Integer_Arithmetic_CheckBox = nullptr;
+    QCheckBox* Floating_Point_Arithmetic_CheckBox = nullptr;
+    QCheckBox* Disk_Speed_Small_Files_CheckBox = nullptr;
+    QCheckBox* Disk_Speed_Large_Files_CheckBox = nullptr;
+    QCheckBox* Memory_Speed_CheckBox = nullptr;
+    QCheckBox* Graphics_Standard_Windows_Forms_Controls_CheckBox = nullptr;
+    QCheckBox* Graphics_2D_Bitmaps_and_Drawings_CheckBox = nullptr;
+    QLabel* Label3 = nullptr;
+    TDriveComboBox* DriveComboBox1 = nullptr;
+    QLabel* Label1 = nullptr;
+    TSpinEdit* Number_Repetitions_SpinEdit = nullptr;
+    QLabel* Label2 = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    QLabel* Label6 = nullptr;
+    TSpinEdit* Small_Files_Number_of_SpinEdit = nullptr;
+    QLabel* Label4 = nullptr;
+    TSpinEdit* Small_File_Size_KB_of_Each_SpinEdit = nullptr;
+    QLabel* Label5 = nullptr;
+    QGroupBox* GroupBox3 = nullptr;
+    QLabel* Label7 = nullptr;
+    TSpinEdit* Large_Files_Number_of_SpinEdit = nullptr;
+    QLabel* Label8 = nullptr;
+    TSpinEdit* Large_File_Size_KB_of_Each_SpinEdit = nullptr;
+    QLabel* Label9 = nullptr;
+    QGroupBox* GroupBox2 = nullptr;
+    QLabel* Label10 = nullptr;
+    TSpinEdit* Integer_Loops_Millions_Of_SpinEdit = nullptr;
+    QLabel* Label11 = nullptr;
+    TSpinEdit* Float_Loops_Millions_Of_SpinEdit = nullptr;
+    QLabel* Label12 = nullptr;
+    TSpinEdit* Dynamic_Array_Size_In_Bytes_SpinEdit = nullptr;
+    QLabel* Label14 = nullptr;
+    QLabel* Label13 = nullptr;
+    TSpinEdit* Dynamic_Array_Number_Of_Loops_SpinEdit = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    graph::TChart* Chart1 = nullptr;
+    graph::TBarSeries* Series1 = nullptr;
+    graph::TBarSeries* Series2 = nullptr;
+    QCheckBox* Show_Values_CheckBox = nullptr;
+    TShape* Shape1 = nullptr;
+    QLabel* Main_Series_Label = nullptr;
+    TShape* Shape2 = nullptr;
+    QLabel* Compare_Series_Label = nullptr;
+    QGroupBox* Buttons_GroupBox = nullptr;
+    TBitBtn* Select_All_Tests_BitBtn = nullptr;
+    TBitBtn* Select_No_Tests_BitBtn = nullptr;
+    TBitBtn* Benchmark_BitBtn = nullptr;
+    TBitBtn* Save_Results_BitBtn = nullptr;
+    TBitBtn* Replace_Existing_Saved_Results_BitBtn = nullptr;
+    TBitBtn* Delete_Saved_Results_BitBtn = nullptr;
+    TBitBtn* Load_Results_BitBtn = nullptr;
+    TBitBtn* Load_Results_With_BitBtn = nullptr;
+    TBitBtn* Exit_BitBtn = nullptr;
+    QGroupBox* Benchmark_Progress_GroupBox = nullptr;
+    QLabel* Benchmark_Progress_Label = nullptr;
+    QProgressBar* Benchmark_ProgressBar = nullptr;
+    QListWidget* Temp_ListBox = nullptr;
+    QListWidget* Scaling_ListBox = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QCheckBox* Benchmark_Results_Saved_CheckBox = nullptr;
+    TBitBtn* Graph_Results_BitBtn = nullptr;
+
+    // ---- Menus ----
+    QMenuBar* MainMenu1 = nullptr;
+    QMenu* FileMenu = nullptr;
+    QAction* Always_On_Top_Option = nullptr;
+    QAction* Auto_Run_at_Windows_Startup_Option = nullptr;
+    QAction* Restore_Factory_Defaults_Option = nullptr;
+    QAction* N2 = nullptr;
+    QAction* Create_Shortcut_on_Desktop_Option = nullptr;
+    QAction* Create_Shortcut_on_Start_Menu_Option = nullptr;
+    QAction* Create_Shortcut_on_Start_Programs_Menu_Option = nullptr;
+    QAction* Create_Shortcut_on_SendTo_Menu_Option = nullptr;
+    QAction* Delete_All_Shortcuts_Option = nullptr;
+    QAction* N9 = nullptr;
+    QAction* ExitOption = nullptr;
+    QMenu* Edit1 = nullptr;
+    QAction* Copy_Graph_to_Windows_Clipboard_Option = nullptr;
+    QAction* N3 = nullptr;
+    QAction* Copy_Results_Data_to_Windows_Clipboard_Option = nullptr;
+    QAction* N4 = nullptr;
+    QAction* View_Edit_Results_Data_Option = nullptr;
+    QMenu* HelpMenu = nullptr;
+    QAction* View_Readme_file_Option = nullptr;
+    QAction* N1 = nullptr;
+    QAction* AboutOption = nullptr;
+    QAction* SpareMenu = nullptr;
+
+    // ---- Result sets ----
+    engine::TBenchmark_Results Main_Results;
+    engine::TBenchmark_Results Compare_Results;
+
+    // ---- Component order ----
+    // Every component the window owns, in the order of its form description. A null widget
+    // marks a non-visual component (menus, menu entries, chart series).
+    struct Component {
+        QObject* object;
+        QWidget* control; // null for non-visual components
+    };
+    const std::vector<Component>& Components() const { return components_; }
+
+    // The seven test check boxes in test order.
+    std::vector<QCheckBox*> Test_CheckBoxes() const;
+
+    // Client area size (the area below the menu bar).
+    int ClientWidth() const;
+    int ClientHeight() const;
+    void SetClientSize(int width, int height);
+
+    // ---- Window set-up and resizing ----
+    void Raise_Spin_Edit_Bounds();
+    void Fit_Client_To_Button_Column();
+    void Store_Layout_Reference();
+    void Set_Titles();
+    void Scale_Controls_To_Window();
+
+    // ---- Handlers ----
+    void FormShow();
+    void FormResize();
+    void FormCloseQuery(bool& CanClose);
+    void FormActivate() {}
+    void Exit_BitBtnClick();
+    void ExitOptionClick();
+    void Select_All_Tests_BitBtnClick();
+    void Select_No_Tests_BitBtnClick();
+    void SpareMenuClick();
+    void View_Readme_file_OptionClick();
+    void View_Readme_File();
+
+    // The run driver and its helpers.
+    void Benchmark_BitBtnClick();
+    void Show_Benchmark_Progress(int TestIndex, const QString& TestCaption, int Repetition,
+                                 int TestCount);
+    void Set_Buttons_Enabled(bool Enabled);
+
+    // The graph.
+    void Graph_Results_BitBtnClick();
+    void Show_Values_CheckBoxClick();
+
+    // Closing during a run is deferred until the current test has ended.
+    bool Run_In_Progress = false;
+    bool Close_Requested_During_Run = false;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Create_Controls();
+    void Create_Menus();
+    void Connect_Handlers();
+    void Save_Settings();
+
+    std::vector<Component> components_;
+    bool first_show_done_ = false;
+};
+
+} // namespace smx::app

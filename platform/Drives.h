@@ -1,0 +1,27 @@
+#pragma once
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace smx::platform {
+
+// Linux has no drive letters: "c" is the home directory, "d", "e", ... the other mounted real
+// filesystems in mount order, each rooted at its mount point.
+struct Drive {
+    char letter = 'c'; // lower case
+    QString root;      // absolute path, no trailing slash except for "/"
+    QString label;     // filesystem label or type, for display
+};
+
+// The table the drive list and the disk test use.
+std::vector<Drive> drive_table();
+// The drive for a letter (either case), if there is one.
+std::optional<Drive> find_drive(char letter);
+
+// Builds the table from the text of /proc/self/mounts and a home directory; pure for tests.
+std::vector<Drive> drives_from_mounts(const QString& mounts_text, const QString& home);
+
+// Tests substitute the table in-process; std::nullopt restores the real one.
+void set_drive_table_override(std::optional<std::vector<Drive>> table);
+
+} // namespace smx::platform

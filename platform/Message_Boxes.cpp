@@ -1,0 +1,105 @@
+#include "platform/Message_Boxes.h"
+
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace smx::platform {
+namespace {
+Scripted_Responder* g_active = nullptr;
+
+int run_box(QMessageBox::Icon icon, const QString& title, const QString& text,
+            QMessageBox::StandardButtons buttons, QMessageBox::StandardButton default_button,
+            QMessageBox::StandardButton escape_button) {
+    QMessageBox box(icon, title, text, buttons);
+    box.setDefaultButton(default_button);
+    box.setEscapeButton(escape_button);
+    return box.exec();
+}
+} // namespace
+
+QString application_title() {
+    return QGuiApplication::applicationDisplayName();
+}
+
+void show_information(const QString& title, const QString& text) {
+    if (g_active) {
+        g_active->answer(Box_Kind::Information, title, text);
+        return;
+    }
+    run_box(QMessageBox::Information, title, text, QMessageBox::Ok, QMessageBox::Ok,
+            QMessageBox::Ok);
+}
+
+void show_error(const QString& title, const QString& text) {
+    if (g_active) {
+        g_active->answer(Box_Kind::Error, title, text);
+        return;
+    }
+    run_box(QMessageBox::Critical, title, text, QMessageBox::Ok, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void show_general_error(const QString& error_text) {
+    show_error(application_title(), error_text + QLatin1Char('.'));
+}
+
+Box_Answer ask_warning_question(const QString& title, const QString& text,
+                                Box_Answer default_button) {
+    if (g_active) {
+        const auto reply = g_active->answer(Box_Kind::Warning_Question, title, text);
+        return reply.answer == Box_Answer::Yes ? Box_Answer::Yes : Box_Answer::No;
+    }
+    const auto def = default_button == Box_Answer::No ? QMessageBox::No : QMessageBox::Yes;
+    const int result = run_box(QMessageBox::Warning, title, text,
+                               QMessageBox::Yes | QMessageBox::No, def, QMessageBox::No);
+    return result == QMessageBox::Yes ? Box_Answer::Yes : Box_Answer::No;
+}
+
+std::optional<QString> input_text(const QString& title, const QString& prompt,
+                                  const QString& initial) {
+    if (g_active) {
+        const auto reply = g_active->answer(Box_Kind::Text_Input, title, prompt);
+        if (reply.answer != Box_Answer::Ok)
+            return std::nullopt;
+        return reply.text;
+    }
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(nullptr, title, prompt, QLineEdit::Normal, initial, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
+}
+
+Scripted_Responder::Scripted_Responder() : previous_(g_active) {
+    g_active = this;
+}
+
+Scripted_Responder::~Scripted_Responder() {
+    g_active = previous_;
+}
+
+Scripted_Responder* Scripted_Responder::active() {
+    return g_active;
+}
+
+void Scripted_Responder::queue(Box_Answer answer, const QString& text) {
+    queue_.push_back(Reply{answer, text});
+}
+
+Scripted_Responder::Reply Scripted_Responder::answer(Box_Kind kind, const QString& title,
+                                                     const QString& text) {
+    shown_.push_back(Shown_Box{kind, title, text});
+    const bool is_question = kind == Box_Kind::Warning_Question || kind == Box_Kind::Text_Input;
+    if (!is_question)
+        return Reply{Box_Answer::Ok, {}};
+    if (queue_.empty()) {
+        ++unanswered_;
+        return Reply{kind == Box_Kind::Text_Input ? Box_Answer::Cancel : Box_Answer::No, {}};
+    }
+    Reply reply = queue_.front();
+    queue_.erase(queue_.begin());
+    return reply;
+}
+
+} // namespace smx::platform
