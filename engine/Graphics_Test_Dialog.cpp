@@ -1,0 +1,101 @@
+#include "engine/Graphics_Test_Dialog.h"
+
+#include "engine/Graphics_Test_Steps.h"
+
+#include <QEvent>
+#include <QHideEvent>
+#include <QShowEvent>
+#include <QTimer>
+
+namespace smx::engine {
+namespace {
+constexpr int close_interval_ms = 25;
+constexpr int activation_fallback_ms = 250;
+} // namespace
+
+TGraphics_Test_Dialog::TGraphics_Test_Dialog(QWidget* parent) : QDialog(parent) {
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(close_interval_ms);
+    connect(Timer1, &QTimer::timeout, this, &TGraphics_Test_Dialog::Timer1Timer);
+
+    activation_fallback_ = new QTimer(this);
+    activation_fallback_->setSingleShot(true);
+    activation_fallback_->setInterval(activation_fallback_ms);
+    connect(activation_fallback_, &QTimer::timeout, this, [this] {
+        if (isVisible())
+            FormActivate();
+    });
+}
+
+void TGraphics_Test_Dialog::Timer1Timer() {
+    close();
+    // Ticks after the window has gone (it may have been closed by hand during the test) would
+    // only ask a hidden window to close again.
+    if (!isVisible())
+        Timer1->stop();
+}
+
+TGraphics_Test_Dialog::Test_Run::Test_Run(TGraphics_Test_Dialog& dialog) : dialog_(dialog) {
+    if (dialog_.testing_ || dialog_.tested_this_display_)
+        return;
+    dialog_.testing_ = true;
+    dialog_.tested_this_display_ = true;
+    dialog_.activation_fallback_->stop();
+    started_ = true;
+}
+
+TGraphics_Test_Dialog::Test_Run::~Test_Run() {
+    if (started_)
+        dialog_.testing_ = false;
+}
+
+int TGraphics_Test_Dialog::Window_Width() const {
+    return frameGeometry().width();
+}
+
+int TGraphics_Test_Dialog::Window_Height() const {
+    return frameGeometry().height();
+}
+
+void TGraphics_Test_Dialog::Set_Top(int top) {
+    move(x(), top);
+}
+
+void TGraphics_Test_Dialog::Set_Left(int left) {
+    move(left, y());
+}
+
+void TGraphics_Test_Dialog::Centre_On_Screen() {
+    const QPoint at =
+        graphics::centred_position(graphics::screen_size(), QSize(Window_Width(), Window_Height()));
+    Set_Top(at.y());
+    Set_Left(at.x());
+}
+
+bool TGraphics_Test_Dialog::event(QEvent* event) {
+    const bool handled = QDialog::event(event);
+    if (event->type() == QEvent::WindowActivate)
+        FormActivate();
+    return handled;
+}
+
+void TGraphics_Test_Dialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // A window the window system shows again (restored from minimised) is the same display.
+    if (event->spontaneous())
+        return;
+    tested_this_display_ = false;
+    activation_fallback_->start();
+}
+
+void TGraphics_Test_Dialog::hideEvent(QHideEvent* event) {
+    // Minimising is not closing: the timer must still end the display afterwards.
+    if (!event->spontaneous()) {
+        activation_fallback_->stop();
+        Timer1->stop();
+    }
+    QDialog::hideEvent(event);
+}
+
+} // namespace smx::engine

@@ -1,0 +1,62 @@
+#pragma once
+#include <QDialog>
+
+class QTimer;
+
+namespace smx::engine {
+
+// What the two graphics-test windows share: the test runs from the window's activation, once
+// per display, and a 25 ms timer closes the window afterwards, which ends the modal display.
+class TGraphics_Test_Dialog : public QDialog {
+    Q_OBJECT
+public:
+    // Closes the window once the test has started it; disabled at design time.
+    QTimer* Timer1 = nullptr;
+
+    // Runs the test. Called on activation; a call while the test of this display is running or
+    // already done does nothing.
+    virtual void FormActivate() = 0;
+    // Asks the window to close.
+    void Timer1Timer();
+
+    bool Test_Running() const { return testing_; }
+
+protected:
+    explicit TGraphics_Test_Dialog(QWidget* parent);
+
+    // Marks the test of this display as running for its lifetime. False when the test must not
+    // start: it is already running (the window was activated again from inside it, for example
+    // after switching to another program and back) or it already ran in this display.
+    class Test_Run {
+    public:
+        explicit Test_Run(TGraphics_Test_Dialog& dialog);
+        ~Test_Run();
+        Test_Run(const Test_Run&) = delete;
+        Test_Run& operator=(const Test_Run&) = delete;
+        explicit operator bool() const { return started_; }
+
+    private:
+        TGraphics_Test_Dialog& dialog_;
+        bool started_ = false;
+    };
+
+    // Top-level placement by edges: the outer (frame) rectangle, as the tests measure it.
+    int Window_Width() const;
+    int Window_Height() const;
+    void Set_Top(int top);
+    void Set_Left(int left);
+    void Centre_On_Screen();
+
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    bool testing_ = false;
+    bool tested_this_display_ = false;
+    // Starts the test if the window system never reports the window active (some window
+    // managers withhold focus from new windows); a display must not wait for ever.
+    QTimer* activation_fallback_ = nullptr;
+};
+
+} // namespace smx::engine
