@@ -1,10 +1,152 @@
 #include "dialogs/Dialog_Dont_Show_Again_Form.h"
 
+#include "platform/Bit_Button.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QTextEdit>
+#include <QTextOption>
+#include <QTimer>
+#include <algorithm>
+
 namespace smx::dialogs {
+namespace {
+constexpr int Design_Client_Width = 400;
+constexpr int Design_Client_Height = 196;
+} // namespace
 
 TDialog_Dont_Show_Again_Form::TDialog_Dont_Show_Again_Form(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Dialog_Dont_Show_Again_Form"));
-    resize(400, 196);
+    // Fixed dialog border with a title but no title-bar buttons.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setWindowTitle(QStringLiteral("Dialog_Dont_Show_Again_Form"));
+    QFont form_font(QStringLiteral("Times New Roman"));
+    form_font.setPixelSize(13);
+    setFont(form_font);
+    setFixedSize(Design_Client_Width, Design_Client_Height);
+    move(192, 107);
+
+    Message_Memo = new QTextEdit(this);
+    Message_Memo->setObjectName(QStringLiteral("Message_Memo"));
+    Message_Memo->setGeometry(2, 2, 391, 165);
+    Message_Memo->setReadOnly(true);
+    Message_Memo->setAcceptRichText(false);
+    Message_Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Message_Memo->setTabChangesFocus(true);
+    Message_Memo->setFocusPolicy(Qt::ClickFocus); // skipped by the Tab key
+    QPalette memo_palette = Message_Memo->palette();
+    memo_palette.setColor(QPalette::Base, memo_palette.color(QPalette::Button));
+    Message_Memo->setPalette(memo_palette);
+    Message_Memo->viewport()->installEventFilter(this);
+
+    Exit_Button = new platform::TBitBtn(this);
+    Exit_Button->setObjectName(QStringLiteral("Exit_Button"));
+    Exit_Button->setGeometry(131, 170, 82, 25);
+    Exit_Button->setText(QStringLiteral("OK"));
+    Exit_Button->setToolTip(QStringLiteral("Click to continue ..."));
+    Exit_Button->setGlyph(platform::Glyph::Ok_Tick, QSize(16, 16));
+    Exit_Button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+
+    Dont_Show_This_Again_CheckBox = new QCheckBox(this);
+    Dont_Show_This_Again_CheckBox->setObjectName(QStringLiteral("Dont_Show_This_Again_CheckBox"));
+    Dont_Show_This_Again_CheckBox->setGeometry(232, 174, 165, 17);
+    Dont_Show_This_Again_CheckBox->setText(QStringLiteral("Don't Show This Again"));
+    Dont_Show_This_Again_CheckBox->setToolTip(
+        QStringLiteral("Don't show this message again in the future"));
+
+    setTabOrder(Exit_Button, Dont_Show_This_Again_CheckBox);
+
+    connect(Exit_Button, &QAbstractButton::clicked, this,
+            &TDialog_Dont_Show_Again_Form::Exit_ButtonClick);
+}
+
+int TDialog_Dont_Show_Again_Form::frame_allowance() const {
+    // Known once the window manager has framed the window; before that, the style's title
+    // bar is the best guess.
+    const int framed = frameGeometry().height() - geometry().height();
+    if (framed > 0)
+        return framed;
+    return style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+}
+
+void TDialog_Dont_Show_Again_Form::Set_Outer_Height(int height) {
+    const int client = std::max(1, height - frame_allowance());
+    setFixedSize(width(), client);
+}
+
+void TDialog_Dont_Show_Again_Form::Clear_Message() {
+    lines_.clear();
+    Message_Memo->clear();
+}
+
+void TDialog_Dont_Show_Again_Form::Add_Message_Line(const QString& line) {
+    lines_.append(line);
+    Message_Memo->setPlainText(lines_.join(QLatin1Char('\n')));
+}
+
+void TDialog_Dont_Show_Again_Form::Set_Message_Font_Size(int points) {
+    QFont f = Message_Memo->font();
+    f.setPointSize(points);
+    Message_Memo->setFont(f);
+    Message_Memo->document()->setDefaultFont(f);
+}
+
+void TDialog_Dont_Show_Again_Form::Set_Message_Alignment(Qt::Alignment alignment) {
+    QTextOption option = Message_Memo->document()->defaultTextOption();
+    option.setAlignment(alignment);
+    Message_Memo->document()->setDefaultTextOption(option);
+}
+
+void TDialog_Dont_Show_Again_Form::FormShow() {
+    const int client_width = width();
+    const int client_height = height();
+    Message_Memo->setGeometry(2, 2, client_width - 10, client_height - 30);
+    Exit_Button->move(Exit_Button->x(), client_height - Exit_Button->height() - 1);
+    // Aligned to the button's height, not its own.
+    Dont_Show_This_Again_CheckBox->move(Dont_Show_This_Again_CheckBox->x(),
+                                        client_height - Exit_Button->height());
+    Exit_Button->setFocus();
+    if (Dont_Show_This_Again_CheckBox->isChecked()) {
+        // Closing from inside the show would leave exec() waiting; close once the modal loop
+        // runs.
+        QTimer::singleShot(0, this, [this] {
+            if (isVisible())
+                Exit_ButtonClick();
+        });
+    }
+}
+
+void TDialog_Dont_Show_Again_Form::Exit_ButtonClick() {
+    accept();
+}
+
+void TDialog_Dont_Show_Again_Form::Message_MemoClick() {
+    Exit_Button->setFocus();
+}
+
+void TDialog_Dont_Show_Again_Form::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TDialog_Dont_Show_Again_Form::keyPressEvent(QKeyEvent* event) {
+    // A bitmap button is not a dialog default button, so Enter is passed to it here.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        focusWidget() == Exit_Button) {
+        Exit_Button->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool TDialog_Dont_Show_Again_Form::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Message_Memo->viewport() && event->type() == QEvent::MouseButtonRelease)
+        Message_MemoClick();
+    return QDialog::eventFilter(watched, event);
 }
 
 } // namespace smx::dialogs

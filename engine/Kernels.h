@@ -1,0 +1,35 @@
+#pragma once
+#include <cstdint>
+
+namespace smx::engine {
+
+// The processor and memory tests. Each does exactly the stated work and nothing else: no
+// message pumping, no progress and no checks inside the loops.
+
+// A countdown from n + 1 to 0: n + 1 passes of one decrement and one test for zero. Nothing
+// runs for a negative n.
+void Integer_Arithmetic_Loop(std::int32_t n);
+
+struct Float_Loop_End {
+    double x;
+    double s;
+};
+
+// While limit > x (extended against double): x := x + 1.0; s := x * x + s, the product and
+// sum formed in extended precision and stored as doubles. Makes exactly limit passes for a
+// positive limit and none otherwise. The end values are returned only so that tests can see
+// the work; the run ignores them.
+Float_Loop_End Floating_Point_Loop(std::int32_t limit);
+
+// Writes element j := 2 * j (32-bit, wrapping) for j = 0 .. size - 1, in ascending order.
+inline void Fill_Doubled_Indices(std::int32_t* array, std::int32_t size) {
+    for (std::int32_t j = 0; j < size; ++j)
+        array[j] = static_cast<std::int32_t>(static_cast<std::uint32_t>(j) * 2u);
+}
+
+// loops times: allocate a fresh zero-filled array of size 32-bit integers, fill it with
+// Fill_Doubled_Indices and free it. Nothing runs for loops <= 0. Throws std::bad_alloc when an
+// array cannot be allocated.
+void Memory_Speed_Loop(std::int32_t loops, std::int32_t size);
+
+} // namespace smx::engine

@@ -1,0 +1,282 @@
+#include "engine/Run_Driver.h"
+
+#include "engine/Disk_Test.h"
+#include "engine/Kernels.h"
+#include "engine/Test_Failure.h"
+#include "platform/Events.h"
+#include "platform/Message_Boxes.h"
+#include "platform/Tick.h"
+
+#include <QLocale>
+#include <algorithm>
+#include <new>
+
+namespace smx::engine {
+namespace {
+
+constexpr int index_of(Test_Id test) {
+    return static_cast<int>(test);
+}
+
+QString upper_drive(char drive_letter) {
+    return QString(QLatin1Char(drive_letter)).toUpper();
+}
+
+std::int32_t millions(int value) {
+    // The specified signed 32-bit product; the spin edits' ranges keep it from wrapping.
+    return static_cast<std::int32_t>(static_cast<std::int64_t>(value) * 1000000);
+}
+
+std::int32_t file_bytes(int kb) {
+    return static_cast<std::int32_t>(static_cast<std::int64_t>(kb) * 1024);
+}
+
+void run_processor_or_disk_test(Test_Id test, const Run_Settings& s) {
+    switch (test) {
+    case Test_Id::Integer_Arithmetic:
+        Integer_Arithmetic_Loop(millions(s.integer_loops_millions));
+        break;
+    case Test_Id::Floating_Point_Arithmetic:
+        Floating_Point_Loop(millions(s.float_loops_millions));
+        break;
+    case Test_Id::Memory_Speed:
+        Memory_Speed_Loop(s.array_loops, s.array_size);
+        break;
+    case Test_Id::Disk_Speed_Small_Files:
+        Disk_File_Speed_Test(s.small_files, file_bytes(s.small_file_kb), s.drive_letter);
+        break;
+    case Test_Id::Disk_Speed_Large_Files:
+        Disk_File_Speed_Test(s.large_files, file_bytes(s.large_file_kb), s.drive_letter);
+        break;
+    default:
+        break;
+    }
+}
+
+bool is_graphics(Test_Id test) {
+    return test == Test_Id::Graphics_Windows_Controls || test == Test_Id::Graphics_2D;
+}
+
+// Pre-check of the drive for the disk tests; shows its own message and returns false when the
+// run may not start.
+bool disk_pre_check(const Run_Settings& s) {
+    if (!s.is_ticked(Test_Id::Disk_Speed_Small_Files) &&
+        !s.is_ticked(Test_Id::Disk_Speed_Large_Files))
+        return true;
+    const Disk_Need need = Required_Disk_Space(s);
+    const QString drive_text(QLatin1Char(s.drive_letter));
+    if (!Temp_Drive_Check(drive_text)) {
+        platform::show_information(platform::application_title(),
+                                   Read_Only_Drive_Message(s.drive_letter));
+        return false;
+    }
+    const long double free_bytes =
+        Drive_Free_Space(static_cast<std::uint8_t>(Drive_Letter_To_Number(drive_text)));
+    if (static_cast<long double>(need.bytes) > free_bytes) {
+        platform::show_information(
+            platform::application_title(),
+            Not_Enough_Space_Message(s.drive_letter, need.bytes, need.caption));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int Run_Settings::ticked_count() const {
+    int count = 0;
+    for (bool t : ticked)
+        count += t ? 1 : 0;
+    return count;
+}
+
+Information_Message Benchmark_Information_Message() {
+    Information_Message m;
+    m.caption = QStringLiteral("Benchmark Information :");
+    m.outer_height = 460;
+    m.font_points = 12;
+    m.centred = true;
+    const QString sentences[] = {
+        QStringLiteral("This program benchmarks the operation of various components in your PC "
+                       "and then displays the results in a special logarithmic graph."),
+        QStringLiteral("This means that significant differences in values may only appear as "
+                       "slight differences in bar lengths on the graph."),
+        QStringLiteral("To see the values for each test, you need to check the \"Show Values\" "
+                       "checkbox (in the top right hand corner of the graph)."),
+        QStringLiteral("You can save, load, and compare the results against other saved results."),
+        QStringLiteral("To get the best possible results, you should close down all other "
+                       "programs before proceeding.  See the Read Me file for details about the "
+                       "tests and how to improve the performance of your PC.")};
+    for (const QString& sentence : sentences) {
+        m.lines << sentence;
+        m.lines << QString();
+    }
+    return m;
+}
+
+QString Benchmark_Progress_Text(int TestIndex, const QString& TestCaption, int Repetition,
+                                int TestCount, int Repetitions) {
+    const QString crlf = QStringLiteral("\r\n");
+    return crlf + QStringLiteral("Benchmark Test ") + QString::number(TestIndex) +
+           QStringLiteral(" of ") + QString::number(TestCount) + crlf + crlf +
+           QStringLiteral("Repetition ") + QString::number(Repetition) + QStringLiteral(" of ") +
+           QString::number(Repetitions) + crlf + crlf + TestCaption + crlf + crlf +
+           QStringLiteral("Please wait .... ");
+}
+
+QString Read_Only_Drive_Message(char drive_letter) {
+    return QStringLiteral("The selected drive ") + upper_drive(drive_letter) +
+           QStringLiteral(":\\ is READ-ONLY.\r\n\r\nPlease select a drive that you can write to.");
+}
+
+QString Not_Enough_Space_Message(char drive_letter, std::int64_t required_bytes,
+                                 const QString& caption) {
+    QLocale locale;
+    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+    const long double megabytes = static_cast<long double>(required_bytes) / 1024 / 1024;
+    return QStringLiteral("There is not enough free disk space free on the selected drive ") +
+           upper_drive(drive_letter) + QStringLiteral(":\\.\r\n\r\nYou need ") +
+           locale.toString(static_cast<double>(megabytes), 'g', 15) +
+           QStringLiteral(" MB to run the \"") + caption +
+           QStringLiteral("\" benchmark test.\r\n\r\nPlease make some space or select another "
+                          "drive.");
+}
+
+QString No_Tests_Selected_Message() {
+    return QStringLiteral("No tests selected - please select one or more benchmark tests.");
+}
+
+Disk_Need Required_Disk_Space(const Run_Settings& s) {
+    if (s.is_ticked(Test_Id::Disk_Speed_Small_Files))
+        return {static_cast<std::int64_t>(s.small_files) * s.small_file_kb * 1024,
+                s.caption(Test_Id::Disk_Speed_Small_Files)};
+    return {static_cast<std::int64_t>(s.large_files) * s.large_file_kb * 1024,
+            s.caption(Test_Id::Disk_Speed_Large_Files)};
+}
+
+void Compute_Rates(const Run_Settings& s,
+                   const std::array<std::uint32_t, Test_Id_Count>& averaged_ms,
+                   int controls_manipulated, long double test_pixel_count,
+                   TBenchmark_Results& results) {
+    using LD = long double;
+    // Work of one repetition of each test, in the rate's unit.
+    const std::array<LD, Test_Id_Count> work = {
+        LD(s.integer_loops_millions) * 1000000 * 4, LD(s.float_loops_millions) * 1000000 * 6,
+        LD(s.array_loops) * LD(s.array_size) * 2 / 1024 / 1024,
+        // 64-bit products: a 32-bit one would wrap into a negative rate above 2 TB.
+        LD(static_cast<std::int64_t>(s.small_files) * s.small_file_kb),
+        LD(static_cast<std::int64_t>(s.large_files) * s.large_file_kb), LD(controls_manipulated),
+        test_pixel_count};
+    for (int i = 0; i < Test_Id_Count; ++i) {
+        if (averaged_ms[i] > 0)
+            results.rate(i) = work[i] / (LD(averaged_ms[i]) / 1000);
+    }
+}
+
+Run_Outcome Run_Benchmark(Run_Host& host) {
+    const Run_Settings settings = host.read_settings();
+    if (!disk_pre_check(settings))
+        return Run_Outcome::Refused;
+
+    if (!host.information_suppressed()) {
+        host.show_information_dialog(Benchmark_Information_Message());
+        platform::process_messages();
+    }
+    if (host.close_requested())
+        return Run_Outcome::Abandoned; // nothing has changed yet
+
+    // Kept so that a failed or abandoned run leaves the results as they were.
+    TBenchmark_Results& results = host.main_results();
+    const TBenchmark_Results results_before = results;
+    const bool saved_before = host.results_saved();
+
+    results.Name = QStringLiteral("This PC");
+    for (int i = 0; i < TBenchmark_Results::Rate_Count; ++i)
+        results.rate(i) = 0;
+    std::array<std::uint32_t, Test_Id_Count> accumulated{};
+    long double test_pixel_count = 0;
+
+    // The spin edit's range is 1 to 100; a repetition count below 1 runs once rather than
+    // dividing by zero.
+    const int repetitions = std::max(1, settings.repetitions);
+    const int test_count = settings.ticked_count();
+    host.show_progress_panel(test_count * repetitions);
+    host.set_buttons_enabled(false);
+    host.set_menu_enabled(false);
+
+    auto recover = [&] {
+        host.set_buttons_enabled(true);
+        host.set_menu_enabled(true);
+        host.hide_progress_panel();
+        results = results_before;
+        host.set_results_saved(saved_before);
+    };
+
+    const std::uint32_t run_start = platform::GetTickCount();
+    int test_index = 0;
+    int steps_done = 0;
+    try {
+        for (int repetition = 1; repetition <= repetitions; ++repetition) {
+            test_index = 0;
+            for (int i = 0; i < Test_Id_Count; ++i) {
+                const auto test = static_cast<Test_Id>(i);
+                if (!settings.ticked[i])
+                    continue;
+                ++test_index;
+                if (is_graphics(test))
+                    host.set_graphics_caption(test, settings.captions[i]);
+                host.show_progress(test_index, settings.captions[i], repetition, test_count);
+                const std::uint32_t test_start = platform::GetTickCount();
+                if (is_graphics(test))
+                    host.run_graphics_test(test);
+                else
+                    run_processor_or_disk_test(test, settings);
+                accumulated[i] += platform::tick_difference(platform::GetTickCount(), test_start);
+                if (test == Test_Id::Graphics_2D)
+                    test_pixel_count = host.test_pixel_count(); // the last repetition's
+                host.advance_progress(++steps_done);
+                platform::process_messages();
+                if (host.close_requested()) {
+                    recover();
+                    return Run_Outcome::Abandoned;
+                }
+            }
+        }
+    } catch (const Test_Failure& failure) {
+        platform::show_general_error(failure.text());
+        recover();
+        return Run_Outcome::Failed;
+    } catch (const std::bad_alloc&) {
+        platform::show_general_error(QStringLiteral("Out of memory"));
+        recover();
+        return Run_Outcome::Failed;
+    }
+
+    const std::uint32_t elapsed = platform::tick_difference(platform::GetTickCount(), run_start);
+    results.Elapsed_Time_MSec = elapsed;
+    host.set_buttons_enabled(true);
+    host.set_menu_enabled(true);
+    platform::process_messages();
+    results.Elapsed_Time_MSec = results.Elapsed_Time_MSec / repetitions;
+
+    std::array<std::uint32_t, Test_Id_Count> averaged{};
+    for (int i = 0; i < Test_Id_Count; ++i)
+        averaged[i] = accumulated[i] / static_cast<std::uint32_t>(repetitions);
+    // The parameters are read again for the rates.
+    Compute_Rates(host.read_settings(), averaged, host.controls_manipulated(), test_pixel_count,
+                  results);
+
+    host.hide_progress_panel();
+    host.redraw_graph();
+    host.show_results_page();
+    platform::process_messages();
+
+    if (test_index == 0) {
+        platform::show_information(platform::application_title(), No_Tests_Selected_Message());
+        return Run_Outcome::No_Tests;
+    }
+    host.set_results_saved(false);
+    return Run_Outcome::Completed;
+}
+
+} // namespace smx::engine
