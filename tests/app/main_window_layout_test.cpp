@@ -1,10 +1,14 @@
 #include "app/Layout_Scaling.h"
 #include "app/MainForm1.h"
+#include "platform/Bit_Button.h"
 #include "platform/Spin_Edit.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
 #include <QTabWidget>
 #include <gtest/gtest.h>
 

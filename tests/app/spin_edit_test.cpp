@@ -1,6 +1,7 @@
 #include "platform/Events.h"
 #include "platform/Spin_Edit.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QLocale>
 #include <QTest>

@@ -3,6 +3,7 @@
 #include "platform/Tick.h"
 #include "test_support.h"
 
+#include <QGuiApplication>
 #include <gtest/gtest.h>
 
 using namespace smx::platform;
