@@ -1,0 +1,44 @@
+#include "engine/Kernels.h"
+
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace smx::engine {
+namespace {
+
+struct Float_Case {
+    std::int32_t limit;
+    double passes;         // the final x
+    double sum_of_squares; // 1^2 + ... + passes^2
+};
+
+class Floating_Point_Loop_Test : public ::testing::TestWithParam<Float_Case> {};
+
+// x ends at the pass count, and s is the sum of x * x over the passes: a loop that skipped,
+// repeated or reordered the additions would leave other values.
+TEST_P(Floating_Point_Loop_Test, MakesExactlyLimitPasses) {
+    const auto c = GetParam();
+    const Float_Loop_End end = Floating_Point_Loop(c.limit);
+    EXPECT_EQ(end.x, c.passes);
+    EXPECT_EQ(end.s, c.sum_of_squares);
+}
+
+INSTANTIATE_TEST_SUITE_P(Limits, Floating_Point_Loop_Test,
+                         ::testing::Values(Float_Case{0, 0, 0}, Float_Case{-5, 0, 0},
+                                           Float_Case{1, 1, 1}, Float_Case{3, 3, 14},
+                                           Float_Case{1000, 1000, 333833500.0},
+                                           // the largest sums still exact in a double
+                                           Float_Case{100000, 100000, 333338333350000.0}));
+
+TEST(Memory_Kernel, FillsEachElementWithTwiceItsIndex) {
+    std::vector<std::int32_t> array(1003, -7);
+    Fill_Doubled_Indices(array.data(), 1000);
+    for (std::int32_t j = 0; j < 1000; ++j)
+        ASSERT_EQ(array[j], 2 * j) << "element " << j;
+    // Elements beyond the size are not touched.
+    EXPECT_EQ(array[1000], -7);
+    EXPECT_EQ(array[1002], -7);
+}
+
+} // namespace
+} // namespace smx::engine
