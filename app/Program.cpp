@@ -6,6 +6,9 @@
 
 #include <QApplication>
 #include <QSessionManager>
+#include <QTimer>
+
+#include <cstdio>
 
 namespace smx::app {
 namespace {
@@ -18,6 +21,28 @@ void choose_platform() {
     if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && !qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");
 }
+
+// For the start-up benchmark: report the main window's first paint on stdout, then close.
+class First_Paint_Reporter : public QObject {
+public:
+    explicit First_Paint_Reporter(TMainForm1* form) : QObject(form), form_(form) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!done_ && event->type() == QEvent::Paint && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->window() == form_) {
+            done_ = true;
+            std::fputs("first-paint\n", stdout);
+            std::fflush(stdout);
+            QTimer::singleShot(0, form_, [f = form_] { f->close(); });
+        }
+        return false;
+    }
+
+private:
+    TMainForm1* form_;
+    bool done_ = false;
+};
 
 } // namespace
 
@@ -35,6 +60,9 @@ int run_program(int argc, char** argv) {
     platform::install_termination_handler([main_form] { main_form->close(); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, main_form,
                      [main_form](QSessionManager&) { main_form->close(); });
+
+    if (qEnvironmentVariableIsSet("SPEEDMETRIX_QUIT_AFTER_FIRST_PAINT"))
+        app.installEventFilter(new First_Paint_Reporter(main_form));
 
     main_form->show();
     const int status = app.exec();
