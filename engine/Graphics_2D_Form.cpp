@@ -1,7 +1,6 @@
 #include "engine/Graphics_2D_Form.h"
 
 #include "engine/Graphics_Test_Steps.h"
-#include "platform/Events.h"
 #include "platform/Shape.h"
 #include "platform/Spin_Edit.h"
 
@@ -11,7 +10,6 @@
 namespace smx::engine {
 namespace {
 
-using platform::process_messages;
 using platform::TShape;
 
 platform::TSpinEdit* make_hidden_counter(QWidget* parent, const QString& name, int value) {
@@ -27,9 +25,9 @@ platform::TSpinEdit* make_hidden_counter(QWidget* parent, const QString& name, i
 
 } // namespace
 
-TGraphics_2D_Form::TGraphics_2D_Form(QWidget* parent) : TGraphics_Test_Dialog(parent) {
+TGraphics_2D_Form::TGraphics_2D_Form(QWidget* parent)
+    : TGraphics_Test_Dialog(parent, QSize(442, 262)) {
     setObjectName(QStringLiteral("Graphics_2D_Form"));
-    resize(442, 262);
 
     const std::array<TShape::Kind, graphics::shape_count> kinds = {
         TShape::Kind::Rectangle, TShape::Kind::Circle,      TShape::Kind::Ellipse,
@@ -75,7 +73,7 @@ void TGraphics_2D_Form::FormActivate() {
         return;
 
     Centre_On_Screen();
-    process_messages();
+    Pump_Messages();
 
     const int recorded_left = Find_Shape(1)->x();
     const int recorded_top = Find_Shape(1)->y();
@@ -94,7 +92,7 @@ void TGraphics_2D_Form::FormActivate() {
 
         for (int n = 1; n <= graphics::shape_count; ++n) {
             Recolour(n);
-            process_messages();
+            Pump_Messages();
         }
         Num_Manipulations_per_Shape_SpinEdit->setValue(
             Num_Manipulations_per_Shape_SpinEdit->Value() + 1);
@@ -103,7 +101,7 @@ void TGraphics_2D_Form::FormActivate() {
         for (int n = 1; n < graphics::shape_count; ++n) {
             Find_Shape(n)->move(Find_Shape(n)->x(), Find_Shape(n + 1)->y());
             Find_Shape(n)->move(Find_Shape(n + 1)->x(), Find_Shape(n)->y());
-            process_messages();
+            Pump_Messages();
         }
         Find_Shape(graphics::shape_count)
             ->move(Find_Shape(graphics::shape_count)->x(), recorded_top);
@@ -112,7 +110,7 @@ void TGraphics_2D_Form::FormActivate() {
         Num_Manipulations_per_Shape_SpinEdit->setValue(
             Num_Manipulations_per_Shape_SpinEdit->Value() + 1);
 
-        process_messages();
+        Pump_Messages();
     }
 
     Timer1->start();

@@ -1,11 +1,15 @@
 #include "engine/Graphics_Test_Dialog.h"
 
 #include "engine/Graphics_Test_Steps.h"
+#include "platform/Events.h"
 
+#include <QCoreApplication>
 #include <QEvent>
+#include <QEventLoop>
 #include <QHideEvent>
 #include <QShowEvent>
 #include <QTimer>
+#include <QWindow>
 
 namespace smx::engine {
 namespace {
@@ -13,7 +17,9 @@ constexpr int close_interval_ms = 25;
 constexpr int activation_fallback_ms = 250;
 } // namespace
 
-TGraphics_Test_Dialog::TGraphics_Test_Dialog(QWidget* parent) : QDialog(parent) {
+TGraphics_Test_Dialog::TGraphics_Test_Dialog(QWidget* parent, QSize outer_size)
+    : QDialog(parent), outer_size_(outer_size) {
+    resize(outer_size_);
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(close_interval_ms);
@@ -43,6 +49,8 @@ TGraphics_Test_Dialog::Test_Run::Test_Run(TGraphics_Test_Dialog& dialog) : dialo
     dialog_.tested_this_display_ = true;
     dialog_.activation_fallback_->stop();
     started_ = true;
+    dialog_.Wait_Until_On_Screen();
+    dialog_.Fit_Outer_Size();
 }
 
 TGraphics_Test_Dialog::Test_Run::~Test_Run() {
@@ -66,6 +74,53 @@ void TGraphics_Test_Dialog::Set_Left(int left) {
     move(left, y());
 }
 
+void TGraphics_Test_Dialog::Fit_Outer_Size() {
+    const QSize frame = frameGeometry().size() - size();
+    const QSize client = outer_size_ - frame;
+    if (client.isValid() && client != size())
+        resize(client);
+}
+
+namespace {
+// Ends a wait once the watched window is exposed.
+class Expose_Watcher : public QObject {
+public:
+    Expose_Watcher(QWindow* window, QEventLoop& loop) : window_(window), loop_(loop) {
+        window_->installEventFilter(this);
+    }
+    ~Expose_Watcher() override { window_->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        // Quitting only takes effect after this event, so the window is drawn first.
+        if (event->type() == QEvent::Expose && window_->isExposed())
+            loop_.quit();
+        return false;
+    }
+
+private:
+    QWindow* window_;
+    QEventLoop& loop_;
+};
+} // namespace
+
+void TGraphics_Test_Dialog::Wait_Until_On_Screen() {
+    QWindow* window = windowHandle();
+    if (window == nullptr || !isVisible() || window->isExposed())
+        return;
+    QEventLoop loop;
+    const Expose_Watcher watcher(window, loop);
+    QTimer::singleShot(1000, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void TGraphics_Test_Dialog::Pump_Messages() {
+    // Messages first: some changes (a control shown) only mark their area for painting then.
+    platform::process_messages();
+    QEvent paint_now(QEvent::UpdateRequest);
+    QCoreApplication::sendEvent(this, &paint_now);
+}
+
 void TGraphics_Test_Dialog::Centre_On_Screen() {
     const QPoint at =
         graphics::centred_position(graphics::screen_size(), QSize(Window_Width(), Window_Height()));
@@ -75,8 +130,11 @@ void TGraphics_Test_Dialog::Centre_On_Screen() {
 
 bool TGraphics_Test_Dialog::event(QEvent* event) {
     const bool handled = QDialog::event(event);
+    // Run the test once this event is done: inside the delivery of a window-system event, the
+    // test's own message pumps would not see the window system's further events (such as the
+    // one that puts the window on screen).
     if (event->type() == QEvent::WindowActivate)
-        FormActivate();
+        QMetaObject::invokeMethod(this, &TGraphics_Test_Dialog::FormActivate, Qt::QueuedConnection);
     return handled;
 }
 
@@ -85,6 +143,7 @@ void TGraphics_Test_Dialog::showEvent(QShowEvent* event) {
     // A window the window system shows again (restored from minimised) is the same display.
     if (event->spontaneous())
         return;
+    Fit_Outer_Size();
     tested_this_display_ = false;
     activation_fallback_->start();
 }

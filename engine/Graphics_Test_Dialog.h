@@ -22,7 +22,8 @@ public:
     bool Test_Running() const { return testing_; }
 
 protected:
-    explicit TGraphics_Test_Dialog(QWidget* parent);
+    // `outer_size` is the window's designed size including the window system's frame.
+    TGraphics_Test_Dialog(QWidget* parent, QSize outer_size);
 
     // Marks the test of this display as running for its lifetime. False when the test must not
     // start: it is already running (the window was activated again from inside it, for example
@@ -46,12 +47,23 @@ protected:
     void Set_Top(int top);
     void Set_Left(int left);
     void Centre_On_Screen();
+    // Sizes the client area so that, with the frame the window system adds, the window has its
+    // designed outer size. The frame is known only once the window is shown.
+    void Fit_Outer_Size();
+    // The first step must be painted like every other: waits (a second at most) until the
+    // window system has put the window on screen. Some report the window active before that.
+    void Wait_Until_On_Screen();
+    // Lets pending window messages through and paints what the last step changed. Qt itself
+    // would paint only at the display's next frame, and the next step may undo the change
+    // before that (a panel shown and hidden again is never drawn); each step must be drawn.
+    void Pump_Messages();
 
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
+    QSize outer_size_;
     bool testing_ = false;
     bool tested_this_display_ = false;
     // Starts the test if the window system never reports the window active (some window

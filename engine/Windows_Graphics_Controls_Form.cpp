@@ -1,7 +1,6 @@
 #include "engine/Windows_Graphics_Controls_Form.h"
 
 #include "engine/Graphics_Test_Steps.h"
-#include "platform/Events.h"
 #include "platform/Spin_Edit.h"
 
 #include <QCloseEvent>
@@ -14,8 +13,6 @@
 
 namespace smx::engine {
 namespace {
-
-using platform::process_messages;
 
 // List rows of one fixed height, whatever the font asks for.
 class Fixed_Row_Height_Delegate : public QStyledItemDelegate {
@@ -110,12 +107,11 @@ void TRadioGroup::arrange() {
 // ---- TWindows_Graphics_Controls_Form ----
 
 TWindows_Graphics_Controls_Form::TWindows_Graphics_Controls_Form(QWidget* parent)
-    : TGraphics_Test_Dialog(parent) {
+    : TGraphics_Test_Dialog(parent, QSize(386, 336)) {
     setObjectName(QStringLiteral("Windows_Graphics_Controls_Form"));
     QFont design_font(QStringLiteral("MS Sans Serif"), 8);
     design_font.setStyleHint(QFont::SansSerif);
     setFont(design_font);
-    resize(386, 336);
 
     RadioGroup1 = new TRadioGroup(this);
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
@@ -157,7 +153,7 @@ void TWindows_Graphics_Controls_Form::FormActivate() {
 
     Centre_On_Screen();
     count += 20;
-    process_messages();
+    Pump_Messages();
 
     RadioGroup1->Clear_Items();
     ++count;
@@ -169,19 +165,19 @@ void TWindows_Graphics_Controls_Form::FormActivate() {
         for (int i = 0; i <= 11; ++i) {
             RadioGroup1->setItemIndex(i);
             ++count;
-            process_messages();
+            Pump_Messages();
         }
     }
 
     for (int i = 0; i <= 25; ++i) {
         Edit1->setText(QStringLiteral("Edit ") + QString::number(i));
         ++count;
-        process_messages();
+        Pump_Messages();
     }
     for (int pass = 0; pass < 26; ++pass) {
         Edit1->setEnabled(!Edit1->isEnabledTo(this));
         ++count;
-        process_messages();
+        Pump_Messages();
     }
 
     for (int pass = 0; pass < 26; ++pass) {
@@ -190,14 +186,14 @@ void TWindows_Graphics_Controls_Form::FormActivate() {
         for (int i = 0; i <= 50; ++i) {
             ListBox1->addItem(QStringLiteral("This is Listbox Line ") + QString::number(i));
             ++count;
-            process_messages();
+            Pump_Messages();
         }
     }
 
     for (int pass = 0; pass < 26; ++pass) {
         Panel1->setVisible(Panel1->isHidden());
         ++count;
-        process_messages();
+        Pump_Messages();
     }
 
     // Sweep the window over the screen. The spans are read again at every step, as the screen
@@ -206,18 +202,18 @@ void TWindows_Graphics_Controls_Form::FormActivate() {
     const auto span_y = [this] { return graphics::screen_size().height() - Window_Height(); };
     for (int y = 0; y < span_y(); y += graphics::sweep_step(span_y())) {
         Set_Top(y);
-        process_messages();
+        Pump_Messages();
         count += 10;
         for (int x = 0; x < span_x(); x += graphics::sweep_step(span_x())) {
             Set_Left(x);
             count += 10;
-            process_messages();
+            Pump_Messages();
         }
     }
 
     Centre_On_Screen();
     count += 20;
-    process_messages();
+    Pump_Messages();
 
     Num_Controls_Manipulated_SpinEdit->setValue(count);
     Timer1->start();
