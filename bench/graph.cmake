@@ -1,0 +1,2 @@
+add_executable(bench_graph_redraw ${CMAKE_CURRENT_LIST_DIR}/graph_redraw_bench.cpp)
+target_link_libraries(bench_graph_redraw PRIVATE smx_app)
