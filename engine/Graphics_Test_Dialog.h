@@ -19,8 +19,6 @@ public:
     // Asks the window to close.
     void Timer1Timer();
 
-    bool Test_Running() const { return testing_; }
-
 protected:
     // `outer_size` is the window's designed size including the window system's frame.
     TGraphics_Test_Dialog(QWidget* parent, QSize outer_size);

@@ -200,6 +200,19 @@ TEST(Controls_Form, RunsOncePerDisplay) {
     EXPECT_EQ(texts, 52);
 }
 
+TEST(Controls_Form, StartsEvenIfTheWindowSystemNeverActivatesIt) {
+    TWindows_Graphics_Controls_Form form;
+    struct Swallow_Activation : QObject {
+        bool eventFilter(QObject*, QEvent* event) override {
+            return event->type() == QEvent::WindowActivate;
+        }
+    } swallow;
+    form.installEventFilter(&swallow);
+    exec_display(form);
+    EXPECT_EQ(form.Edit1->text(), QStringLiteral("Edit 25"));
+    EXPECT_GT(form.Num_Controls_Manipulated_SpinEdit->Value(), 0);
+}
+
 TEST(Controls_Form, ClosedByHandDuringTheTestTheTimerDoesNotKeepTicking) {
     TWindows_Graphics_Controls_Form form;
     QObject::connect(form.Edit1, &QLineEdit::textChanged, [&](const QString& text) {

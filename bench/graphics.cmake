@@ -1,0 +1,2 @@
+add_executable(bench_graphics_harness ${CMAKE_CURRENT_LIST_DIR}/graphics_harness_bench.cpp)
+target_link_libraries(bench_graphics_harness PRIVATE smx_engine)
