@@ -4,7 +4,6 @@
 #include "platform/Drives.h"
 #include "platform/Events.h"
 
-#include <QDir>
 #include <QFile>
 #include <algorithm>
 #include <cerrno>
@@ -22,16 +21,24 @@ char lower_letter(char letter) {
     return (letter >= 'A' && letter <= 'Z') ? static_cast<char>(letter - 'A' + 'a') : letter;
 }
 
-// The drive's root folder. A letter without a drive keeps a Windows-like "x:" so that any
-// message still names the file that was meant; opening such a path fails.
-QString drive_root(char letter) {
-    if (const auto drive = platform::find_drive(letter))
-        return drive->root;
-    return QString(QLatin1Char(lower_letter(letter))) + QLatin1Char(':');
+// The drive's root with its trailing slash, looked up once per pass: the drive table is read
+// from the system on every lookup. A letter without a drive gets a Windows-like prefix, "x:" and
+// a backslash, that only serves to name the file in a message; nothing is opened there.
+QString root_prefix(char letter, bool* found = nullptr) {
+    const auto drive = platform::find_drive(letter);
+    if (found)
+        *found = drive.has_value();
+    if (!drive)
+        return QString(QLatin1Char(lower_letter(letter))) + QStringLiteral(":\\");
+    QString root = drive->root;
+    if (!root.endsWith(QLatin1Char('/')))
+        root += QLatin1Char('/');
+    return root;
 }
 
-QString in_root(char letter, const QString& name) {
-    return QDir(drive_root(letter)).filePath(name);
+QString temp_file_path(const QString& prefix, int n) {
+    return prefix + QStringLiteral("$$BENCHMARK_TEMP_") + QString::number(n) +
+           QStringLiteral(".tmp");
 }
 
 QByteArray native(const QString& path) {
@@ -92,12 +99,11 @@ bool file_exists(const QByteArray& path) {
 } // namespace
 
 QString Benchmark_Temp_File_Path(char DriveLetter, int n) {
-    return in_root(DriveLetter, QStringLiteral("$$BENCHMARK_TEMP_") + QString::number(n) +
-                                    QStringLiteral(".tmp"));
+    return temp_file_path(root_prefix(DriveLetter), n);
 }
 
 QString Drive_Check_File_Path(char DriveLetter) {
-    return in_root(DriveLetter, QStringLiteral("$$$TEMP_DRIVE_CHECK.tmp"));
+    return root_prefix(DriveLetter) + QStringLiteral("$$$TEMP_DRIVE_CHECK.tmp");
 }
 
 void Fill_Test_Buffer(char* buffer, std::int64_t size) {
@@ -115,8 +121,12 @@ void Fill_Test_Buffer(char* buffer, std::int64_t size) {
 
 void Write_Test_Files(int FileCount, const char* buffer, std::int64_t size, char DriveLetter) {
     // Unbuffered POSIX calls: one write or read call per file, as the test intends.
+    bool found = false;
+    const QString prefix = root_prefix(DriveLetter, &found);
+    if (!found && FileCount > 0)
+        throw Test_Failure(QStringLiteral("Cannot create file ") + temp_file_path(prefix, 1));
     for (int n = 1; n <= FileCount; ++n) {
-        const QString path = Benchmark_Temp_File_Path(DriveLetter, n);
+        const QString path = temp_file_path(prefix, n);
         const int fd = open_retrying(native(path), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fd < 0)
             fail(DriveLetter, n - 1, QStringLiteral("Cannot create file ") + path);
@@ -128,8 +138,12 @@ void Write_Test_Files(int FileCount, const char* buffer, std::int64_t size, char
 }
 
 void Read_Test_Files(int FileCount, char* buffer, std::int64_t size, char DriveLetter) {
+    bool found = false;
+    const QString prefix = root_prefix(DriveLetter, &found);
+    if (!found && FileCount > 0)
+        throw Test_Failure(QStringLiteral("Cannot open file ") + temp_file_path(prefix, 1));
     for (int n = 1; n <= FileCount; ++n) {
-        const QString path = Benchmark_Temp_File_Path(DriveLetter, n);
+        const QString path = temp_file_path(prefix, n);
         const int fd = open_retrying(native(path), O_RDONLY);
         if (fd < 0)
             fail(DriveLetter, FileCount, QStringLiteral("Cannot open file ") + path);
@@ -141,8 +155,12 @@ void Read_Test_Files(int FileCount, char* buffer, std::int64_t size, char DriveL
 }
 
 void Delete_Test_Files(int FileCount, char DriveLetter) {
+    bool found = false;
+    const QString prefix = root_prefix(DriveLetter, &found);
+    if (!found)
+        return;
     for (int n = 1; n <= FileCount; ++n) {
-        const QByteArray path = native(Benchmark_Temp_File_Path(DriveLetter, n));
+        const QByteArray path = native(temp_file_path(prefix, n));
         if (file_exists(path))
             ::unlink(path.constData());
     }

@@ -193,6 +193,15 @@ TEST_F(Disk_Test_Fixture, UncreatableRootIsCannotCreate) {
     }
 }
 
+TEST_F(Disk_Test_Fixture, DriveWithoutRootIsCannotCreate) {
+    try {
+        Disk_File_Speed_Test(2, 10, 'q');
+        FAIL() << "no error";
+    } catch (const Test_Failure& failure) {
+        EXPECT_EQ(failure.text(), QStringLiteral("Cannot create file q:\\$$BENCHMARK_TEMP_1.tmp"));
+    }
+}
+
 struct Probe_Case {
     const char* drive_text;
     bool writable;
