@@ -304,6 +304,24 @@ INSTANTIATE_TEST_SUITE_P(Scaled, Chart_Sizes,
                                            QSize(1070, 367), QSize(535, 734), QSize(400, 300),
                                            QSize(1600, 1100)));
 
+TEST_F(Chart_Render, TinySizesDropTextButKeepBarsInside) {
+    show(rates_shown_as({2100, 850, 5500, 12000, 85000, 15000, 32000}), Rates{}, true);
+    for (QSize size : {QSize(0, 0), QSize(10, 7), QSize(53, 36)}) {
+        chart.resize(size);
+        const auto layout = chart.compute_layout();
+        for (const auto& bar : layout.bars) {
+            EXPECT_FALSE(bar.mark_shown) << size.width();
+            if (!bar.front.isEmpty()) {
+                EXPECT_TRUE(chart.rect().contains(bar.front)) << size.width();
+            }
+        }
+        for (const auto& row : layout.rows)
+            EXPECT_TRUE(row.label_rect.isEmpty()) << size.width();
+        if (!size.isEmpty())
+            render();
+    }
+}
+
 TEST_F(Chart_Render, DesignSizeKeepsTheTopRightCornerFree) {
     // The "Show Values" box lies over the chart's top right corner, down to y = 21.
     show(rates_shown_as({125000, 850, 5500, 12000, 85000, 15000, 32000}), Rates{}, true);
