@@ -518,6 +518,7 @@ void TMainForm1::FormShow() {
     Fit_Client_To_Button_Column();
     Store_Layout_Reference();
     Set_Titles();
+    Chart1->Apply_Fixed_Appearance();
     Benchmark_Results_Saved_CheckBox->setChecked(true);
     Graph_Results_BitBtnClick();
 }
