@@ -133,8 +133,16 @@ bool TGraphics_Test_Dialog::event(QEvent* event) {
     // Run the test once this event is done: inside the delivery of a window-system event, the
     // test's own message pumps would not see the window system's further events (such as the
     // one that puts the window on screen).
-    if (event->type() == QEvent::WindowActivate)
-        QMetaObject::invokeMethod(this, &TGraphics_Test_Dialog::FormActivate, Qt::QueuedConnection);
+    // A window closed before then has nothing left to test.
+    if (event->type() == QEvent::WindowActivate) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (isVisible())
+                    FormActivate();
+            },
+            Qt::QueuedConnection);
+    }
     return handled;
 }
 

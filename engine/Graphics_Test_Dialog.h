@@ -51,9 +51,9 @@ protected:
     // The first step must be painted like every other: waits (a second at most) until the
     // window system has put the window on screen. Some report the window active before that.
     void Wait_Until_On_Screen();
-    // Lets pending window messages through and paints what the last step changed. Qt itself
-    // would paint only at the display's next frame, and the next step may undo the change
-    // before that (a panel shown and hidden again is never drawn); each step must be drawn.
+    // Lets pending window messages through and paints what the last step changed. Qt defers
+    // painting to a later update request, and the next step may undo the change before that
+    // (a panel shown and hidden again would never be drawn); each step must be drawn.
     void Pump_Messages();
 
     bool event(QEvent* event) override;
