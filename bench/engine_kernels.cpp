@@ -1,0 +1,265 @@
+// Times each engine kernel beside a bare loop with the same semantics, built with the same
+// flags, and at several loop counts to show that the time grows with the work (nothing folded
+// away). Prints one table. Usage: engine_kernels [directory for the disk test] [--quick]
+#include "engine/Disk_Test.h"
+#include "engine/Kernels.h"
+#include "platform/Drives.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <functional>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace smx::engine;
+
+// ---- Reference loops -------------------------------------------------------------------
+// noipa: compiled for any argument, like the kernels, not specialised for the constants below.
+
+__attribute__((noipa)) void reference_integer(std::int32_t n) {
+    if (n < 0)
+        return;
+    std::uint32_t c = static_cast<std::uint32_t>(n) + 1u;
+    do {
+        asm volatile("" : "+r"(c));
+    } while (--c != 0);
+}
+
+__attribute__((noipa)) double reference_float(std::int32_t limit) {
+    const long double L = limit;
+    volatile double x = 0.0;
+    volatile double s = 0.0;
+    while (L > x) {
+        x = static_cast<double>(x + 1.0L);
+        s = static_cast<double>(static_cast<long double>(x) * x + s);
+    }
+    return s;
+}
+
+__attribute__((noipa)) void reference_memory(std::int32_t loops, std::int32_t size) {
+    for (std::int32_t i = 0; i < loops; ++i) {
+        const std::size_t bytes = static_cast<std::size_t>(size) * 4;
+        auto* a = static_cast<std::int32_t*>(std::malloc(bytes));
+        asm volatile("" : : "r"(a) : "memory");
+        std::memset(a, 0, bytes);
+        asm volatile("" : : "r"(a) : "memory");
+        for (std::int32_t j = 0; j < size; ++j)
+            a[j] = static_cast<std::int32_t>(static_cast<std::uint32_t>(j) * 2u);
+        asm volatile("" : : "r"(a) : "memory");
+        std::free(a);
+    }
+}
+
+// The same system calls as the disk test: open, one write, close; open, one read, close;
+// stat and unlink.
+__attribute__((noipa)) void reference_disk(const std::string& dir, int count, int size) {
+    std::unique_ptr<char[]> buffer(new char[static_cast<std::size_t>(size)]);
+    int filled = std::min(size, 26);
+    std::memcpy(buffer.get(), "ABCDEFGHIJKLMNOPQRSTUVWXYZ", static_cast<std::size_t>(filled));
+    for (; filled < size; filled += std::min(filled, size - filled))
+        std::memcpy(buffer.get() + filled, buffer.get(),
+                    static_cast<std::size_t>(std::min(filled, size - filled)));
+    char path[4096];
+    for (int n = 1; n <= count; ++n) {
+        std::snprintf(path, sizeof path, "%s/$$BENCHMARK_TEMP_%d.tmp", dir.c_str(), n);
+        const int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd < 0 || ::write(fd, buffer.get(), size) != size)
+            std::abort();
+        ::close(fd);
+    }
+    for (int n = 1; n <= count; ++n) {
+        std::snprintf(path, sizeof path, "%s/$$BENCHMARK_TEMP_%d.tmp", dir.c_str(), n);
+        const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+        if (fd < 0 || ::read(fd, buffer.get(), size) != size)
+            std::abort();
+        ::close(fd);
+    }
+    for (int n = 1; n <= count; ++n) {
+        std::snprintf(path, sizeof path, "%s/$$BENCHMARK_TEMP_%d.tmp", dir.c_str(), n);
+        struct stat st {};
+        if (::lstat(path, &st) == 0)
+            ::unlink(path);
+    }
+}
+
+// ---- Timing ------------------------------------------------------------------------------
+
+// The processor kernels are timed in the thread's CPU time, which leaves out the time other
+// processes on a shared machine take the core away; the disk test in wall time, since its
+// waits for the filesystem are part of what it measures.
+enum class Clock { Thread_Cpu, Wall };
+
+double now_ms(Clock clock) {
+    timespec ts{};
+    clock_gettime(clock == Clock::Thread_Cpu ? CLOCK_THREAD_CPUTIME_ID : CLOCK_MONOTONIC, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+// Best of `rounds`, kernel and reference alternating (and taking turns at going first) so
+// that both see the same machine load.
+struct Pair {
+    double kernel_ms;
+    double reference_ms;
+};
+
+Pair time_pair(const std::function<void()>& kernel, const std::function<void()>& reference,
+               int rounds, Clock clock) {
+    Pair best{1e300, 1e300};
+    kernel(); // warm caches and the allocator
+    reference();
+    auto timed = [clock](const std::function<void()>& work, double& best_ms) {
+        const double t = now_ms(clock);
+        work();
+        best_ms = std::min(best_ms, now_ms(clock) - t);
+    };
+    for (int r = 0; r < rounds; ++r) {
+        if (r % 2 == 0) {
+            timed(kernel, best.kernel_ms);
+            timed(reference, best.reference_ms);
+        } else {
+            timed(reference, best.reference_ms);
+            timed(kernel, best.kernel_ms);
+        }
+    }
+    return best;
+}
+
+double cpu_mhz() {
+    QFile f(QStringLiteral("/proc/cpuinfo"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        if (line.startsWith("cpu MHz"))
+            return line.mid(line.indexOf(':') + 1).trimmed().toDouble();
+    }
+    return 0;
+}
+
+void row(const char* test, const std::string& work, const Pair& p, double units, const char* unit,
+         double first_kernel_ms, double first_units) {
+    const double growth = (p.kernel_ms / first_kernel_ms) / (units / first_units);
+    std::printf("| %-9s | %-22s | %10.2f | %10.2f | %6.3f | %10.3f %-9s | %5.2f |\n", test,
+                work.c_str(), p.kernel_ms, p.reference_ms, p.kernel_ms / p.reference_ms,
+                p.kernel_ms * 1e6 / units, unit, growth);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv); // the disk test lets pending events through at its end
+    bool quick = false;
+    QString disk_dir = QDir::tempPath();
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--quick") == 0)
+            quick = true;
+        else
+            disk_dir = QString::fromLocal8Bit(argv[i]);
+    }
+    QTemporaryDir root(disk_dir + QStringLiteral("/engine_kernels_XXXXXX"));
+    if (!root.isValid()) {
+        std::fprintf(stderr, "cannot create a folder in %s\n", qPrintable(disk_dir));
+        return 1;
+    }
+    smx::platform::set_drive_table_override(
+        std::vector<smx::platform::Drive>{{'b', root.path(), QStringLiteral("bench")}});
+    const std::string root_path = QFile::encodeName(root.path()).toStdString();
+    const int rounds = quick ? 3 : 11;
+    const int scale = quick ? 4 : 1;
+
+    const double mhz = cpu_mhz();
+    std::printf("CPU clock %.0f MHz (nominal); best of %d rounds; times in ms (processor "
+                "kernels: thread CPU time, disk: wall time); growth = time per unit relative "
+                "to the first row of the test (1.00 = linear)\n\n",
+                mhz, rounds);
+    std::printf("| Test      | Work                   | Kernel ms  | Bare ms    | Ratio  | "
+                "ns per unit          | Growth|\n");
+    std::printf("|-----------|------------------------|------------|------------|--------|-"
+                "---------------------|-------|\n");
+
+    // Integer: n + 1 passes.
+    double first_ms = 0, first_units = 0;
+    for (std::int32_t millions : {200, 400, 800}) {
+        const std::int32_t n = millions * 1000000 / scale;
+        const Pair p = time_pair([&] { Integer_Arithmetic_Loop(n); }, [&] { reference_integer(n); },
+                                 rounds, Clock::Thread_Cpu);
+        if (first_ms == 0) {
+            first_ms = p.kernel_ms;
+            first_units = n + 1.0;
+        }
+        row("Integer", std::to_string(n + 1LL) + " passes", p, n + 1.0, "/pass", first_ms,
+            first_units);
+        if (mhz > 0)
+            std::printf("|           |   = %.3f cycles per pass (kernel), %.3f (bare)        "
+                        "                           |\n",
+                        p.kernel_ms * 1e3 * mhz / (n + 1.0),
+                        p.reference_ms * 1e3 * mhz / (n + 1.0));
+    }
+
+    first_ms = 0;
+    for (std::int32_t millions : {25, 50, 100}) {
+        const std::int32_t n = millions * 1000000 / scale;
+        const Pair p = time_pair([&] { Floating_Point_Loop(n); }, [&] { reference_float(n); },
+                                 rounds, Clock::Thread_Cpu);
+        if (first_ms == 0) {
+            first_ms = p.kernel_ms;
+            first_units = n;
+        }
+        row("Float", std::to_string(n) + " passes", p, n, "/pass", first_ms, first_units);
+    }
+
+    first_ms = 0;
+    for (std::int32_t loops : {1000, 2000, 4000}) {
+        loops /= scale;
+        const std::int32_t size = 30000;
+        const Pair p = time_pair([&] { Memory_Speed_Loop(loops, size); },
+                                 [&] { reference_memory(loops, size); }, rounds, Clock::Thread_Cpu);
+        const double bytes = 2.0 * size * loops; // the bytes the rate counts
+        if (first_ms == 0) {
+            first_ms = p.kernel_ms;
+            first_units = bytes;
+        }
+        row("Memory", std::to_string(loops) + " x 30000 el.", p, bytes, "/byte", first_ms,
+            first_units);
+    }
+
+    first_ms = 0;
+    for (int count : {250, 500, 1000}) {
+        count /= scale;
+        const Pair p =
+            time_pair([&] { Disk_File_Speed_Test(count, 4096, 'b'); },
+                      [&] { reference_disk(root_path, count, 4096); }, rounds, Clock::Wall);
+        if (first_ms == 0) {
+            first_ms = p.kernel_ms;
+            first_units = count;
+        }
+        row("Small", std::to_string(count) + " x 4 KB", p, count * 1e6 / 1e6, "/file", first_ms,
+            first_units);
+    }
+
+    first_ms = 0;
+    for (int count : {4, 8, 16}) {
+        count = std::max(1, count / scale);
+        const int size = 10485760;
+        const Pair p =
+            time_pair([&] { Disk_File_Speed_Test(count, size, 'b'); },
+                      [&] { reference_disk(root_path, count, size); }, rounds, Clock::Wall);
+        if (first_ms == 0) {
+            first_ms = p.kernel_ms;
+            first_units = count;
+        }
+        row("Large", std::to_string(count) + " x 10 MB", p, count, "/file", first_ms, first_units);
+    }
+    return 0;
+}
