@@ -14,16 +14,12 @@
 namespace smx::engine {
 namespace {
 
-constexpr int index_of(Test_Id test) {
-    return static_cast<int>(test);
-}
-
 QString upper_drive(char drive_letter) {
     return QString(QLatin1Char(drive_letter)).toUpper();
 }
 
 std::int32_t millions(int value) {
-    // The specified signed 32-bit product; the spin edits' ranges keep it from wrapping.
+    // A signed 32-bit loop count; the spin edits' ranges (at most 2147) keep it from wrapping.
     return static_cast<std::int32_t>(static_cast<std::int64_t>(value) * 1000000);
 }
 
