@@ -531,6 +531,10 @@ bool TMainForm1::eventFilter(QObject* watched, QEvent* event) {
 
 void TMainForm1::FormResize() {
     Scale_Controls_To_Window();
+    // Scaling puts the progress panel back at its design place; during a run it must keep
+    // covering the options, or they could be changed under the running test.
+    if (Run_In_Progress && Benchmark_Progress_GroupBox->isVisible())
+        Cover_Options_With_Progress_Panel();
 }
 
 void TMainForm1::closeEvent(QCloseEvent* event) {

@@ -182,6 +182,8 @@ public:
     void Show_Benchmark_Progress(int TestIndex, const QString& TestCaption, int Repetition,
                                  int TestCount);
     void Set_Buttons_Enabled(bool Enabled);
+    // Lays the progress panel (and its bar) over the page control.
+    void Cover_Options_With_Progress_Panel();
 
     // The graph.
     void Graph_Results_BitBtnClick();

@@ -85,13 +85,8 @@ public:
 
     void show_progress_panel(int total_steps) override {
         QGroupBox* panel = f_.Benchmark_Progress_GroupBox;
-        panel->setGeometry(f_.PageControl1->geometry());
-        // The bar: 90 % of the panel's width, centred, a tenth of its height high, its top a
-        // fifth of the height above the bottom.
-        const int w = panel->width();
-        const int h = panel->height();
+        f_.Cover_Options_With_Progress_Panel();
         QProgressBar* bar = f_.Benchmark_ProgressBar;
-        bar->setGeometry((w - w * 9 / 10) / 2, h - h / 5, w * 9 / 10, h / 10);
         bar->setRange(0, std::max(1, total_steps));
         bar->setValue(0);
         bar->setVisible(total_steps > 0);
@@ -187,6 +182,16 @@ void TMainForm1::Benchmark_BitBtnClick() {
         Close_Requested_During_Run = false;
         close();
     }
+}
+
+void TMainForm1::Cover_Options_With_Progress_Panel() {
+    QGroupBox* panel = Benchmark_Progress_GroupBox;
+    panel->setGeometry(PageControl1->geometry());
+    // The bar: 90 % of the panel's width, centred, a tenth of its height high, its top a
+    // fifth of the height above the bottom.
+    const int w = panel->width();
+    const int h = panel->height();
+    Benchmark_ProgressBar->setGeometry((w - w * 9 / 10) / 2, h - h / 5, w * 9 / 10, h / 10);
 }
 
 void TMainForm1::Show_Benchmark_Progress(int TestIndex, const QString& TestCaption, int Repetition,

@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QTabWidget>
 #include <gtest/gtest.h>
 
@@ -137,6 +138,20 @@ TEST(Layout_Scaling, ControlMovedAtRunTimeReturnsOnNextResize) {
     const double sx = 700.0 / 659.0;
     EXPECT_EQ(form->Benchmark_Progress_GroupBox->geometry(),
               QRect(static_cast<int>(670 * sx), 8, static_cast<int>(167 * sx), 395));
+}
+
+TEST(Layout_Scaling, ProgressPanelKeepsCoveringTheOptionsDuringARun) {
+    auto form = shown_main_form();
+    form->Run_In_Progress = true;
+    form->Cover_Options_With_Progress_Panel();
+    form->Benchmark_Progress_GroupBox->show();
+    form->SetClientSize(900, 600);
+    EXPECT_EQ(form->Benchmark_Progress_GroupBox->geometry(), form->PageControl1->geometry());
+    EXPECT_EQ(form->PageControl1->width(), static_cast<int>(545 * 900.0 / 659));
+    const QRect bar = form->Benchmark_ProgressBar->geometry();
+    EXPECT_EQ(bar.width(), form->PageControl1->width() * 9 / 10);
+    form->Run_In_Progress = false;
+    form->Benchmark_Progress_GroupBox->hide();
 }
 
 TEST(Main_Window, AuxiliaryControlsAndProgressPanelStayOutOfSight) {
