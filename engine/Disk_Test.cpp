@@ -57,11 +57,12 @@ void close_file(int fd) {
     ::close(fd); // nothing to recover from a failed close of a file we are done with
 }
 
-// One write call for the whole buffer; the kernel may split a very large one (above about
-// 2 GiB), so a short write is continued and only a write that makes no progress fails.
-bool write_all(int fd, const char* data, std::int64_t size) {
+// One call for the whole buffer; the kernel may split a very large one (above about 2 GiB),
+// so a short transfer is continued and only a call that makes no progress fails.
+template <typename Buffer, typename Call>
+bool transfer_all(int fd, Buffer* data, std::int64_t size, Call call) {
     while (size > 0) {
-        const ssize_t n = ::write(fd, data, static_cast<std::size_t>(size));
+        const ssize_t n = call(fd, data, static_cast<std::size_t>(size));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -72,17 +73,12 @@ bool write_all(int fd, const char* data, std::int64_t size) {
     return true;
 }
 
+bool write_all(int fd, const char* data, std::int64_t size) {
+    return transfer_all(fd, data, size, ::write);
+}
+
 bool read_all(int fd, char* data, std::int64_t size) {
-    while (size > 0) {
-        const ssize_t n = ::read(fd, data, static_cast<std::size_t>(size));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= n;
-    }
-    return true;
+    return transfer_all(fd, data, size, ::read);
 }
 
 bool file_exists(const QByteArray& path) {
