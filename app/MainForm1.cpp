@@ -252,6 +252,8 @@ void TMainForm1::Create_Controls() {
     Benchmark_Progress_GroupBox = group_box(Client, "Benchmark_Progress_GroupBox", 670, 8, 167, 395,
                                             " Benchmark Progress : ");
     Benchmark_Progress_GroupBox->setFont(design_font(14));
+    // Opaque, so that it hides the options it is laid over during a run.
+    Benchmark_Progress_GroupBox->setAutoFillBackground(true);
     Benchmark_Progress_Label =
         place(new QLabel(Benchmark_Progress_GroupBox), "Benchmark_Progress_Label", 2, 21, 163, 372);
     Benchmark_Progress_Label->setFont(design_font(18, true));

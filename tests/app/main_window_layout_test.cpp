@@ -154,6 +154,23 @@ TEST(Layout_Scaling, ProgressPanelKeepsCoveringTheOptionsDuringARun) {
     form->Benchmark_Progress_GroupBox->hide();
 }
 
+TEST(Main_Window, ProgressPanelHidesTheOptionsItCovers) {
+    auto form = shown_main_form();
+    auto* box = form->Integer_Arithmetic_CheckBox;
+    const QPoint indicator = box->mapTo(form->Client, QPoint(7, box->height() / 2));
+    const QImage before = form->Client->grab().toImage();
+    form->Cover_Options_With_Progress_Panel();
+    form->Benchmark_Progress_GroupBox->show();
+    form->Benchmark_Progress_GroupBox->raise();
+    const QImage after = form->Client->grab().toImage();
+    // An empty spot of the panel, away from its text and frame, gives the panel's own colour.
+    const QPoint empty_spot =
+        form->Benchmark_Progress_GroupBox->geometry().topLeft() + QPoint(12, 60);
+    const QColor panel = after.pixelColor(empty_spot);
+    EXPECT_NE(before.pixelColor(indicator), panel); // the check box showed before
+    EXPECT_EQ(after.pixelColor(indicator), panel);
+}
+
 TEST(Main_Window, AuxiliaryControlsAndProgressPanelStayOutOfSight) {
     auto form = shown_main_form();
     const int client_width = form->ClientWidth();
