@@ -418,10 +418,12 @@ int TMainForm1::ClientHeight() const {
 }
 
 void TMainForm1::SetClientSize(int width, int height) {
-    const int menu_height = menuBar()->isHidden() ? 0
-                            : menuBar()->heightForWidth(width) > 0
-                                ? menuBar()->heightForWidth(width)
-                                : menuBar()->sizeHint().height();
+    int menu_height = 0;
+    if (!menuBar()->isHidden()) {
+        menu_height = menuBar()->heightForWidth(width);
+        if (menu_height <= 0)
+            menu_height = menuBar()->sizeHint().height();
+    }
     resize(width, height + menu_height);
     // Lay the client area out now, so its size is right before the window is mapped.
     if (layout())
