@@ -3,11 +3,6 @@
 #include "platform/Drives.h"
 
 namespace smx::app {
-namespace {
-char lower_letter(char letter) {
-    return (letter >= 'A' && letter <= 'Z') ? static_cast<char>(letter - 'A' + 'a') : letter;
-}
-} // namespace
 
 TDriveComboBox::TDriveComboBox(QWidget* parent) : QComboBox(parent) {
     Refresh();
@@ -26,7 +21,7 @@ void TDriveComboBox::Refresh() {
 }
 
 void TDriveComboBox::setDrive(char letter) {
-    drive_ = lower_letter(letter);
+    drive_ = platform::lower_drive_letter(letter);
     const int index = findData(QVariant::fromValue(static_cast<int>(drive_)));
     const QSignalBlocker block(this);
     setCurrentIndex(index); // -1 when the letter has no drive: nothing shown, letter kept

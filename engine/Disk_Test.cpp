@@ -17,10 +17,6 @@
 namespace smx::engine {
 namespace {
 
-char lower_letter(char letter) {
-    return (letter >= 'A' && letter <= 'Z') ? static_cast<char>(letter - 'A' + 'a') : letter;
-}
-
 // The drive's root with its trailing slash, looked up once per pass: the drive table is read
 // from the system on every lookup. A letter without a drive gets a Windows-like prefix, "x:" and
 // a backslash, that only serves to name the file in a message; nothing is opened there.
@@ -29,7 +25,7 @@ QString root_prefix(char letter, bool* found = nullptr) {
     if (found)
         *found = drive.has_value();
     if (!drive)
-        return QString(QLatin1Char(lower_letter(letter))) + QStringLiteral(":\\");
+        return QString(QLatin1Char(platform::lower_drive_letter(letter))) + QStringLiteral(":\\");
     QString root = drive->root;
     if (!root.endsWith(QLatin1Char('/')))
         root += QLatin1Char('/');

@@ -104,8 +104,7 @@ std::vector<Drive> drive_table() {
 }
 
 std::optional<Drive> find_drive(char letter) {
-    const char lower =
-        (letter >= 'A' && letter <= 'Z') ? static_cast<char>(letter - 'A' + 'a') : letter;
+    const char lower = lower_drive_letter(letter);
     for (const Drive& d : drive_table())
         if (d.letter == lower)
             return d;

@@ -13,6 +13,11 @@ struct Drive {
     QString label;     // filesystem label or type, for display
 };
 
+// Drive letters are kept in lower case; either case names the same drive.
+inline char lower_drive_letter(char letter) {
+    return (letter >= 'A' && letter <= 'Z') ? static_cast<char>(letter - 'A' + 'a') : letter;
+}
+
 // The table the drive list and the disk test use.
 std::vector<Drive> drive_table();
 // The drive for a letter (either case), if there is one.
