@@ -395,6 +395,10 @@ void TMainForm1::Connect_Handlers() {
     connect(SpareMenu, &QAction::triggered, this, &TMainForm1::SpareMenuClick);
     connect(View_Readme_file_Option, &QAction::triggered, this,
             &TMainForm1::View_Readme_file_OptionClick);
+    Connect_Results_Handlers();
+    Connect_Settings_Handlers();
+    Connect_Desktop_Handlers();
+    Connect_Export_Handlers();
 }
 
 std::vector<QCheckBox*> TMainForm1::Test_CheckBoxes() const {

@@ -189,6 +189,23 @@ public:
     void Graph_Results_BitBtnClick();
     void Show_Values_CheckBoxClick();
 
+    // ---- Results commands and database routines (MainForm1_Results.cpp) ----
+    void Connect_Results_Handlers();
+    // Part of the results database that touches the window's sets and saved flag. Each returns
+    // false after showing its own error.
+    bool Save_Main_Results(const QString& Name, bool Show_Message);
+    bool Load_Main_Results(const QString& Name);
+    bool Load_Compare_Results(const QString& Name);
+
+    // ---- Settings, first show and factory defaults (MainForm1_Settings.cpp) ----
+    void Connect_Settings_Handlers();
+
+    // ---- Desktop integration (MainForm1_Desktop.cpp) ----
+    void Connect_Desktop_Handlers();
+
+    // ---- Export and the about box (MainForm1_Export.cpp) ----
+    void Connect_Export_Handlers();
+
     // Closing during a run is deferred until the current test has ended.
     bool Run_In_Progress = false;
     bool Close_Requested_During_Run = false;

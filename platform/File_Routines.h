@@ -1,0 +1,31 @@
+#pragma once
+#include <QString>
+
+namespace smx::platform {
+
+// Small file and text routines shared by the settings, the results database, the shortcuts and
+// the viewers. They keep no state and show messages only where said.
+
+// "OPEN" when another process holds the file open, "CLOSED" when it does not, "NOT FOUND" when
+// its folder cannot be reached, "ERROR" for any other failure, "" for no path or no such file.
+QString Get_File_Open_State(const QString& path);
+
+// Sets the file's attributes to exactly the flags given and reports whether they read back so.
+bool Set_File_Attributes(const QString& path, bool read_only, bool archive, bool system,
+                         bool hidden);
+
+// Deletes the file only when no process holds it open; true when it is gone.
+bool Delete_File_If_Closed(const QString& path);
+
+// Replaces every occurrence of `search` by `replacement`; always terminates, also when the
+// replacement contains the search text.
+QString Replace_All_Text(QString text, const QString& search, const QString& replacement);
+
+// The file name of the path without its extension: "/a/my.bench.exe" gives "my.bench".
+QString File_Name_Without_Extension(const QString& path);
+
+// Opens the file in the desktop's text editor, detached; messages when no editor is found or no
+// path is given.
+void View_File_With_Notepad(const QString& path);
+
+} // namespace smx::platform
