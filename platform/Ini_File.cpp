@@ -1,0 +1,561 @@
+#include "platform/Ini_File.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSet>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace smx::platform {
+namespace {
+
+bool is_blank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+QString decode(const char* data, qsizetype size) {
+    return QString::fromUtf8(data, size);
+}
+
+QString fold(const QString& name) {
+    return name.trimmed().toCaseFolded();
+}
+
+bool has_line_break_or_nul(const QString& text) {
+    for (const QChar c : text)
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar(0))
+            return true;
+    return false;
+}
+
+bool is_quote(QChar c) {
+    return c == QLatin1Char('"') || c == QLatin1Char('\'');
+}
+
+bool is_quoted(const QString& text) {
+    return text.size() >= 2 && is_quote(text.front()) && text.back() == text.front();
+}
+
+// A value that reading would change (blanks around it, or a pair of quotes around it) is written
+// inside one more pair of quotes, so that it reads back exactly as given.
+QByteArray encode_value(const QString& value) {
+    if (!value.isEmpty() && (value.trimmed() != value || is_quoted(value)))
+        return '"' + value.toUtf8() + '"';
+    return value.toUtf8();
+}
+
+// Collapses keys written more than once in one call: the last value counts, at the place of the
+// first mention, as if the writes had been made one after the other.
+Ini_Key_Values unique_keys(const Ini_Key_Values& keys) {
+    Ini_Key_Values out;
+    QHash<QString, qsizetype> at;
+    for (const auto& [key, value] : keys) {
+        const QString folded = fold(key);
+        const auto it = at.constFind(folded);
+        if (it != at.cend()) {
+            out[*it].second = value;
+        } else {
+            at.insert(folded, static_cast<qsizetype>(out.size()));
+            out.emplace_back(key.trimmed(), value);
+        }
+    }
+    return out;
+}
+
+// The name part of a key line: from the first non-blank to the first "=", blanks trimmed;
+// empty when the line is no key line.
+QByteArray key_name(const QByteArray& line) {
+    qsizetype b = 0;
+    while (b < line.size() && is_blank(line[b]))
+        ++b;
+    if (b == line.size() || line[b] == ';' || line[b] == '[')
+        return {};
+    qsizetype e = line.indexOf('=', b);
+    if (e < 0)
+        return {};
+    while (e > b && is_blank(line[e - 1]))
+        --e;
+    return line.mid(b, e - b);
+}
+
+struct Edit {
+    qsizetype from = 0;
+    qsizetype to = 0;
+    QByteArray text;
+};
+
+QByteArray apply_edits(const QByteArray& bytes, std::vector<Edit> edits) {
+    std::stable_sort(edits.begin(), edits.end(),
+                     [](const Edit& a, const Edit& b) { return a.from < b.from; });
+    qsizetype size = bytes.size();
+    for (const Edit& e : edits)
+        size += e.text.size() - (e.to - e.from);
+    QByteArray out;
+    out.reserve(size);
+    qsizetype pos = 0;
+    for (const Edit& e : edits) {
+        out.append(bytes.constData() + pos, e.from - pos);
+        out.append(e.text);
+        pos = e.to;
+    }
+    out.append(bytes.constData() + pos, bytes.size() - pos);
+    return out;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// In-memory document
+
+Ini_Document::Ini_Document(QByteArray bytes) : bytes_(std::move(bytes)) {}
+
+void Ini_Document::parse() const {
+    if (parsed_)
+        return;
+    parsed_ = true;
+    lines_.clear();
+    sections_.clear();
+    first_section_.clear();
+    const char* d = bytes_.constData();
+    const qsizetype n = bytes_.size();
+
+    const char* first_nl = static_cast<const char*>(std::memchr(d, '\n', static_cast<size_t>(n)));
+    eol_ =
+        (first_nl && first_nl > d && first_nl[-1] == '\r') ? QByteArray("\r\n") : QByteArray("\n");
+    qsizetype pos = 0;
+    while (pos < n) {
+        const char* nl =
+            static_cast<const char*>(std::memchr(d + pos, '\n', static_cast<size_t>(n - pos)));
+        const qsizetype end = nl ? nl - d : n;
+        Line line{pos, end - pos, 0};
+        if (nl) {
+            line.ending = 1;
+            if (line.length > 0 && d[end - 1] == '\r') {
+                --line.length;
+                line.ending = 2;
+            }
+        }
+        const int index = static_cast<int>(lines_.size());
+        lines_.push_back(line);
+        pos = nl ? end + 1 : n;
+
+        const char* text = d + line.start;
+        qsizetype b = 0;
+        while (b < line.length && is_blank(text[b]))
+            ++b;
+        if (b == line.length || text[b] != '[')
+            continue;
+        qsizetype close = line.length - 1;
+        while (close > b && text[close] != ']')
+            --close;
+        if (close <= b)
+            continue; // a "[" without "]" is no header
+        if (!sections_.empty())
+            sections_.back().end_line = index;
+        Section s;
+        s.name = decode(text + b + 1, close - b - 1).trimmed();
+        s.header_line = index;
+        const QString folded = s.name.toCaseFolded();
+        if (!first_section_.contains(folded)) // the first of duplicates counts
+            first_section_.insert(folded, static_cast<int>(sections_.size()));
+        sections_.push_back(std::move(s));
+    }
+    if (!sections_.empty())
+        sections_.back().end_line = static_cast<int>(lines_.size());
+}
+
+std::vector<Ini_Document::Key> Ini_Document::keys_of(const Section& s) const {
+    std::vector<Key> keys;
+    for (int i = s.header_line + 1; i < s.end_line; ++i) {
+        const QByteArray name = key_name(line_bytes(i));
+        if (!name.isEmpty())
+            keys.push_back(Key{QString::fromUtf8(name).toCaseFolded(), i});
+    }
+    return keys;
+}
+
+int Ini_Document::last_line_of(const Section& s) const {
+    for (int i = s.end_line - 1; i > s.header_line; --i)
+        if (!key_name(line_bytes(i)).isEmpty())
+            return i;
+    return s.header_line;
+}
+
+const Ini_Document::Section* Ini_Document::find(const QString& section) const {
+    parse();
+    const auto it = first_section_.constFind(fold(section));
+    return it == first_section_.cend() ? nullptr : &sections_[static_cast<size_t>(*it)];
+}
+
+const Ini_Document::Key* Ini_Document::find_key(const std::vector<Key>& keys,
+                                                const QString& folded_key) {
+    for (const Key& k : keys)
+        if (k.folded == folded_key)
+            return &k;
+    return nullptr;
+}
+
+QByteArray Ini_Document::line_bytes(int line) const {
+    const Line& l = lines_[static_cast<size_t>(line)];
+    return QByteArray::fromRawData(bytes_.constData() + l.start, l.length);
+}
+
+QString Ini_Document::value_of(const Key& key) const {
+    const QByteArray line = line_bytes(key.line);
+    const qsizetype eq = line.indexOf('=');
+    QString value = decode(line.constData() + eq + 1, line.size() - eq - 1).trimmed();
+    if (is_quoted(value))
+        value = value.mid(1, value.size() - 2);
+    return value;
+}
+
+QStringList Ini_Document::section_names() const {
+    parse();
+    QStringList names;
+    names.reserve(static_cast<qsizetype>(sections_.size()));
+    for (const Section& s : sections_)
+        names.append(s.name);
+    return names;
+}
+
+bool Ini_Document::has_section(const QString& section) const {
+    return find(section) != nullptr;
+}
+
+std::optional<QString> Ini_Document::value(const QString& section, const QString& key) const {
+    const Section* s = find(section);
+    if (!s)
+        return std::nullopt;
+    const std::vector<Key> keys = keys_of(*s);
+    const Key* k = find_key(keys, fold(key));
+    if (!k)
+        return std::nullopt;
+    return value_of(*k);
+}
+
+Ini_Key_Values Ini_Document::section(const QString& section) const {
+    Ini_Key_Values out;
+    const Section* s = find(section);
+    if (!s)
+        return out;
+    QSet<QString> seen;
+    for (const Key& k : keys_of(*s)) {
+        if (seen.contains(k.folded))
+            continue;
+        seen.insert(k.folded);
+        const QByteArray line = line_bytes(k.line);
+        const qsizetype eq = line.indexOf('=');
+        out.emplace_back(decode(line.constData(), eq).trimmed(), value_of(k));
+    }
+    return out;
+}
+
+bool Ini_Document::is_writable_section_name(const QString& section) {
+    return !section.trimmed().isEmpty() && !has_line_break_or_nul(section);
+}
+
+bool Ini_Document::is_writable_key_name(const QString& key) {
+    const QString t = key.trimmed();
+    return !t.isEmpty() && !has_line_break_or_nul(t) && !t.contains(QLatin1Char('=')) &&
+           !t.startsWith(QLatin1Char(';')) && !t.startsWith(QLatin1Char('['));
+}
+
+bool Ini_Document::set_values(const QString& section, const Ini_Key_Values& keys) {
+    if (!is_writable_section_name(section))
+        return false;
+    for (const auto& [key, value] : keys)
+        if (!is_writable_key_name(key) || has_line_break_or_nul(value))
+            return false;
+    const Ini_Key_Values unique = unique_keys(keys);
+
+    std::vector<Edit> edits;
+    const Section* s = find(section); // parses
+    if (!s) {
+        QByteArray text;
+        if (!bytes_.isEmpty() && !bytes_.endsWith('\n'))
+            text += eol_;
+        text += '[' + section.trimmed().toUtf8() + ']' + eol_;
+        for (const auto& [key, value] : unique)
+            text += key.toUtf8() + '=' + encode_value(value) + eol_;
+        edits.push_back(Edit{bytes_.size(), bytes_.size(), text});
+    } else {
+        QByteArray added;
+        const std::vector<Key> existing = keys_of(*s);
+        for (const auto& [key, value] : unique) {
+            const Key* k = find_key(existing, key.toCaseFolded());
+            if (!k) {
+                added += key.toUtf8() + '=' + encode_value(value) + eol_;
+                continue;
+            }
+            // Keep the key's own spelling; only what follows the "=" changes.
+            const Line& l = lines_[static_cast<size_t>(k->line)];
+            const QByteArray line = line_bytes(k->line);
+            qsizetype b = 0;
+            while (is_blank(line[b]))
+                ++b;
+            qsizetype e = line.indexOf('=');
+            while (e > b && is_blank(line[e - 1]))
+                --e;
+            edits.push_back(
+                Edit{l.start, l.start + l.length, line.mid(b, e - b) + '=' + encode_value(value)});
+        }
+        if (!added.isEmpty()) {
+            const Line& last = lines_[static_cast<size_t>(last_line_of(*s))];
+            const qsizetype at = last.start + last.length + last.ending;
+            if (last.ending == 0)
+                added.prepend(eol_);
+            edits.push_back(Edit{at, at, added});
+        }
+    }
+    bytes_ = apply_edits(bytes_, std::move(edits));
+    parsed_ = false;
+    return true;
+}
+
+bool Ini_Document::erase_section(const QString& section) {
+    parse();
+    const QString folded = fold(section);
+    std::vector<Edit> edits;
+    for (const Section& s : sections_) {
+        if (s.name.toCaseFolded() != folded)
+            continue;
+        const Line& first = lines_[static_cast<size_t>(s.header_line)];
+        const Line& last = lines_[static_cast<size_t>(last_line_of(s))];
+        edits.push_back(Edit{first.start, last.start + last.length + last.ending, {}});
+    }
+    if (edits.empty())
+        return false;
+    bytes_ = apply_edits(bytes_, std::move(edits));
+    parsed_ = false;
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Atomic replacement of a file
+
+namespace {
+
+mode_t current_umask() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        const QList<QByteArray> lines = status.readAll().split('\n');
+        for (const QByteArray& line : lines)
+            if (line.startsWith("Umask:"))
+                return static_cast<mode_t>(
+                    std::strtoul(line.mid(6).trimmed().constData(), nullptr, 8));
+    }
+    return 022;
+}
+
+bool write_all(int fd, const QByteArray& bytes) {
+    const char* p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += n;
+        left -= n;
+    }
+    return true;
+}
+
+QByteArray temp_name(const QByteArray& base) {
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    QByteArray name = '.' + base.left(200) + ".tmp-";
+    for (int i = 0; i < 8; ++i)
+        name += letters[QRandomGenerator::system()->bounded(62)];
+    return name;
+}
+
+class Fd {
+public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    bool close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+// The new content goes into a temporary file that only this call can have made, in the same
+// directory (so the rename stays on one file system and is atomic). Preferred is an unnamed file
+// (O_TMPFILE) that gets a name only for the instant before the rename: a writer killed while
+// writing leaves nothing behind. Without O_TMPFILE, mkostemp makes the named file. Both only ever
+// create a new name (exclusive creation under a random name), so nothing planted in the
+// directory, not even a symbolic link, is ever opened or written through.
+bool write_temp_and_rename(int dir_fd, const QByteArray& dir, const QByteArray& base,
+                           const QByteArray& bytes, mode_t mode, const struct stat* old) {
+    auto prepare = [&](int fd) {
+        if (!write_all(fd, bytes) || ::fchmod(fd, mode) != 0)
+            return false;
+        if (old && (old->st_uid != ::geteuid() || old->st_gid != ::getegid())) {
+            // Keeping the owner works only with the right to; the group is the usual case.
+            if (::fchown(fd, old->st_uid, old->st_gid) != 0)
+                (void)!::fchown(fd, static_cast<uid_t>(-1), old->st_gid);
+        }
+        return ::fsync(fd) == 0;
+    };
+    auto rename_into_place = [&](const QByteArray& name) {
+        if (::renameat(dir_fd, name.constData(), dir_fd, base.constData()) != 0) {
+            ::unlinkat(dir_fd, name.constData(), 0);
+            return false;
+        }
+        ::fsync(dir_fd);
+        return true;
+    };
+
+    Fd unnamed(::openat(dir_fd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+    if (unnamed.get() >= 0) {
+        if (!prepare(unnamed.get()))
+            return false;
+        const QByteArray proc = "/proc/self/fd/" + QByteArray::number(unnamed.get());
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const QByteArray name = temp_name(base);
+            if (::linkat(AT_FDCWD, proc.constData(), dir_fd, name.constData(), AT_SYMLINK_FOLLOW) ==
+                0)
+                return rename_into_place(name);
+            if (errno != EEXIST)
+                break; // e.g. no /proc: fall back to a named temporary
+        }
+    } else if (errno == EACCES || errno == EPERM || errno == EROFS || errno == ENOSPC ||
+               errno == EDQUOT) {
+        return false;
+    }
+
+    QByteArray templ = dir + '/' + '.' + base.left(200) + ".tmp-XXXXXX";
+    Fd named(::mkostemp(templ.data(), O_CLOEXEC));
+    if (named.get() < 0)
+        return false;
+    const QByteArray name = templ.mid(templ.lastIndexOf('/') + 1);
+    if (!prepare(named.get()) || !named.close()) {
+        ::unlinkat(dir_fd, name.constData(), 0);
+        return false;
+    }
+    return rename_into_place(name);
+}
+
+} // namespace
+
+bool Ini_Replace_File(const QString& path, const QByteArray& bytes) {
+    if (path.isEmpty())
+        return false;
+    QByteArray target = QFile::encodeName(path);
+    // A symbolic link stays a link: its target is what gets replaced.
+    struct stat link_st {};
+    if (::lstat(target.constData(), &link_st) == 0 && S_ISLNK(link_st.st_mode)) {
+        char resolved[PATH_MAX];
+        if (::realpath(target.constData(), resolved))
+            target = resolved;
+    }
+
+    struct stat st {};
+    const bool exists = ::stat(target.constData(), &st) == 0;
+    if (exists) {
+        // A read-only file refuses writes, also for a user whose rights would override it.
+        if (!S_ISREG(st.st_mode) || (st.st_mode & S_IWUSR) == 0 ||
+            ::access(target.constData(), W_OK) != 0)
+            return false;
+    } else if (errno != ENOENT) {
+        return false;
+    }
+
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray dir =
+        slash < 0 ? QByteArray(".") : (slash == 0 ? QByteArray("/") : target.left(slash));
+    const QByteArray base = target.mid(slash + 1);
+    if (base.isEmpty())
+        return false;
+    Fd dir_fd(::open(dir.constData(), O_DIRECTORY | O_RDONLY | O_CLOEXEC));
+    if (dir_fd.get() < 0 || ::access(dir.constData(), W_OK) != 0)
+        return false;
+
+    const mode_t mode = exists ? (st.st_mode & 07777) : (0666 & ~current_umask());
+    return write_temp_and_rename(dir_fd.get(), dir, base, bytes, mode, exists ? &st : nullptr);
+}
+
+// ---------------------------------------------------------------------------------------------
+// File functions
+
+namespace {
+
+// The file's content; an empty content for a missing file, nothing when it cannot be read.
+std::optional<QByteArray> read_file(const QString& path) {
+    QFile file(path);
+    if (!file.exists())
+        return QByteArray();
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+Ini_Document load(const QString& path) {
+    return Ini_Document(read_file(path).value_or(QByteArray()));
+}
+
+} // namespace
+
+QString Ini_Read_String(const QString& path, const QString& section, const QString& key,
+                        const QString& default_value) {
+    const auto value = load(path).value(section, key);
+    return value ? value->left(Ini_Value_Window) : default_value;
+}
+
+QStringList Ini_Read_Section_Names(const QString& path) {
+    return load(path).section_names();
+}
+
+Ini_Key_Values Ini_Read_Section(const QString& path, const QString& section) {
+    Ini_Key_Values keys = load(path).section(section);
+    for (auto& kv : keys)
+        kv.second.truncate(Ini_Value_Window);
+    return keys;
+}
+
+bool Ini_Write_String(const QString& path, const QString& section, const QString& key,
+                      const QString& value) {
+    return Ini_Write_Strings(path, section, {{key, value}});
+}
+
+bool Ini_Write_Strings(const QString& path, const QString& section, const Ini_Key_Values& keys) {
+    // A file that exists but cannot be read is never overwritten with a guess at its content.
+    const auto bytes = read_file(path);
+    if (!bytes)
+        return false;
+    Ini_Document doc(*bytes);
+    if (!doc.set_values(section, keys))
+        return false;
+    return Ini_Replace_File(path, doc.bytes());
+}
+
+bool Ini_Erase_Section(const QString& path, const QString& section) {
+    const auto bytes = read_file(path);
+    if (!bytes)
+        return false;
+    Ini_Document doc(*bytes);
+    if (!doc.erase_section(section))
+        return true;
+    return Ini_Replace_File(path, doc.bytes());
+}
+
+} // namespace smx::platform

@@ -1,0 +1,302 @@
+#include "platform/Ini_File.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace smx::platform;
+
+namespace {
+
+QByteArray read_bytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void write_bytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QStringList entries(const QString& dir) {
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System);
+}
+
+mode_t mode_of(const QString& path) {
+    struct stat st {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    return st.st_mode & 07777;
+}
+
+QString S(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+// Runs the write with the rights of an ordinary user: as root, every directory is writable.
+bool write_as_ordinary_user(const QString& path, const QString& section, const QString& key,
+                            const QString& value) {
+    if (::geteuid() != 0)
+        return Ini_Write_String(path, section, key, value);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(3);
+        ::_exit(Ini_Write_String(path, section, key, value) ? 1 : 0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 3) << "could not drop rights";
+    return WIFEXITED(status) && WEXITSTATUS(status) == 1;
+}
+
+class Ini_Files : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("Data.INI"));
+};
+
+} // namespace
+
+TEST_F(Ini_Files, ResultsFileWrittenKeyByKeyFromNothing) {
+    const char* keys[][2] = {
+        {"Integer_Operations_Per_Sec", "1.44000000000000000E+9"},
+        {"Floating_Point_Operations_Per_Sec", "1.92000000000000000E+8"},
+        {"Memory_Speed_MB_Per_Sec", "9.15527343750000000E+2"},
+        {"Small_Files_KB_Per_Sec", "1.00000000000000000E+3"},
+        {"Large_Files_KB_Per_Sec", "5.12000000000000000E+4"},
+        {"Windows_Controls_Operations_Per_Sec", "8.00000000000000000E+2"},
+        {"Windows_Graphics_Pixels_Per_Sec", "1.60000000000000000E+7"},
+        {"Elapsed_Time_MSec", "1.52340000000000000E+4"},
+    };
+    QByteArray expected = "[Office PC]\n";
+    for (const auto& kv : keys) {
+        ASSERT_TRUE(Ini_Write_String(path, S("Office PC"), S(kv[0]), S(kv[1])));
+        expected += QByteArray(kv[0]) + '=' + kv[1] + '\n';
+    }
+    EXPECT_EQ(read_bytes(path), expected);
+    EXPECT_EQ(
+        mode_of(path), 0666 & ~[] {
+            const mode_t m = ::umask(0);
+            ::umask(m);
+            return m;
+        }());
+
+    // Rewriting in place: same place, same spelling, even when asked in other letter case.
+    ASSERT_TRUE(Ini_Write_String(path, S("OFFICE pc"), S("memory_speed_mb_per_sec"), S("7")));
+    expected.replace("Memory_Speed_MB_Per_Sec=9.15527343750000000E+2", "Memory_Speed_MB_Per_Sec=7");
+    EXPECT_EQ(read_bytes(path), expected);
+    EXPECT_EQ(Ini_Read_Section_Names(path), QStringList{S("Office PC")});
+    EXPECT_EQ(Ini_Read_String(path, S("office pc"), S("ELAPSED_TIME_MSEC"), S("0")),
+              S("1.52340000000000000E+4"));
+    const auto all = Ini_Read_Section(path, S("Office PC"));
+    ASSERT_EQ(all.size(), 8u);
+    EXPECT_EQ(all[2], std::make_pair(S("Memory_Speed_MB_Per_Sec"), S("7")));
+}
+
+TEST_F(Ini_Files, NewKeysAndSectionsGoWhereTheyBelongAndOtherBytesStay) {
+    const QByteArray before = "; top comment\r\n"
+                              "[a]\r\n"
+                              "x = 1\r\n"
+                              "junk line\r\n"
+                              "\r\n"
+                              "; about b \xff\xfe\r\n"
+                              "[b]\r\n"
+                              "[c]\r\n"
+                              "y=2"; // no line ending at the end
+    write_bytes(path, before);
+    ASSERT_TRUE(Ini_Write_String(path, S("A"), S("z"), S("3")));
+    ASSERT_TRUE(Ini_Write_String(path, S("b"), S("k"), S("v")));
+    ASSERT_TRUE(Ini_Write_String(path, S("c"), S("w"), S("4")));
+    ASSERT_TRUE(Ini_Write_String(path, S("new"), S("n"), S("5")));
+    ASSERT_TRUE(Ini_Write_String(path, S("a"), S("X"), S("9")));
+    EXPECT_EQ(read_bytes(path), QByteArray("; top comment\r\n"
+                                           "[a]\r\n"
+                                           "x=9\r\n"
+                                           "z=3\r\n"
+                                           "junk line\r\n"
+                                           "\r\n"
+                                           "; about b \xff\xfe\r\n"
+                                           "[b]\r\n"
+                                           "k=v\r\n"
+                                           "[c]\r\n"
+                                           "y=2\r\n"
+                                           "w=4\r\n"
+                                           "[new]\r\n"
+                                           "n=5\r\n"));
+    EXPECT_EQ(Ini_Read_Section_Names(path), (QStringList{S("a"), S("b"), S("c"), S("new")}));
+    EXPECT_EQ(Ini_Read_String(path, S("c"), S("y"), S("-")), S("2"));
+}
+
+TEST_F(Ini_Files, HandEditedFilesReadAsTheProfileFunctionsReadThem) {
+    write_bytes(path, "stray=before any section\n"
+                      "  [  Lab  ]  \n"
+                      "  key one  =   spaced value  \n"
+                      "quoted=\"  kept blanks \"\n"
+                      "single=' x '\n"
+                      "mixed=\"not stripped'\n"
+                      "inner=a \"b\" c\n"
+                      ";hidden=1\n"
+                      "   ; also=hidden\n"
+                      "no equals sign\n"
+                      "empty=\n"
+                      "= no name\n"
+                      "dup=first\n"
+                      "DUP=second\n"
+                      "[Lab] old]\n"
+                      "k=1\n"
+                      "[half open\n"
+                      "h=2\n"
+                      "[lab]\n"
+                      "dup=second section\n"
+                      "only=in second\n");
+    EXPECT_EQ(Ini_Read_Section_Names(path), (QStringList{S("Lab"), S("Lab] old"), S("lab")}));
+    EXPECT_EQ(Ini_Read_String(path, S("lab"), S("KEY ONE"), S("-")), S("spaced value"));
+    EXPECT_EQ(Ini_Read_String(path, S("Lab"), S("quoted"), S("-")), S("  kept blanks "));
+    EXPECT_EQ(Ini_Read_String(path, S("Lab"), S("single"), S("-")), S(" x "));
+    EXPECT_EQ(Ini_Read_String(path, S("Lab"), S("mixed"), S("-")), S("\"not stripped'"));
+    EXPECT_EQ(Ini_Read_String(path, S("Lab"), S("inner"), S("-")), S("a \"b\" c"));
+    EXPECT_EQ(Ini_Read_String(path, S("Lab"), S("empty"), S("-")), S(""));
+    EXPECT_EQ(Ini_Read_String(path, S("Lab"), S("dup"), S("-")), S("first"));
+    EXPECT_EQ(Ini_Read_String(path, S("Lab"), S("only"), S("-")), S("-"));
+    for (const char* absent : {";hidden", "hidden", "also", "no equals sign", "stray", ""})
+        EXPECT_EQ(Ini_Read_String(path, S("Lab"), S(absent), S("-")), S("-")) << absent;
+    // The line under a "[" without "]" still belongs to the section before it.
+    EXPECT_EQ(Ini_Read_String(path, S("Lab] old"), S("h"), S("-")), S("2"));
+    EXPECT_EQ(Ini_Read_String(path, S("nowhere"), S("k"), S("default")), S("default"));
+
+    const auto keys = Ini_Read_Section(path, S("LAB"));
+    ASSERT_EQ(keys.size(), 7u);
+    EXPECT_EQ(keys[0], std::make_pair(S("key one"), S("spaced value")));
+    EXPECT_EQ(keys[6], std::make_pair(S("dup"), S("first")));
+
+    // Writes go to the first of duplicates.
+    ASSERT_TRUE(Ini_Write_String(path, S("LAB"), S("Dup"), S("changed")));
+    EXPECT_TRUE(read_bytes(path).contains("dup=changed\nDUP=second\n"));
+    EXPECT_TRUE(read_bytes(path).contains("dup=second section\n"));
+}
+
+TEST_F(Ini_Files, ValuesReadBackAsWrittenAndThroughTheWindow) {
+    const QString long_value(3000, QLatin1Char('v'));
+    const QString values[] = {S(" padded "), S("\"quoted\""), S("'q'"), S(""),
+                              S("a=b;c"),    S("Größe ✓"),    S("\t"),  long_value.left(2047)};
+    int i = 0;
+    for (const QString& v : values)
+        ASSERT_TRUE(Ini_Write_String(path, S("s"), QStringLiteral("k%1").arg(i++), v));
+    i = 0;
+    for (const QString& v : values)
+        EXPECT_EQ(Ini_Read_String(path, S("s"), QStringLiteral("k%1").arg(i++), S("-")), v);
+
+    ASSERT_TRUE(Ini_Write_String(path, S("s"), S("long"), long_value));
+    EXPECT_EQ(Ini_Read_String(path, S("s"), S("long"), S("")).size(), Ini_Value_Window);
+    EXPECT_EQ(Ini_Read_Section(path, S("s")).back().second.size(), Ini_Value_Window);
+}
+
+TEST_F(Ini_Files, UnwritableNamesAndValuesAreRefusedAndChangeNothing) {
+    ASSERT_TRUE(Ini_Write_String(path, S("s"), S("k"), S("1")));
+    const QByteArray before = read_bytes(path);
+    EXPECT_FALSE(Ini_Write_String(path, S("s"), S("a=b"), S("1")));
+    EXPECT_FALSE(Ini_Write_String(path, S("s"), S(";k"), S("1")));
+    EXPECT_FALSE(Ini_Write_String(path, S("s"), S("[k"), S("1")));
+    EXPECT_FALSE(Ini_Write_String(path, S("s"), S("  "), S("1")));
+    EXPECT_FALSE(Ini_Write_String(path, S("s"), S("k"), S("two\nlines")));
+    EXPECT_FALSE(Ini_Write_String(path, S("s"), S("k"), S("cr\r")));
+    EXPECT_FALSE(Ini_Write_String(path, S("line\nbreak"), S("k"), S("1")));
+    EXPECT_FALSE(Ini_Write_String(path, S(" "), S("k"), S("1")));
+    EXPECT_FALSE(Ini_Write_Strings(path, S("s"), {{S("ok"), S("1")}, {S("bad="), S("2")}}));
+    EXPECT_EQ(read_bytes(path), before);
+}
+
+TEST_F(Ini_Files, EraseRemovesTheSectionAndASaveThenStandsAtTheEnd) {
+    write_bytes(path, "[One]\nk=1\n; note on two\n[Two]\nk=2\n; between\nj=3\n\n[one]\nk=dup\n"
+                      "[Three]\nk=3\n");
+    const QByteArray unchanged = read_bytes(path);
+    EXPECT_TRUE(Ini_Erase_Section(path, S("missing")));
+    EXPECT_TRUE(Ini_Erase_Section(dir.filePath(S("no such file")), S("One")));
+    EXPECT_FALSE(QFile::exists(dir.filePath(S("no such file"))));
+    EXPECT_EQ(read_bytes(path), unchanged);
+
+    ASSERT_TRUE(Ini_Erase_Section(path, S("ONE")));
+    EXPECT_EQ(read_bytes(path), QByteArray("; note on two\n[Two]\nk=2\n; between\nj=3\n\n"
+                                           "[Three]\nk=3\n"));
+    ASSERT_TRUE(Ini_Erase_Section(path, S("two")));
+    ASSERT_TRUE(Ini_Write_Strings(path, S("Two"), {{S("k"), S("22")}, {S("j"), S("33")}}));
+    EXPECT_EQ(read_bytes(path), QByteArray("; note on two\n\n[Three]\nk=3\n[Two]\nk=22\nj=33\n"));
+    EXPECT_EQ(Ini_Read_Section_Names(path), (QStringList{S("Three"), S("Two")}));
+}
+
+TEST_F(Ini_Files, MissingFileReadsAsDefaultsAndUnreadableFileIsNotOverwritten) {
+    EXPECT_EQ(Ini_Read_String(path, S("s"), S("k"), S("dflt")), S("dflt"));
+    EXPECT_TRUE(Ini_Read_Section_Names(path).isEmpty());
+    EXPECT_TRUE(Ini_Read_Section(path, S("s")).empty());
+    EXPECT_EQ(entries(dir.path()), QStringList{});
+
+    // A directory in the file's place is neither read as empty nor replaced.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(S("Data.INI")));
+    EXPECT_FALSE(Ini_Write_String(path, S("s"), S("k"), S("1")));
+    EXPECT_TRUE(QFileInfo(path).isDir());
+}
+
+TEST_F(Ini_Files, RefusedWritesLeaveTheFileAndNoTemporary) {
+    write_bytes(path, "[s]\nk=old\n");
+
+    // A read-only file refuses, also for root.
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
+    EXPECT_FALSE(Ini_Write_String(path, S("s"), S("k"), S("new")));
+    EXPECT_FALSE(Ini_Erase_Section(path, S("s")));
+    EXPECT_EQ(read_bytes(path), QByteArray("[s]\nk=old\n"));
+    EXPECT_EQ(entries(dir.path()), QStringList{S("Data.INI")});
+
+    // Permissions are kept across a write.
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+    ASSERT_TRUE(Ini_Write_String(path, S("s"), S("k"), S("new")));
+    EXPECT_EQ(mode_of(path), 0640u);
+    EXPECT_EQ(entries(dir.path()), QStringList{S("Data.INI")});
+
+    // A directory that cannot be written.
+    const QString locked = dir.filePath(S("locked"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(S("locked")));
+    const QString inside = locked + S("/Data.INI");
+    write_bytes(inside, "[s]\nk=old\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(inside).constData(), 0666), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0555), 0);
+    EXPECT_FALSE(write_as_ordinary_user(inside, S("s"), S("k"), S("new")));
+    EXPECT_FALSE(write_as_ordinary_user(locked + S("/Other.INI"), S("s"), S("k"), S("new")));
+    EXPECT_EQ(read_bytes(inside), QByteArray("[s]\nk=old\n"));
+    EXPECT_EQ(entries(locked), QStringList{S("Data.INI")});
+    ::chmod(QFile::encodeName(locked).constData(), 0755);
+
+    // A directory that does not exist.
+    EXPECT_FALSE(Ini_Write_String(dir.filePath(S("absent/Data.INI")), S("s"), S("k"), S("1")));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(S("absent"))));
+}
+
+TEST_F(Ini_Files, ALinkStaysALinkAndItsTargetIsWritten) {
+    write_bytes(path, "[s]\nk=1\n");
+    const QString link = dir.filePath(S("link.ini"));
+    ASSERT_TRUE(QFile::link(path, link));
+    ASSERT_TRUE(Ini_Write_String(link, S("s"), S("k"), S("2")));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(read_bytes(path), QByteArray("[s]\nk=2\n"));
+}
+
+TEST(Ini_Document, EditsInMemoryKeepTheLineEndingAndReparse) {
+    Ini_Document doc(QByteArray("[a]\r\nk=1\r\n"));
+    ASSERT_TRUE(doc.set_values(S("b"), {{S("x"), S("1")}, {S("y"), S("2")}, {S("X"), S("3")}}));
+    EXPECT_EQ(doc.bytes(), QByteArray("[a]\r\nk=1\r\n[b]\r\nx=3\r\ny=2\r\n"));
+    EXPECT_EQ(doc.value(S("B"), S("x")), S("3"));
+    EXPECT_TRUE(doc.erase_section(S("a")));
+    EXPECT_FALSE(doc.erase_section(S("a")));
+    EXPECT_EQ(doc.section_names(), QStringList{S("b")});
+    EXPECT_FALSE(doc.value(S("a"), S("k")).has_value());
+
+    Ini_Document empty;
+    ASSERT_TRUE(empty.set_values(S("s"), {{S("k"), S("v")}}));
+    EXPECT_EQ(empty.bytes(), QByteArray("[s]\nk=v\n"));
+}
