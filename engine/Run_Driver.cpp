@@ -227,7 +227,10 @@ Run_Outcome Run_Benchmark(Run_Host& host) {
                     host.run_graphics_test(test);
                 else
                     run_processor_or_disk_test(test, settings);
-                accumulated[i] += platform::tick_difference(platform::GetTickCount(), test_start);
+                const std::uint32_t took =
+                    platform::tick_difference(platform::GetTickCount(), test_start);
+                accumulated[i] += took;
+                host.test_timed(test, repetition, took);
                 if (test == Test_Id::Graphics_2D)
                     test_pixel_count = host.test_pixel_count(); // the last repetition's
                 host.advance_progress(++steps_done);

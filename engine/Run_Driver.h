@@ -94,6 +94,9 @@ public:
     virtual void show_progress(int TestIndex, const QString& TestCaption, int Repetition,
                                int TestCount) = 0;
     virtual void advance_progress(int steps_done) = 0;
+    // The ticks one test took in one repetition, as they go into its sum. For reports that show
+    // more than the averaged rate; the window has no use for it.
+    virtual void test_timed(Test_Id test, int Repetition, std::uint32_t milliseconds) {}
     virtual void set_buttons_enabled(bool enabled) = 0;
     virtual void set_menu_enabled(bool enabled) = 0;
     // The two graphics tests are windows of their own, shown modally.

@@ -61,6 +61,12 @@ public:
     std::vector<Information_Message> dialogs;
     int tests_run = 0;
     int pixel_reads = 0;
+    struct Timed {
+        Test_Id test;
+        int repetition;
+        std::uint32_t ms;
+    };
+    std::vector<Timed> timed;
 
     Run_Settings read_settings() override {
         calls << QStringLiteral("settings");
@@ -89,6 +95,9 @@ public:
     void advance_progress(int done) override {
         ++tests_run;
         calls << QStringLiteral("advance %1").arg(done);
+    }
+    void test_timed(Test_Id test, int rep, std::uint32_t ms) override {
+        timed.push_back({test, rep, ms});
     }
     void set_buttons_enabled(bool e) override { calls << QStringLiteral("buttons %1").arg(e); }
     void set_menu_enabled(bool e) override { calls << QStringLiteral("menu %1").arg(e); }
@@ -343,6 +352,13 @@ TEST_P(Averaging_Test, TimesAreSummedThenDividedWithTruncation) {
     EXPECT_EQ(host.results.Integer_Operations_Per_Sec, T > 0 ? 4000000.0L / (T / 1000) : 0);
     EXPECT_EQ(host.results.Elapsed_Time_MSec, static_cast<long double>(now + 1 - 1000) / R);
     EXPECT_EQ(clock.calls(), 2 + 2 * R);
+    // Each repetition's time is reported as it went into the sum.
+    ASSERT_EQ(host.timed.size(), c.times.size());
+    for (int r = 0; r < R; ++r) {
+        EXPECT_EQ(host.timed[r].test, Test_Id::Integer_Arithmetic);
+        EXPECT_EQ(host.timed[r].repetition, r + 1);
+        EXPECT_EQ(host.timed[r].ms, c.times[r]);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Times, Averaging_Test,
@@ -357,6 +373,8 @@ TEST_F(Run_Driver_Test, TickWrapInsideATest) {
     // 32 ms across the wrap, 0x130 ms for the run.
     EXPECT_EQ(host.results.Floating_Point_Operations_Per_Sec, 6000000.0L / (32.0L / 1000));
     EXPECT_EQ(host.results.Elapsed_Time_MSec, 0x130);
+    ASSERT_EQ(host.timed.size(), 1u);
+    EXPECT_EQ(host.timed[0].ms, 32u);
 }
 
 TEST_F(Run_Driver_Test, StepsInTheirOrder) {
