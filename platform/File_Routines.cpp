@@ -1,0 +1,216 @@
+#include "platform/File_Routines.h"
+
+#include "platform/Message_Boxes.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace smx::platform {
+namespace {
+
+// The title of every information box of the program.
+QString information_title() {
+    return QStringLiteral("Information");
+}
+
+// Graphical text editors of the common Debian desktops, in the order they are looked for on
+// PATH (docs/DESKTOP.md).
+constexpr const char* Text_Editors[] = {
+    "gnome-text-editor", "gedit", "kwrite", "kate", "mousepad", "pluma", "xed",
+    "featherpad",        "geany", "leafpad"};
+
+// Whether a process other than this one has a descriptor on the file. Only the processes whose
+// descriptor tables we may read are seen: those of our own user (all of them for root). Our own
+// descriptors do not count: the program keeps none of these files open between calls, and a
+// file it has open itself would not stop it from deleting or rewriting it.
+bool held_by_another_process(dev_t dev, ino_t ino) {
+    DIR* proc = ::opendir("/proc");
+    if (!proc)
+        return false;
+    const pid_t self = ::getpid();
+    bool held = false;
+    while (!held) {
+        const dirent* entry = ::readdir(proc);
+        if (!entry)
+            break;
+        char* end = nullptr;
+        const long pid = std::strtol(entry->d_name, &end, 10);
+        if (*end != '\0' || pid <= 0 || pid == self)
+            continue;
+        const std::string fd_dir = std::string("/proc/") + entry->d_name + "/fd";
+        DIR* fds = ::opendir(fd_dir.c_str());
+        if (!fds)
+            continue; // another user's process, or gone meanwhile
+        const int fds_fd = ::dirfd(fds);
+        while (const dirent* fd = ::readdir(fds)) {
+            if (fd->d_name[0] == '.')
+                continue;
+            struct stat st {};
+            // The descriptor's link leads to the open file itself, even a renamed one.
+            if (::fstatat(fds_fd, fd->d_name, &st, 0) == 0 && st.st_dev == dev &&
+                st.st_ino == ino) {
+                held = true;
+                break;
+            }
+        }
+        ::closedir(fds);
+    }
+    ::closedir(proc);
+    return held;
+}
+
+QString not_reachable_or_error(int error) {
+    switch (error) {
+    case EACCES:
+    case ELOOP:
+    case ENAMETOOLONG:
+    case EIO:
+    case ENXIO:
+    case ENODEV:
+    case ESTALE:
+    case ENOMEDIUM:
+        return QStringLiteral("NOT FOUND");
+    default:
+        return QStringLiteral("ERROR");
+    }
+}
+
+} // namespace
+
+QString Get_File_Open_State(const QString& path) {
+    // Paths of any length are tested: answering "CLOSED" without looking would let a file that
+    // is in use be deleted.
+    if (path.isEmpty())
+        return {};
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return {};
+        return not_reachable_or_error(errno);
+    }
+    if (!S_ISREG(st.st_mode))
+        return QStringLiteral("ERROR");
+    // As with an exclusive read-write open: the file must be readable and writable (a file
+    // marked read-only is not, whoever asks).
+    const int fd = ::open(name.constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return QStringLiteral("NOT FOUND"); // vanished since the look above
+        return not_reachable_or_error(errno);
+    }
+    ::close(fd);
+    if ((st.st_mode & S_IWUSR) == 0 || ::access(name.constData(), W_OK) != 0)
+        return QStringLiteral("ERROR");
+    return held_by_another_process(st.st_dev, st.st_ino) ? QStringLiteral("OPEN")
+                                                         : QStringLiteral("CLOSED");
+}
+
+bool Set_File_Attributes(const QString& path, bool read_only, bool archive, bool system,
+                         bool hidden) {
+    // Read-only is the absence of write permission; hidden, system and archive do not exist
+    // here, so asking for them set cannot read back as asked.
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (path.isEmpty() || ::stat(name.constData(), &st) != 0)
+        return false;
+    const mode_t mode = st.st_mode & 07777;
+    const mode_t wanted = read_only ? (mode & ~mode_t(0222)) : (mode | S_IWUSR);
+    if (wanted != mode)
+        ::chmod(name.constData(), wanted);
+    if (::stat(name.constData(), &st) != 0)
+        return false;
+    const bool now_read_only = (st.st_mode & S_IWUSR) == 0;
+    return now_read_only == read_only && !archive && !system && !hidden;
+}
+
+bool Delete_File_If_Closed(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (path.isEmpty() || ::lstat(name.constData(), &st) != 0)
+        return false;
+    // A link is deleted as a link: the file it points to keeps its permissions.
+    const bool link = S_ISLNK(st.st_mode);
+    if (!link)
+        Set_File_Attributes(path, false, false, false, false);
+    if (Get_File_Open_State(path) != QLatin1String("CLOSED")) {
+        // Left in place, and as it was.
+        if (!link)
+            ::chmod(name.constData(), st.st_mode & 07777);
+        return false;
+    }
+    ::unlink(name.constData());
+    return ::lstat(name.constData(), &st) != 0 && errno == ENOENT;
+}
+
+QString Replace_All_Text(QString text, const QString& search, const QString& replacement) {
+    if (text.isEmpty() || search.isEmpty())
+        return text;
+    if (replacement.contains(search)) {
+        // Through a placeholder, so that a replacement is never found again.
+        const QString placeholder = QStringLiteral("\001\002\003\004\005\001");
+        text.replace(search, placeholder);
+        text.replace(placeholder, replacement);
+        return text;
+    }
+    // Repeatedly replace the first occurrence: a replacement may join with what is around it
+    // into a new occurrence, which is replaced in turn. Nothing before the last replacement,
+    // less the search text's length, can hold one, so the search resumes there. Since the
+    // search text is not in the replacement, this ends; the limits only guard against texts
+    // that would grow without bound.
+    constexpr qsizetype Max_Replacements = 1 << 22;
+    constexpr qsizetype Max_Length = 1 << 26;
+    qsizetype from = 0;
+    for (qsizetype n = 0; n < Max_Replacements && text.size() <= Max_Length; ++n) {
+        const qsizetype at = text.indexOf(search, from);
+        if (at < 0)
+            break;
+        text.replace(at, search.size(), replacement);
+        from = std::max<qsizetype>(0, at - search.size() + 1);
+    }
+    return text;
+}
+
+QString File_Name_Without_Extension(const QString& path) {
+    // Only the last extension goes: "a.exe.exe" gives "a.exe". A leading "." marks a hidden
+    // file, not an extension.
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? name.left(dot) : name;
+}
+
+void View_File_With_Notepad(const QString& path) {
+    QString editor;
+    for (const char* candidate : Text_Editors) {
+        editor = QStandardPaths::findExecutable(QString::fromLatin1(candidate));
+        if (!editor.isEmpty())
+            break;
+    }
+    if (editor.isEmpty()) {
+        show_information(information_title(),
+                         QStringLiteral("Windows Notepad could not be found."));
+        return;
+    }
+    if (path.isEmpty()) {
+        show_information(information_title(), QStringLiteral("No Log File to View."));
+        return;
+    }
+    // One argument, no shell: blanks, quotes and any length arrive as they are. A path that
+    // starts with "-" would be taken for an option.
+    const QString argument = path.startsWith(QLatin1Char('-')) ? QStringLiteral("./") + path : path;
+    if (!QProcess::startDetached(editor, {argument}))
+        show_information(information_title(),
+                         QStringLiteral("Windows Notepad could not be found."));
+}
+
+} // namespace smx::platform
