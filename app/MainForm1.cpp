@@ -598,8 +598,4 @@ void TMainForm1::View_Readme_file_OptionClick() {
     View_Readme_File();
 }
 
-void TMainForm1::View_Readme_File() {
-    // The readme viewer arrives with the desktop integration; both menu entries lead here.
-}
-
 } // namespace smx::app

@@ -202,6 +202,17 @@ public:
 
     // ---- Desktop integration (MainForm1_Desktop.cpp) ----
     void Connect_Desktop_Handlers();
+    // Inverts the "Always On Top" tick and applies it to the window, leaving its place and
+    // activation alone. The tick changes only when the window system does it; false otherwise.
+    bool Toggle_Always_On_Top();
+    // The auto-run entry for this executable; each returns true on success, after its message.
+    bool Auto_Run_Enable();
+    bool Auto_Run_Disable();
+    // True when an auto-run entry for this executable exists; offers to correct one that names
+    // another path.
+    bool Auto_Run_Check_Location();
+    void Always_On_Top_OptionClick();
+    void Auto_Run_at_Windows_Startup_OptionClick();
 
     // ---- Export and the about box (MainForm1_Export.cpp) ----
     void Connect_Export_Handlers();

@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libgmock-dev
     fonts-liberation
-    desktop-file-utils
+    desktop-file-utils libglib2.0-bin
 )
 
 missing=()

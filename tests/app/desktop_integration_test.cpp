@@ -1,0 +1,188 @@
+#include "app/Desktop_Integration.h"
+#include "app/MainForm1.h"
+#include "platform/Message_Boxes.h"
+#include "platform/Registry.h"
+#include "qt_printers.h"
+#include "temporary_home.h"
+#include "test_support.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileInfo>
+#include <QTest>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace smx::platform;
+using smx::app::TMainForm1;
+using smx::test::Executable_In;
+using smx::test::Temporary_Home;
+namespace desktop = smx::app::desktop;
+
+namespace {
+
+const auto HKLM = Root_Key::HKEY_LOCAL_MACHINE;
+
+QString run_value(const QString& name) {
+    return Registry_Read_String(HKLM, Run_Key, name);
+}
+
+QString enabled_text(const QString& name) {
+    return QStringLiteral("This program (") + name +
+           QStringLiteral(") will now run automatically at Windows Start-Up.");
+}
+
+QString disabled_text(const QString& name) {
+    return QStringLiteral("This program (") + name +
+           QStringLiteral(") will now no-longer run automatically at Windows Start-Up.");
+}
+
+} // namespace
+
+TEST(Auto_Run_Menu, TickFollowsTheEntryOnlyAfterSuccess) {
+    Temporary_Home home;
+    Executable_In exe(home.scratch(), QStringLiteral("Speed Metrix.bin"));
+    const QString path = home.scratch() + QStringLiteral("/Speed Metrix.bin");
+    Scripted_Responder boxes;
+    TMainForm1 form;
+    QAction* entry = form.Auto_Run_at_Windows_Startup_Option;
+    ASSERT_FALSE(entry->isChecked());
+
+    entry->trigger();
+    EXPECT_TRUE(entry->isChecked());
+    EXPECT_EQ(run_value(QStringLiteral("Speed Metrix.bin")), path);
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].kind, Box_Kind::Information);
+    EXPECT_EQ(boxes.shown()[0].text, enabled_text(QStringLiteral("Speed Metrix.bin")));
+
+    boxes.clear();
+    entry->trigger();
+    EXPECT_FALSE(entry->isChecked());
+    EXPECT_EQ(run_value(QStringLiteral("Speed Metrix.bin")), QString());
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text, disabled_text(QStringLiteral("Speed Metrix.bin")));
+
+    // Without a configuration folder the key is missing: the error is shown, the tick stays.
+    qputenv("XDG_CONFIG_HOME", (home.scratch() + QStringLiteral("/none")).toUtf8());
+    boxes.clear();
+    entry->trigger();
+    EXPECT_FALSE(entry->isChecked());
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].kind, Box_Kind::Error);
+    entry->setChecked(true);
+    entry->trigger();
+    EXPECT_TRUE(entry->isChecked());
+}
+
+TEST(Auto_Run_Check_Location, NoEntrySamePathInAnyCaseOrAnotherPath) {
+    Temporary_Home home;
+    const QString path = QStringLiteral("/opt/Bench/speedmetrix");
+    const QString name = QStringLiteral("speedmetrix");
+    Scripted_Responder boxes;
+
+    EXPECT_FALSE(desktop::Auto_Run_Check_Location(path));
+    EXPECT_TRUE(boxes.shown().empty());
+
+    ASSERT_TRUE(
+        Registry_Write_String(HKLM, Run_Key, name, QStringLiteral("/OPT/bench/SPEEDMETRIX")));
+    EXPECT_TRUE(desktop::Auto_Run_Check_Location(path));
+    EXPECT_TRUE(boxes.shown().empty());
+    // Only ASCII letters fold: a path that differs in another letter is another path.
+    ASSERT_TRUE(Registry_Write_String(HKLM, Run_Key, QStringLiteral("\u00e9t\u00e9"),
+                                      QStringLiteral("/opt/\u00c9T\u00c9")));
+    boxes.queue(Box_Answer::No);
+    EXPECT_TRUE(desktop::Auto_Run_Check_Location(QStringLiteral("/opt/\u00e9t\u00e9")));
+    EXPECT_EQ(boxes.shown().size(), 1u);
+
+    boxes.clear();
+    const QString old = QStringLiteral("/media/usb/speedmetrix");
+    ASSERT_TRUE(Registry_Write_String(HKLM, Run_Key, name, old));
+    boxes.queue(Box_Answer::No);
+    EXPECT_TRUE(desktop::Auto_Run_Check_Location(path));
+    EXPECT_EQ(run_value(name), old);
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].kind, Box_Kind::Warning_Question);
+    EXPECT_EQ(boxes.shown()[0].text,
+              QStringLiteral("The directory / path settings required to make this program "
+                             "(speedmetrix)\r\nrun automatically at Windows Start-up do not match "
+                             "where the program \r\nis currently being run from.\r\n\r\n Old      "
+                             "= /media/usb/speedmetrix\r\n Current = /opt/Bench/speedmetrix\r\n\r\n"
+                             "Do you want to update the Windows Registry to reflect the programs "
+                             "current locaton ?"));
+
+    boxes.clear();
+    boxes.queue(Box_Answer::Yes);
+    EXPECT_TRUE(desktop::Auto_Run_Check_Location(path));
+    EXPECT_EQ(run_value(name), path);
+    ASSERT_EQ(boxes.shown().size(), 2u);
+    EXPECT_EQ(boxes.shown()[1].kind, Box_Kind::Information);
+    EXPECT_EQ(boxes.shown()[1].text, enabled_text(name));
+    EXPECT_EQ(boxes.unanswered(), 0);
+}
+
+TEST(Auto_Run_Check_Location, TheWindowAsksAboutItsOwnExecutable) {
+    Temporary_Home home;
+    Executable_In exe(home.scratch(), QStringLiteral("speedmetrix"));
+    Scripted_Responder boxes;
+    TMainForm1 form;
+    EXPECT_FALSE(form.Auto_Run_Check_Location());
+    ASSERT_TRUE(Registry_Write_String(HKLM, Run_Key, QStringLiteral("speedmetrix"),
+                                      home.scratch() + QStringLiteral("/speedmetrix")));
+    EXPECT_TRUE(form.Auto_Run_Check_Location());
+    EXPECT_TRUE(boxes.shown().empty());
+}
+
+TEST(Always_On_Top, TogglesTheHintKeepingPlaceVisibilityAndActivation) {
+    Scripted_Responder boxes;
+    QWidget other;
+    TMainForm1 form;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.move(123, 145);
+    other.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+    QApplication::setActiveWindow(&other);
+    const QRect before = form.geometry();
+    QAction* entry = form.Always_On_Top_Option;
+    ASSERT_FALSE(entry->isChecked());
+
+    entry->trigger();
+    EXPECT_TRUE(entry->isChecked());
+    EXPECT_TRUE(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(form.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.geometry(), before);
+    EXPECT_EQ(QApplication::activeWindow(), &other);
+
+    entry->trigger();
+    EXPECT_FALSE(entry->isChecked());
+    EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_FALSE(form.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.geometry(), before);
+    EXPECT_TRUE(boxes.shown().empty());
+}
+
+TEST(Always_On_Top, StartUpInvertsTheStoredTickAndToggleAppliesIt) {
+    TMainForm1 form;
+    // As the first show does with a stored tick: invert it, then toggle it back into force.
+    form.Always_On_Top_Option->setChecked(false);
+    EXPECT_TRUE(form.Toggle_Always_On_Top());
+    EXPECT_TRUE(form.Always_On_Top_Option->isChecked());
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    EXPECT_TRUE(form.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(form.Toggle_Always_On_Top());
+    EXPECT_FALSE(form.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+TEST(Readme, NamedAfterTheExecutableUpToItsFirstDot) {
+    EXPECT_EQ(desktop::Readme_Path(QStringLiteral("/opt/sm/my.bench")),
+              QStringLiteral("/opt/sm/my.txt"));
+    EXPECT_EQ(desktop::Readme_Path(QStringLiteral("/opt/sm/my.bench.exe")),
+              QStringLiteral("/opt/sm/my.txt"));
+    EXPECT_EQ(desktop::Readme_Path(QStringLiteral("/opt/s.m/speedmetrix")),
+              QStringLiteral("/opt/s.m/speedmetrix.txt"));
+}
