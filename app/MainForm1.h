@@ -213,6 +213,11 @@ public:
     bool Auto_Run_Check_Location();
     void Always_On_Top_OptionClick();
     void Auto_Run_at_Windows_Startup_OptionClick();
+    void Create_Shortcut_on_Desktop_OptionClick();
+    void Create_Shortcut_on_Start_Menu_OptionClick();
+    void Create_Shortcut_on_Start_Programs_Menu_OptionClick();
+    void Create_Shortcut_on_SendTo_Menu_OptionClick();
+    void Delete_All_Shortcuts_OptionClick();
 
     // ---- Export and the about box (MainForm1_Export.cpp) ----
     void Connect_Export_Handlers();

@@ -2,7 +2,9 @@
 #include "app/Desktop_Integration.h"
 #include "app/MainForm1.h"
 #include "platform/Executable.h"
+#include "platform/File_Routines.h"
 #include "platform/Message_Boxes.h"
+#include "platform/Shortcuts.h"
 #include "platform/Window_On_Top.h"
 
 #include <QAction>
@@ -25,6 +27,16 @@ void TMainForm1::Connect_Desktop_Handlers() {
     untick_then(Always_On_Top_Option, &TMainForm1::Always_On_Top_OptionClick);
     untick_then(Auto_Run_at_Windows_Startup_Option,
                 &TMainForm1::Auto_Run_at_Windows_Startup_OptionClick);
+    connect(Create_Shortcut_on_Desktop_Option, &QAction::triggered, this,
+            &TMainForm1::Create_Shortcut_on_Desktop_OptionClick);
+    connect(Create_Shortcut_on_Start_Menu_Option, &QAction::triggered, this,
+            &TMainForm1::Create_Shortcut_on_Start_Menu_OptionClick);
+    connect(Create_Shortcut_on_Start_Programs_Menu_Option, &QAction::triggered, this,
+            &TMainForm1::Create_Shortcut_on_Start_Programs_Menu_OptionClick);
+    connect(Create_Shortcut_on_SendTo_Menu_Option, &QAction::triggered, this,
+            &TMainForm1::Create_Shortcut_on_SendTo_Menu_OptionClick);
+    connect(Delete_All_Shortcuts_Option, &QAction::triggered, this,
+            &TMainForm1::Delete_All_Shortcuts_OptionClick);
 }
 
 bool TMainForm1::Toggle_Always_On_Top() {
@@ -64,8 +76,29 @@ void TMainForm1::Auto_Run_at_Windows_Startup_OptionClick() {
     }
 }
 
+void TMainForm1::Create_Shortcut_on_Desktop_OptionClick() {
+    platform::Create_Shortcut(platform::executable_path(), QStringLiteral("Desktop"), {});
+}
+
+void TMainForm1::Create_Shortcut_on_Start_Menu_OptionClick() {
+    platform::Create_Shortcut(platform::executable_path(), QStringLiteral("Start Menu"), {});
+}
+
+void TMainForm1::Create_Shortcut_on_Start_Programs_Menu_OptionClick() {
+    platform::Create_Shortcut(platform::executable_path(), QStringLiteral("Start Menu"),
+                              QStringLiteral("Programs"));
+}
+
+void TMainForm1::Create_Shortcut_on_SendTo_Menu_OptionClick() {
+    platform::Create_Shortcut(platform::executable_path(), QStringLiteral("SendTo"), {});
+}
+
+void TMainForm1::Delete_All_Shortcuts_OptionClick() {
+    platform::Delete_All_Shortcuts(platform::executable_path(), true);
+}
+
 void TMainForm1::View_Readme_File() {
-    // The readme viewer arrives with the file routines.
+    platform::View_File_With_Notepad(desktop::Readme_Path(platform::executable_path()));
 }
 
 } // namespace smx::app

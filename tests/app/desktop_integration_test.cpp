@@ -2,14 +2,19 @@
 #include "app/MainForm1.h"
 #include "platform/Message_Boxes.h"
 #include "platform/Registry.h"
+#include "platform/Xdg_Dirs.h"
 #include "qt_printers.h"
 #include "temporary_home.h"
 #include "test_support.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTest>
+#include <QThread>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -27,6 +32,30 @@ const auto HKLM = Root_Key::HKEY_LOCAL_MACHINE;
 
 QString run_value(const QString& name) {
     return Registry_Read_String(HKLM, Run_Key, name);
+}
+
+// Sets PATH for the lifetime of the object.
+class Path_Set_To {
+public:
+    explicit Path_Set_To(const QString& path) : saved_(qgetenv("PATH")) {
+        qputenv("PATH", path.toUtf8());
+    }
+    ~Path_Set_To() { qputenv("PATH", saved_); }
+
+private:
+    QByteArray saved_;
+};
+
+// The arguments a fake editor was started with, one per line of its output file.
+QString wait_for_text(const QString& path) {
+    QDeadlineTimer deadline(10000);
+    QFile file(path);
+    while (!deadline.hasExpired()) {
+        if (file.exists() && file.size() > 0 && file.open(QIODevice::ReadOnly))
+            return QString::fromUtf8(file.readAll());
+        QThread::msleep(20);
+    }
+    return {};
 }
 
 QString enabled_text(const QString& name) {
@@ -185,4 +214,67 @@ TEST(Readme, NamedAfterTheExecutableUpToItsFirstDot) {
               QStringLiteral("/opt/sm/my.txt"));
     EXPECT_EQ(desktop::Readme_Path(QStringLiteral("/opt/s.m/speedmetrix")),
               QStringLiteral("/opt/s.m/speedmetrix.txt"));
+}
+
+TEST(Readme, OpenedInTheEditorAsOneIntactArgument) {
+    Temporary_Home home;
+    const QString dir = home.scratch() + QStringLiteral("/My \"Bench\" it's here");
+    ASSERT_TRUE(QDir().mkpath(dir));
+    Executable_In exe(dir, QStringLiteral("my.bench"));
+    const QString bin = home.scratch() + QStringLiteral("/bin");
+    ASSERT_TRUE(QDir().mkpath(bin));
+    const QString editor = bin + QStringLiteral("/gedit");
+    const QString out = home.scratch() + QStringLiteral("/editor-args");
+    {
+        QFile script(editor);
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\nprintf '%s|' \"$#\" \"$@\" > \"" + out.toUtf8() + "\"\n");
+    }
+    QFile::setPermissions(editor, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    Path_Set_To path(bin);
+    Scripted_Responder boxes;
+    TMainForm1 form;
+
+    form.View_Readme_file_Option->trigger();
+    EXPECT_EQ(wait_for_text(out), QStringLiteral("1|") + dir + QStringLiteral("/my.txt|"));
+    QFile::remove(out);
+    form.SpareMenuClick();
+    EXPECT_EQ(wait_for_text(out), QStringLiteral("1|") + dir + QStringLiteral("/my.txt|"));
+    EXPECT_TRUE(boxes.shown().empty());
+
+    QFile::remove(editor);
+    form.View_Readme_file_Option->trigger();
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].kind, Box_Kind::Information);
+    EXPECT_EQ(boxes.shown()[0].text, QStringLiteral("Windows Notepad could not be found."));
+}
+
+TEST(Shortcut_Menu, EachEntryMakesItsShortcutAndDeleteAllKeepsThePrograms) {
+    Temporary_Home home;
+    Executable_In exe(home.scratch(), QStringLiteral("speedmetrix"));
+    Scripted_Responder boxes;
+    TMainForm1 form;
+    const QString desktop = Desktop_Dir() + QStringLiteral("/speedmetrix.desktop");
+    const QString start_menu = Applications_Dir() + QStringLiteral("/speedmetrix.desktop");
+    const QString programs = Applications_Dir() + QStringLiteral("/Programs/speedmetrix.desktop");
+    const QString send_to = Send_To_Dir() + QStringLiteral("/speedmetrix.desktop");
+
+    form.Create_Shortcut_on_Desktop_Option->trigger();
+    form.Create_Shortcut_on_Start_Menu_Option->trigger();
+    form.Create_Shortcut_on_Start_Programs_Menu_Option->trigger();
+    form.Create_Shortcut_on_SendTo_Menu_Option->trigger();
+    for (const QString& file : {desktop, start_menu, programs, send_to})
+        EXPECT_TRUE(QFileInfo::exists(file)) << file.toStdString();
+    EXPECT_TRUE(boxes.shown().empty());
+    EXPECT_FALSE(form.Create_Shortcut_on_SendTo_Menu_Option->isVisible());
+
+    form.Delete_All_Shortcuts_Option->trigger();
+    EXPECT_FALSE(QFileInfo::exists(desktop));
+    EXPECT_FALSE(QFileInfo::exists(start_menu));
+    EXPECT_FALSE(QFileInfo::exists(send_to));
+    EXPECT_TRUE(QFileInfo::exists(programs));
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text, QStringLiteral("Success: All Desktop, Start Menu, and SendTo "
+                                                    "shortcuts to \"speedmetrix\" have been "
+                                                    "deleted."));
 }
