@@ -176,7 +176,7 @@ std::vector<Ini_Document::Key> Ini_Document::keys_of(const Section& s) const {
     for (int i = s.header_line + 1; i < s.end_line; ++i) {
         const QByteArray name = key_name(line_bytes(i));
         if (!name.isEmpty())
-            keys.push_back(Key{QString::fromUtf8(name).toCaseFolded(), i});
+            keys.push_back(Key{QString::fromUtf8(name).trimmed().toCaseFolded(), i});
     }
     return keys;
 }

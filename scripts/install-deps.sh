@@ -6,6 +6,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libgmock-dev
+    clang libclang-rt-14-dev
     fonts-liberation
     desktop-file-utils libglib2.0-bin
 )

@@ -141,6 +141,7 @@ TEST_F(Ini_Files, HandEditedFilesReadAsTheProfileFunctionsReadThem) {
                       "single=' x '\n"
                       "mixed=\"not stripped'\n"
                       "inner=a \"b\" c\n"
+                      "wide\xc2\xa0=blank is no part of the name\n"
                       ";hidden=1\n"
                       "   ; also=hidden\n"
                       "no equals sign\n"
@@ -162,6 +163,8 @@ TEST_F(Ini_Files, HandEditedFilesReadAsTheProfileFunctionsReadThem) {
     EXPECT_EQ(Ini_Read_String(path, S("Lab"), S("mixed"), S("-")), S("\"not stripped'"));
     EXPECT_EQ(Ini_Read_String(path, S("Lab"), S("inner"), S("-")), S("a \"b\" c"));
     EXPECT_EQ(Ini_Read_String(path, S("Lab"), S("empty"), S("-")), S(""));
+    EXPECT_EQ(Ini_Read_String(path, S("Lab"), S("WIDE"), S("-")),
+              S("blank is no part of the name"));
     EXPECT_EQ(Ini_Read_String(path, S("Lab"), S("dup"), S("-")), S("first"));
     EXPECT_EQ(Ini_Read_String(path, S("Lab"), S("only"), S("-")), S("-"));
     for (const char* absent : {";hidden", "hidden", "also", "no equals sign", "stray", ""})
@@ -171,9 +174,9 @@ TEST_F(Ini_Files, HandEditedFilesReadAsTheProfileFunctionsReadThem) {
     EXPECT_EQ(Ini_Read_String(path, S("nowhere"), S("k"), S("default")), S("default"));
 
     const auto keys = Ini_Read_Section(path, S("LAB"));
-    ASSERT_EQ(keys.size(), 7u);
+    ASSERT_EQ(keys.size(), 8u);
     EXPECT_EQ(keys[0], std::make_pair(S("key one"), S("spaced value")));
-    EXPECT_EQ(keys[6], std::make_pair(S("dup"), S("first")));
+    EXPECT_EQ(keys[7], std::make_pair(S("dup"), S("first")));
 
     // Writes go to the first of duplicates.
     ASSERT_TRUE(Ini_Write_String(path, S("LAB"), S("Dup"), S("changed")));
