@@ -7,8 +7,9 @@ namespace smx::engine {
 // message pumping, no progress and no checks inside the loops.
 
 // A countdown from n + 1 to 0: n + 1 passes of one decrement and one test for zero. Nothing
-// runs for a negative n.
-void Integer_Arithmetic_Loop(std::int32_t n);
+// runs for a negative n. Returns the passes made, taken from the counter's start and end values
+// (nothing is counted inside the loop); the run ignores it.
+std::uint32_t Integer_Arithmetic_Loop(std::int32_t n);
 
 struct Float_Loop_End {
     double x;
@@ -29,7 +30,8 @@ inline void Fill_Doubled_Indices(std::int32_t* array, std::int32_t size) {
 
 // loops times: allocate a fresh zero-filled array of size 32-bit integers, fill it with
 // Fill_Doubled_Indices and free it. Nothing runs for loops <= 0. Throws std::bad_alloc when an
-// array cannot be allocated.
-void Memory_Speed_Loop(std::int32_t loops, std::int32_t size);
+// array cannot be allocated. Returns the sum of each filled array's last element, read once per
+// array outside the fill; the run ignores it.
+std::int64_t Memory_Speed_Loop(std::int32_t loops, std::int32_t size);
 
 } // namespace smx::engine

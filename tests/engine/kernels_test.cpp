@@ -30,6 +30,31 @@ INSTANTIATE_TEST_SUITE_P(Limits, Floating_Point_Loop_Test,
                                            // the largest sums still exact in a double
                                            Float_Case{100000, 100000, 333338333350000.0}));
 
+TEST(Integer_Kernel, MakesOneMorePassThanItsCount) {
+    EXPECT_EQ(Integer_Arithmetic_Loop(0), 1u);
+    EXPECT_EQ(Integer_Arithmetic_Loop(5), 6u);
+    EXPECT_EQ(Integer_Arithmetic_Loop(1000000), 1000001u);
+    // The largest count the spin edit allows, and the largest 32-bit one: n + 1 must not wrap.
+    EXPECT_EQ(Integer_Arithmetic_Loop(2147000000), 2147000001u);
+    EXPECT_EQ(Integer_Arithmetic_Loop(2147483647), 2147483648u);
+    // A negative count runs nothing.
+    EXPECT_EQ(Integer_Arithmetic_Loop(-1), 0u);
+    EXPECT_EQ(Integer_Arithmetic_Loop(-2147483647 - 1), 0u);
+}
+
+TEST(Memory_Kernel, FillsEveryArrayOfEveryLoop) {
+    // The last element of each array is 2 * (size - 1) once filled; a zero-filled array that was
+    // never filled would give 0.
+    EXPECT_EQ(Memory_Speed_Loop(3, 1000), 3 * 1998);
+    EXPECT_EQ(Memory_Speed_Loop(1, 30000), 59998);
+    EXPECT_EQ(Memory_Speed_Loop(4000, 2), 4000 * 2);
+    // No loops, or empty arrays: nothing is allocated or filled.
+    EXPECT_EQ(Memory_Speed_Loop(0, 1000), 0);
+    EXPECT_EQ(Memory_Speed_Loop(-3, 1000), 0);
+    EXPECT_EQ(Memory_Speed_Loop(5, 0), 0);
+    EXPECT_EQ(Memory_Speed_Loop(5, -7), 0);
+}
+
 TEST(Memory_Kernel, FillsEachElementWithTwiceItsIndex) {
     std::vector<std::int32_t> array(1003, -7);
     Fill_Doubled_Indices(array.data(), 1000);
