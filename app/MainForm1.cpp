@@ -6,6 +6,7 @@
 #include "dialogs/AboutBox.h"
 #include "graph/Chart.h"
 #include "platform/Bit_Button.h"
+#include "platform/Message_Boxes.h"
 #include "platform/Shape.h"
 #include "platform/Spin_Edit.h"
 
@@ -276,6 +277,9 @@ void TMainForm1::Create_Controls() {
     Scaling_ListBox = place(new QListWidget(Client), "Scaling_ListBox", 848, 112, 97, 97);
     Scaling_ListBox->hide();
     Memo1 = place(new QPlainTextEdit(Client), "Memo1", 848, 216, 97, 89);
+    // A carrier for clipboard text outside the visible area: neither Tab nor a click may put
+    // the keyboard there.
+    Memo1->setFocusPolicy(Qt::NoFocus);
     Benchmark_Results_Saved_CheckBox =
         check_box(Client, "Benchmark_Results_Saved_CheckBox", 848, 312, 97, 17, "Results Saved");
     Benchmark_Results_Saved_CheckBox->hide();
@@ -458,6 +462,11 @@ void TMainForm1::Fit_Client_To_Button_Column() {
 void TMainForm1::Store_Layout_Reference() {
     if (Scaling_ListBox->count() > 0)
         return;
+    // The tab control lays out only its current page; every page has the same bounds, so the
+    // others take the current one's before their design geometry is recorded.
+    const QRect page_area = PageControl1->currentWidget()->geometry();
+    for (int i = 0; i < PageControl1->count(); ++i)
+        PageControl1->widget(i)->setGeometry(page_area);
     // The main window has no scroll bars of its own to hide.
     Scaling_ListBox->addItem(reference_header(QSize(ClientWidth(), ClientHeight())));
     for (const Component& c : components_) {
@@ -474,7 +483,7 @@ void TMainForm1::Store_Layout_Reference() {
 }
 
 void TMainForm1::Set_Titles() {
-    QGuiApplication::setApplicationDisplayName(Program_Title());
+    platform::set_application_title(Program_Title());
     setWindowTitle(Program_Title());
     if (auto* about = forms().AboutBox)
         about->setWindowTitle(QStringLiteral("About ") + Program_Title() + QStringLiteral(" ..."));

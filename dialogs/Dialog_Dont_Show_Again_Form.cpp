@@ -134,6 +134,12 @@ void TDialog_Dont_Show_Again_Form::showEvent(QShowEvent* event) {
 }
 
 void TDialog_Dont_Show_Again_Form::keyPressEvent(QKeyEvent* event) {
+    // "OK" is the only way out for the user. Escape is swallowed here rather than by making
+    // reject() do nothing: a programmatic reject (the end of the session) must still close it.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
     // A bitmap button is not a dialog default button, so Enter is passed to it here.
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
         focusWidget() == Exit_Button) {

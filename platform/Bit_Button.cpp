@@ -170,8 +170,10 @@ void TBitBtn::setGlyph(Glyph glyph, QSize frame) {
 }
 
 void TBitBtn::setCaptionColor(const QColor& color) {
+    // Enabled states only: a disabled button keeps the style's greyed caption, like its picture.
     QPalette pal = palette();
-    pal.setColor(QPalette::ButtonText, color);
+    pal.setColor(QPalette::Active, QPalette::ButtonText, color);
+    pal.setColor(QPalette::Inactive, QPalette::ButtonText, color);
     setPalette(pal);
 }
 

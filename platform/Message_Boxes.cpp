@@ -7,6 +7,7 @@
 namespace smx::platform {
 namespace {
 Scripted_Responder* g_active = nullptr;
+QString g_application_title;
 
 int run_box(QMessageBox::Icon icon, const QString& title, const QString& text,
             QMessageBox::StandardButtons buttons, QMessageBox::StandardButton default_button,
@@ -19,7 +20,11 @@ int run_box(QMessageBox::Icon icon, const QString& title, const QString& text,
 } // namespace
 
 QString application_title() {
-    return QGuiApplication::applicationDisplayName();
+    return g_application_title.isEmpty() ? QGuiApplication::applicationName() : g_application_title;
+}
+
+void set_application_title(const QString& title) {
+    g_application_title = title;
 }
 
 void show_information(const QString& title, const QString& text) {

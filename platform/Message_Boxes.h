@@ -28,8 +28,11 @@ Box_Answer ask_warning_question(const QString& title, const QString& text,
 std::optional<QString> input_text(const QString& title, const QString& prompt,
                                   const QString& initial = {});
 
-// The application's title, used for error boxes.
+// The application's title, used for error boxes: the one set below, or else the application's
+// name. Kept here rather than as Qt's application display name, which Qt would append to the
+// caption of every window.
 QString application_title();
+void set_application_title(const QString& title);
 
 // While one exists, boxes are not shown: each is recorded and answered from the queue.
 // An empty queue answers OK boxes with OK, questions with No and text input with Cancel,

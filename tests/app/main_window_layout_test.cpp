@@ -1,8 +1,10 @@
 #include "app/Layout_Scaling.h"
 #include "app/MainForm1.h"
 #include "platform/Bit_Button.h"
+#include "platform/Message_Boxes.h"
 #include "platform/Spin_Edit.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -11,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTabWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -62,6 +65,35 @@ TEST(Layout_Reference, CapturedAtFirstShowFromTheDesignLayout) {
     }
     // Main menu, three menus with their 19 entries, the spare menu, two chart series.
     EXPECT_EQ(zero_lines, 1 + 3 + 19 + 1 + 2);
+}
+
+TEST(Layout_Reference, BothPagesFromTheirDesignGeometry) {
+    // Whichever page is current at the first show (the settings may restore either).
+    for (const int current_page : {0, 1}) {
+        SCOPED_TRACE(current_page);
+        auto form = std::make_unique<TMainForm1>();
+        form->PageControl1->setCurrentIndex(current_page);
+        form->show();
+        const QStringList lines = reference_lines(*form);
+        auto line_of = [&](const QString& name) {
+            for (const QString& line : lines)
+                if (line.endsWith(QLatin1Char(' ') + name))
+                    return line;
+            return QString();
+        };
+        const QString sheet1 = line_of(QStringLiteral("TabSheet1"));
+        const QString sheet2 = line_of(QStringLiteral("TabSheet2"));
+        // The pages share the page area inside the 545 x 443 tab control.
+        const auto page1 = smx::app::parse_reference_line(sheet1);
+        const auto page2 = smx::app::parse_reference_line(sheet2);
+        ASSERT_TRUE(page1 && page2);
+        EXPECT_GT(page1->width, 500);
+        EXPECT_LT(page1->width, 545);
+        EXPECT_GT(page1->height, 380);
+        EXPECT_LT(page1->height, 443);
+        EXPECT_EQ(sheet2.section(QLatin1Char(' '), 0, 4).toStdString(),
+                  sheet1.section(QLatin1Char(' '), 0, 4).toStdString());
+    }
 }
 
 TEST(Layout_Reference, NotRecapturedWhenTheSequenceRunsAgain) {
@@ -249,8 +281,9 @@ TEST(Main_Window, SelectAllAndSelectNoneTouchOnlyTheSevenTests) {
 TEST(Main_Window, TitlesAndMenus) {
     auto form = shown_main_form();
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Windows PC Speedmetrix v1.3f"));
-    EXPECT_EQ(QGuiApplication::applicationDisplayName(),
-              QStringLiteral("Windows PC Speedmetrix v1.3f"));
+    EXPECT_EQ(smx::platform::application_title(), QStringLiteral("Windows PC Speedmetrix v1.3f"));
+    // Qt would append a display name to every other window's caption.
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QGuiApplication::applicationName());
     EXPECT_FALSE(form->SpareMenu->isVisible());
     EXPECT_TRUE(form->SpareMenu->text().isEmpty());
     EXPECT_FALSE(form->Create_Shortcut_on_SendTo_Menu_Option->isVisible());
@@ -275,6 +308,23 @@ TEST(Main_Window, TabOrderOfTheButtonColumn) {
     for (std::size_t i = 1; i < std::size(order); ++i)
         EXPECT_EQ(control(*form, order[i - 1])->nextInFocusChain(), control(*form, order[i]))
             << order[i - 1];
+}
+
+TEST(Main_Window, TheClipboardMemoNeverTakesTheKeyboard) {
+    auto form = shown_main_form();
+    QApplication::setActiveWindow(form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    form->Replace_Existing_Saved_Results_BitBtn->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), form->Replace_Existing_Saved_Results_BitBtn);
+    // Round the whole Tab chain, both ways, and type on the way: none of it reaches the memo.
+    for (int i = 0; i < 80; ++i) {
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr);
+        QTest::keyClick(focus, Qt::Key_Tab, i < 40 ? Qt::NoModifier : Qt::ShiftModifier);
+        EXPECT_NE(QApplication::focusWidget(), form->Memo1) << "after " << i + 1 << " Tabs";
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("x"));
+    }
+    EXPECT_TRUE(form->Memo1->toPlainText().isEmpty());
 }
 
 TEST(Main_Window, ExitCommandsCloseTheWindow) {

@@ -132,6 +132,25 @@ TEST(Dont_Show_Again_Dialog, EnterOrSpaceOnOkClose) {
     }
 }
 
+TEST(Dont_Show_Again_Dialog, EscapeDoesNotCloseItButARejectDoes) {
+    TDialog_Dont_Show_Again_Form dialog;
+    bool stayed_open = false;
+    while_modal(dialog, [&] {
+        // From the button, from the check box, and sent to the window itself.
+        QTest::keyClick(dialog.Exit_Button, Qt::Key_Escape);
+        dialog.Dont_Show_This_Again_CheckBox->setFocus();
+        QTest::keyClick(dialog.Dont_Show_This_Again_CheckBox, Qt::Key_Escape);
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        stayed_open = dialog.isVisible();
+        // The end of the session closes open dialogs this way.
+        dialog.reject();
+    });
+    EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+    EXPECT_TRUE(stayed_open);
+    EXPECT_FALSE(dialog.isVisible());
+}
+
 TEST(Dont_Show_Again_Dialog, ClickingTheMessageLeavesTheFocusOnOk) {
     TDialog_Dont_Show_Again_Form dialog;
     for (int i = 0; i < 40; ++i)

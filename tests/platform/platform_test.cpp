@@ -1,10 +1,15 @@
+#include "platform/Bit_Button.h"
 #include "platform/Drives.h"
 #include "platform/Message_Boxes.h"
 #include "platform/Tick.h"
 #include "test_support.h"
 
 #include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace smx::platform;
 
@@ -18,10 +23,21 @@ TEST(Tick, DifferencesSurviveTheWrapOfTheCounter) {
     EXPECT_EQ(ticks.calls(), 2);
 }
 
-TEST(Tick, RealClockMovesForward) {
+TEST(Tick, RealClockCountsMilliseconds) {
+    // A known sleep, measured against the standard library's steady clock: a clock in
+    // microseconds or seconds would be off by a factor of a thousand.
+    const auto steady_before = std::chrono::steady_clock::now();
     const auto a = GetTickCount();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     const auto b = GetTickCount();
-    EXPECT_LT(tick_difference(b, a), 1000u);
+    const auto steady_ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                               std::chrono::steady_clock::now() - steady_before)
+                               .count();
+    const auto ticks = static_cast<long long>(tick_difference(b, a));
+    EXPECT_GE(ticks, 199);
+    // A loaded machine may sleep longer, but the ticks cannot exceed the real time that passed
+    // around them (a tick of truncation at each end).
+    EXPECT_LE(ticks, steady_ms + 2);
 }
 
 TEST(Drives, HomeIsCAndRealFilesystemsFollowInMountOrder) {
@@ -46,6 +62,28 @@ TEST(Drives, HomeIsCAndRealFilesystemsFollowInMountOrder) {
     EXPECT_EQ(drives[3].root, QStringLiteral("/media/My Disk"));
 }
 
+TEST(Drives, LettersRunUpToZAndFurtherFilesystemsAreLeftOut) {
+    QString mounts;
+    for (int i = 1; i <= 30; ++i)
+        mounts += QStringLiteral("/dev/sd%1 /mnt/m%1 ext4 rw 0 0\n").arg(i);
+    const auto drives = drives_from_mounts(mounts, QStringLiteral("/home/user"));
+    // c for the home directory, then d to z: 23 filesystems out of 30.
+    ASSERT_EQ(drives.size(), 24u);
+    for (std::size_t i = 1; i < drives.size(); ++i) {
+        EXPECT_EQ(drives[i].letter, static_cast<char>('c' + i)) << i;
+        EXPECT_EQ(drives[i].root, QStringLiteral("/mnt/m%1").arg(i)) << i;
+    }
+    EXPECT_EQ(drives.back().letter, 'z');
+    EXPECT_EQ(drives.back().root, QStringLiteral("/mnt/m23"));
+    // Exactly 23: all of them get a letter, the last one z.
+    mounts.clear();
+    for (int i = 1; i <= 23; ++i)
+        mounts += QStringLiteral("/dev/sd%1 /mnt/m%1 ext4 rw 0 0\n").arg(i);
+    const auto exact = drives_from_mounts(mounts, QStringLiteral("/home/user"));
+    ASSERT_EQ(exact.size(), 24u);
+    EXPECT_EQ(exact.back().letter, 'z');
+}
+
 TEST(Drives, OverrideAndLookupIgnoreCase) {
     smx::test::Drive_Table table(
         {Drive{'c', QStringLiteral("/x"), {}}, Drive{'d', QStringLiteral("/y"), {}}});
@@ -55,7 +93,7 @@ TEST(Drives, OverrideAndLookupIgnoreCase) {
 }
 
 TEST(Message_Boxes, ResponderRecordsEveryBoxAndAnswersInOrder) {
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Title"));
+    set_application_title(QStringLiteral("Title"));
     Scripted_Responder responder;
     responder.queue(Box_Answer::Yes);
     responder.queue(Box_Answer::Ok, QStringLiteral("My Set"));
@@ -75,4 +113,45 @@ TEST(Message_Boxes, ResponderRecordsEveryBoxAndAnswersInOrder) {
     EXPECT_EQ(responder.shown()[5].kind, Box_Kind::Error);
     EXPECT_EQ(responder.shown()[5].title, QStringLiteral("Title"));
     EXPECT_EQ(responder.shown()[5].text, QStringLiteral("Cannot create file /x/y."));
+}
+
+namespace {
+// Pixels of the button's rendering that are clearly of the given hue: red or green well above
+// the other two channels.
+int caption_pixels(QWidget& button, bool red) {
+    QImage image(button.size(), QImage::Format_RGB32);
+    button.render(&image);
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            const int main = red ? c.red() : c.green();
+            const int other = red ? std::max(c.green(), c.blue()) : std::max(c.red(), c.blue());
+            if (main >= 100 && main - other >= 80)
+                ++count;
+        }
+    }
+    return count;
+}
+} // namespace
+
+TEST(Bit_Button, DisabledCaptionIsGreyedLikeItsPicture) {
+    for (const bool red : {true, false}) {
+        SCOPED_TRACE(red ? "red" : "green");
+        TBitBtn button;
+        button.resize(90, 45);
+        button.setText(red ? QStringLiteral("Save") : QStringLiteral("Compare"));
+        QFont font(QStringLiteral("Times New Roman"), 11);
+        font.setBold(true);
+        button.setFont(font);
+        button.setCaptionColor(red ? QColor(255, 0, 0) : QColor(0, 128, 0));
+        // A plain glyph without the caption's hue, so only the caption counts.
+        button.setGlyph(Glyph::Exit, QSize(16, 16));
+        const int enabled = caption_pixels(button, red);
+        EXPECT_GT(enabled, 20);
+        button.setEnabled(false);
+        EXPECT_EQ(caption_pixels(button, red), 0);
+        button.setEnabled(true);
+        EXPECT_EQ(caption_pixels(button, red), enabled);
+    }
 }
