@@ -197,14 +197,26 @@ TEST(Run_Messages, InformationMessage) {
     EXPECT_EQ(m.outer_height, 460);
     EXPECT_EQ(m.font_points, 12);
     EXPECT_TRUE(m.centred);
-    ASSERT_EQ(m.lines.size(), 10);
-    for (int i = 1; i < 10; i += 2)
-        EXPECT_TRUE(m.lines[i].isEmpty()) << i;
-    EXPECT_TRUE(m.lines[0].startsWith(QStringLiteral("This program benchmarks")));
-    EXPECT_EQ(m.lines[4], QStringLiteral("To see the values for each test, you need to check the "
-                                         "\"Show Values\" checkbox (in the top right hand corner "
-                                         "of the graph)."));
-    EXPECT_TRUE(m.lines[8].contains(QStringLiteral("proceeding.  See the Read Me file")));
+    const QStringList expected = {
+        QStringLiteral("This program benchmarks the operation of various components in your PC and "
+                       "then displays the results in a special logarithmic graph."),
+        QString(),
+        QStringLiteral("This means that significant differences in values may only appear as "
+                       "slight differences in bar lengths on the graph."),
+        QString(),
+        QStringLiteral("To see the values for each test, you need to check the \"Show Values\" "
+                       "checkbox (in the top right hand corner of the graph)."),
+        QString(),
+        QStringLiteral("You can save, load, and compare the results against other saved results."),
+        QString(),
+        QStringLiteral("To get the best possible results, you should close down all other programs "
+                       "before proceeding.  See the Read Me file for details about the tests and "
+                       "how to improve the performance of your PC."),
+        QString(),
+    };
+    ASSERT_EQ(m.lines.size(), expected.size());
+    for (int i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(m.lines[i], expected[i]) << "line " << i;
 }
 
 struct Need_Case {
@@ -365,6 +377,24 @@ INSTANTIATE_TEST_SUITE_P(Times, Averaging_Test,
                          ::testing::Values(Averaging_Case{{10, 11, 12}, 11},
                                            Averaging_Case{{10, 10, 11}, 10}, Averaging_Case{{7}, 7},
                                            Averaging_Case{{1, 1, 1, 0}, 0}));
+
+TEST_F(Run_Driver_Test, RepetitionCountBelowOneRunsOnce) {
+    for (const int repetitions : {0, -3}) {
+        SCOPED_TRACE(repetitions);
+        host.calls.clear();
+        host.tests_run = 0;
+        host.settings = with_ticked({Test_Id::Integer_Arithmetic}, repetitions);
+        test::Scripted_Ticks clock({1000, 1100, 1600, 1700});
+        ASSERT_EQ(Run_Benchmark(host), Run_Outcome::Completed);
+        EXPECT_EQ(host.tests_run, 1);
+        EXPECT_TRUE(host.calls.contains(QStringLiteral("panel 1")));
+        EXPECT_TRUE(host.calls.contains(QStringLiteral("progress 1/1 rep 1 ") + Captions[0]));
+        // 4,000,000 operations over 500 ms; the whole run's 700 ms as one repetition.
+        EXPECT_EQ(host.results.Integer_Operations_Per_Sec, 8000000);
+        EXPECT_EQ(host.results.Elapsed_Time_MSec, 700);
+        EXPECT_EQ(clock.calls(), 4);
+    }
+}
 
 TEST_F(Run_Driver_Test, TickWrapInsideATest) {
     host.settings = with_ticked({Test_Id::Floating_Point_Arithmetic});
