@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QHideEvent>
 #include <QShowEvent>
 #include <QTimer>
@@ -119,6 +120,11 @@ void TGraphics_Test_Dialog::Pump_Messages() {
     platform::process_messages();
     QEvent paint_now(QEvent::UpdateRequest);
     QCoreApplication::sendEvent(this, &paint_now);
+    // The window system's requests (a move, the painted pixels) wait in the connection's buffer
+    // until the event loop would block, which it never does during the test: send them now,
+    // wait until the display server has carried them out, and let through what that caused
+    // (the parts of other windows uncovered by a move, to be painted).
+    QGuiApplication::sync();
 }
 
 void TGraphics_Test_Dialog::Centre_On_Screen() {
