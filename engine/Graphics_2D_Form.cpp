@@ -58,13 +58,9 @@ TShape* TGraphics_2D_Form::Find_Shape(int n) const {
 
 void TGraphics_2D_Form::Recolour(int n) const {
     // Each comparison and the change look the shape up afresh.
-    for (std::size_t i = 0; i < graphics::colour_cycle.size(); ++i) {
-        if (Find_Shape(n)->brushColor().rgba() == graphics::colour_cycle[i]) {
-            const QRgb next = graphics::colour_cycle[(i + 1) % graphics::colour_cycle.size()];
-            Find_Shape(n)->setBrushColor(QColor::fromRgba(next));
-            return;
-        }
-    }
+    if (const auto next =
+            graphics::next_cycle_colour([&] { return Find_Shape(n)->brushColor().rgba(); }))
+        Find_Shape(n)->setBrushColor(*next);
 }
 
 void TGraphics_2D_Form::FormActivate() {

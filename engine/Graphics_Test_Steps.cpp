@@ -35,28 +35,26 @@ int sweep_step(int span) {
     return std::max(1, span / 10);
 }
 
-int sweep_count(int dx, int dy) {
+int sweep(const std::function<int()>& span_x, const std::function<int()>& span_y,
+          const std::function<void(int)>& set_top, const std::function<void(int)>& set_left) {
     int count = 0;
-    for (int y = 0; y < dy; y += sweep_step(dy)) {
+    for (int y = 0; y < span_y(); y += sweep_step(span_y())) {
+        set_top(y);
         count += 10;
-        for (int x = 0; x < dx; x += sweep_step(dx))
+        for (int x = 0; x < span_x(); x += sweep_step(span_x())) {
+            set_left(x);
             count += 10;
+        }
     }
     return count;
 }
 
-int controls_test_count(QSize screen, QSize window) {
-    return controls_fixed_count +
-           sweep_count(screen.width() - window.width(), screen.height() - window.height());
-}
-
-QColor next_cycle_colour(const QColor& colour) {
-    const QRgb rgb = colour.rgba();
+std::optional<QColor> next_cycle_colour(const std::function<QRgb()>& current_colour) {
     for (std::size_t i = 0; i < colour_cycle.size(); ++i) {
-        if (colour_cycle[i] == rgb)
+        if (current_colour() == colour_cycle[i])
             return QColor::fromRgba(colour_cycle[(i + 1) % colour_cycle.size()]);
     }
-    return colour;
+    return std::nullopt;
 }
 
 QRect shape_design_bounds(int n) {

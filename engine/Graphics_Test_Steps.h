@@ -25,20 +25,16 @@ void set_screen_size_override(std::optional<QSize> size);
 
 // ---- Controls test ----
 
-// Everything but the sweep: centring twice (20 + 20), the radio group (1 + 12 + 312), the edit
-// (26 + 26), the list box (26 x 52) and the panel (26).
-inline constexpr int controls_fixed_count = 1795;
-
 // Distance the sweep advances per step along a span of `span` pixels. A tenth of the span, but
 // never less than one pixel, so a span of 1 to 9 pixels still ends.
 int sweep_step(int span);
 
-// What the sweep adds to the counter when the window can move `dx` pixels across and `dy`
-// pixels down: 10 per row plus 10 per column of each row.
-int sweep_count(int dx, int dy);
-
-// The counter a whole controls test stores on a screen of the given size.
-int controls_test_count(QSize screen, QSize window);
+// The window sweep: rows from y = 0 while y < the height span, each starting with set_top(y),
+// then columns from x = 0 while x < the width span, each set_left(x). The spans are read again
+// before every comparison and step, as the screen or the window may change size meanwhile.
+// Returns what the sweep adds to the test's counter: 10 per row and 10 per column.
+int sweep(const std::function<int()>& span_x, const std::function<int()>& span_y,
+          const std::function<void(int)>& set_top, const std::function<void(int)>& set_left);
 
 // ---- 2D test ----
 
@@ -54,8 +50,9 @@ inline constexpr std::array<QRgb, 6> colour_cycle = {
     0xFFFFFF00u, // yellow
 };
 
-// The colour that follows `colour` in the cycle; a colour outside the cycle stays as it is.
-QColor next_cycle_colour(const QColor& colour);
+// The colour that follows the current one in the cycle, or nothing for a colour outside it. The
+// current colour is read afresh for each colour it is compared with, white first.
+std::optional<QColor> next_cycle_colour(const std::function<QRgb()>& current_colour);
 
 // Design bounds of Shape1 .. Shape6 (n is 1-based), relative to the window's client area.
 QRect shape_design_bounds(int n);

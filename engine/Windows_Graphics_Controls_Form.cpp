@@ -196,20 +196,17 @@ void TWindows_Graphics_Controls_Form::FormActivate() {
         Pump_Messages();
     }
 
-    // Sweep the window over the screen. The spans are read again at every step, as the screen
-    // or the window may change size meanwhile.
-    const auto span_x = [this] { return graphics::screen_size().width() - Window_Width(); };
-    const auto span_y = [this] { return graphics::screen_size().height() - Window_Height(); };
-    for (int y = 0; y < span_y(); y += graphics::sweep_step(span_y())) {
-        Set_Top(y);
-        Pump_Messages();
-        count += 10;
-        for (int x = 0; x < span_x(); x += graphics::sweep_step(span_x())) {
-            Set_Left(x);
-            count += 10;
-            Pump_Messages();
-        }
-    }
+    // Sweep the window over the screen.
+    count += graphics::sweep([this] { return graphics::screen_size().width() - Window_Width(); },
+                             [this] { return graphics::screen_size().height() - Window_Height(); },
+                             [this](int y) {
+                                 Set_Top(y);
+                                 Pump_Messages();
+                             },
+                             [this](int x) {
+                                 Set_Left(x);
+                                 Pump_Messages();
+                             });
 
     Centre_On_Screen();
     count += 20;

@@ -6,6 +6,14 @@
 namespace smx::engine::graphics {
 namespace {
 
+// What a whole controls test counts for a 386 x 336 window on a screen of the given size: 1795
+// for the steps before and after the sweep, and the sweep's own count.
+int controls_count(QSize screen) {
+    const int dx = screen.width() - 386;
+    const int dy = screen.height() - 336;
+    return 1795 + sweep([dx] { return dx; }, [dy] { return dy; }, [](int) {}, [](int) {});
+}
+
 struct Sweep_Case {
     QSize screen;
     int expected;
@@ -14,7 +22,7 @@ struct Sweep_Case {
 class Controls_Count : public ::testing::TestWithParam<Sweep_Case> {};
 
 TEST_P(Controls_Count, MatchesTheStepList) {
-    EXPECT_EQ(controls_test_count(GetParam().screen, QSize(386, 336)), GetParam().expected);
+    EXPECT_EQ(controls_count(GetParam().screen), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -44,6 +52,30 @@ TEST(Sweep, StepIsATenthButNeverZero) {
     EXPECT_EQ(sweep_step(1), 1);
 }
 
+TEST(Sweep, RowsOfColumnsInOrderWithTheSpansReadAtEveryStep) {
+    QStringList calls;
+    auto top = [&](int y) { calls << QStringLiteral("T%1").arg(y); };
+    auto left = [&](int x) { calls << QStringLiteral("L%1").arg(x); };
+    // Spans of 21 and 3: steps of 2 across and 1 down.
+    EXPECT_EQ(sweep([] { return 21; }, [] { return 3; }, top, left), 3 * (10 + 11 * 10));
+    QStringList row;
+    for (int x = 0; x <= 20; x += 2)
+        row << QStringLiteral("L%1").arg(x);
+    EXPECT_EQ(calls, QStringList{"T0"} + row + QStringList{"T1"} + row + QStringList{"T2"} + row);
+
+    // The screen shrinks to the window's size after the first row's second column: the sweep
+    // ends at once.
+    calls.clear();
+    int span = 100;
+    auto shrinking_left = [&](int x) {
+        left(x);
+        if (x == 10)
+            span = 0;
+    };
+    EXPECT_EQ(sweep([&] { return span; }, [&] { return span; }, top, shrinking_left), 10 + 2 * 10);
+    EXPECT_EQ(calls, (QStringList{"T0", "L0", "L10"}));
+}
+
 TEST(Centring, TruncatesTowardZeroEvenWhenTheWindowIsLarger) {
     EXPECT_EQ(centred_position(QSize(1024, 768), QSize(386, 336)), QPoint(319, 216));
     EXPECT_EQ(centred_position(QSize(1025, 769), QSize(386, 336)), QPoint(319, 216));
@@ -57,18 +89,39 @@ TEST(Colour_Cycle, StepsThroughTheSixColoursAndBackToWhite) {
         QColor(128, 128, 0), QColor(255, 255, 0), QColor(255, 255, 255),
     };
     QColor colour(255, 255, 255);
+    int position = 1; // in the cycle, white first
     for (const QColor& next : expected) {
-        colour = next_cycle_colour(colour);
-        EXPECT_EQ(colour.rgba(), next.rgba());
+        // The colour is read once for each comparison, up to the one that matches.
+        int reads = 0;
+        const auto result = next_cycle_colour([&] {
+            ++reads;
+            return colour.rgba();
+        });
+        ASSERT_TRUE(result);
+        EXPECT_EQ(result->rgba(), next.rgba());
+        EXPECT_EQ(reads, position);
+        colour = *result;
+        ++position;
     }
 }
 
 TEST(Colour_Cycle, MatchesByValueAndLeavesOtherColoursAlone) {
+    auto next = [](const QColor& colour) {
+        return next_cycle_colour([colour] { return colour.rgba(); });
+    };
     // Same red, held as hue/saturation/value.
-    EXPECT_EQ(next_cycle_colour(QColor::fromHsv(0, 255, 255)).rgba(), QColor(0, 255, 0).rgba());
-    // Dark green is not the cycle's lime, nor is an olive one step off.
-    EXPECT_EQ(next_cycle_colour(QColor(0, 128, 0)).rgba(), QColor(0, 128, 0).rgba());
-    EXPECT_EQ(next_cycle_colour(QColor(128, 128, 1)).rgba(), QColor(128, 128, 1).rgba());
+    ASSERT_TRUE(next(QColor::fromHsv(0, 255, 255)));
+    EXPECT_EQ(next(QColor::fromHsv(0, 255, 255))->rgba(), QColor(0, 255, 0).rgba());
+    // Dark green is not the cycle's lime, nor is an olive one step off; each was compared with
+    // all six colours.
+    EXPECT_FALSE(next(QColor(0, 128, 0)));
+    EXPECT_FALSE(next(QColor(128, 128, 1)));
+    int reads = 0;
+    EXPECT_FALSE(next_cycle_colour([&] {
+        ++reads;
+        return QColor(1, 2, 3).rgba();
+    }));
+    EXPECT_EQ(reads, 6);
 }
 
 TEST(Pixel_Count, DesignShapesFiftyRepetitionsThreeManipulations) {

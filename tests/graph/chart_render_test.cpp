@@ -137,6 +137,31 @@ TEST_F(Chart_Render, RowsReadInTestOrderWithRedAboveLimeAndLogLengths) {
     }
 }
 
+TEST_F(Chart_Render, EachRowsRedBarStandsInFrontOfTheLimeBarsTopFace) {
+    // Lime longer than red, and the other way round: in both the lime bar's top face lies
+    // behind the red bar above it, so the red front face shows whole.
+    const std::array<long double, 7> main{10, 1e5L, 10, 1e5L, 10, 1e5L, 10};
+    const std::array<long double, 7> compare{1e5L, 10, 1e5L, 10, 1e5L, 10, 1e5L};
+    show(rates_shown_as(main), rates_shown_as(compare));
+    for (const QSize size : {QSize(535, 367), QSize(1070, 734)}) {
+        SCOPED_TRACE(size.width());
+        chart.resize(size);
+        const QImage img = render();
+        const auto layout = chart.compute_layout();
+        int red_bars = 0;
+        for (const auto& bar : layout.bars) {
+            if (bar.series != 0 || bar.front.isEmpty())
+                continue;
+            ++red_bars;
+            // Inside the one-pixel outline.
+            const QRect inside = bar.front.adjusted(1, 1, -2, -2);
+            EXPECT_EQ(count(img, kRed, inside), inside.width() * inside.height())
+                << "row " << bar.row_from_top;
+        }
+        EXPECT_EQ(red_bars, 7);
+    }
+}
+
 TEST_F(Chart_Render, NoBarForZeroBelowOneOrExactlyOne) {
     show(rates_shown_as({0, 0.4L, 1, 1000, 0, 0, 0}), Rates{});
     const QImage img = render();
