@@ -196,6 +196,12 @@ public:
     bool Save_Main_Results(const QString& Name, bool Show_Message);
     bool Load_Main_Results(const QString& Name);
     bool Load_Compare_Results(const QString& Name);
+    // The five buttons; the commands themselves are smx::results' (Results_Commands.h).
+    void Save_Results_BitBtnClick();
+    void Replace_Existing_Saved_Results_BitBtnClick();
+    void Delete_Saved_Results_BitBtnClick();
+    void Load_Results_BitBtnClick();
+    void Load_Results_With_BitBtnClick();
 
     // ---- Settings, first show and factory defaults (MainForm1_Settings.cpp) ----
     void Connect_Settings_Handlers();

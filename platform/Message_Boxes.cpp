@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 namespace smx::platform {
@@ -61,19 +62,26 @@ Box_Answer ask_warning_question(const QString& title, const QString& text,
 }
 
 std::optional<QString> input_text(const QString& title, const QString& prompt,
-                                  const QString& initial) {
+                                  const QString& initial, int max_length) {
     if (g_active) {
-        const auto reply = g_active->answer(Box_Kind::Text_Input, title, prompt);
+        const auto reply = g_active->answer(Box_Kind::Text_Input, title, prompt, initial);
         if (reply.answer != Box_Answer::Ok)
             return std::nullopt;
-        return reply.text;
+        return max_length > 0 ? reply.text.left(max_length) : reply.text;
     }
-    bool ok = false;
-    const QString text =
-        QInputDialog::getText(nullptr, title, prompt, QLineEdit::Normal, initial, &ok);
-    if (!ok)
+    QInputDialog dialog;
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextValue(initial);
+    if (auto* edit = dialog.findChild<QLineEdit*>()) {
+        if (max_length > 0)
+            edit->setMaxLength(max_length);
+        edit->selectAll();
+    }
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return text;
+    return dialog.textValue();
 }
 
 Scripted_Responder::Scripted_Responder() : previous_(g_active) {
@@ -93,8 +101,8 @@ void Scripted_Responder::queue(Box_Answer answer, const QString& text) {
 }
 
 Scripted_Responder::Reply Scripted_Responder::answer(Box_Kind kind, const QString& title,
-                                                     const QString& text) {
-    shown_.push_back(Shown_Box{kind, title, text});
+                                                     const QString& text, const QString& initial) {
+    shown_.push_back(Shown_Box{kind, title, text, initial});
     const bool is_question = kind == Box_Kind::Warning_Question || kind == Box_Kind::Text_Input;
     if (!is_question)
         return Reply{Box_Answer::Ok, {}};

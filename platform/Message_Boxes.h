@@ -13,6 +13,7 @@ struct Shown_Box {
     Box_Kind kind;
     QString title;
     QString text;
+    QString initial = {}; // text input: the text the field was opened with
 };
 
 // Information box with an OK button.
@@ -24,9 +25,10 @@ void show_general_error(const QString& error_text);
 // Warning question with Yes and No; Escape answers No. Returns Yes or No.
 Box_Answer ask_warning_question(const QString& title, const QString& text,
                                 Box_Answer default_button = Box_Answer::Yes);
-// Text-input box; the entered text on OK, nothing on Cancel.
+// Text-input box; the entered text on OK, nothing on Cancel. The field opens holding `initial`,
+// all of it selected, and takes at most `max_length` characters when that is above 0.
 std::optional<QString> input_text(const QString& title, const QString& prompt,
-                                  const QString& initial = {});
+                                  const QString& initial = {}, int max_length = 0);
 
 // The application's title, used for error boxes: the one set below, or else the application's
 // name. Kept here rather than as Qt's application display name, which Qt would append to the
@@ -49,13 +51,15 @@ public:
     int unanswered() const { return unanswered_; }
     void clear() { shown_.clear(); }
 
-    // Used by the box functions.
+    // Used by the box functions. A text answer longer than the field takes is cut as the field
+    // would cut it.
     static Scripted_Responder* active();
     struct Reply {
         Box_Answer answer;
         QString text;
     };
-    Reply answer(Box_Kind kind, const QString& title, const QString& text);
+    Reply answer(Box_Kind kind, const QString& title, const QString& text,
+                 const QString& initial = {});
 
 private:
     std::vector<Reply> queue_;
