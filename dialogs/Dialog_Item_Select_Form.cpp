@@ -160,7 +160,9 @@ void TDialog_Item_Select_Form::set_result(int index) {
 }
 
 void TDialog_Item_Select_Form::FormActivate() {
-    set_result(-1);
+    // An activation that arrives after the dialog has closed must not undo its outcome.
+    if (isVisible())
+        set_result(-1);
 }
 
 void TDialog_Item_Select_Form::FormShow() {
