@@ -10,6 +10,7 @@ packages=(
     fonts-liberation
     desktop-file-utils libglib2.0-bin
     xvfb x11-utils
+    locales
 )
 
 missing=()
