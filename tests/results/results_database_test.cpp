@@ -115,8 +115,9 @@ void expect_round_trips() {
         long double back = 0;
         ASSERT_TRUE(Parse_Result_Number(text, back)) << text.toStdString();
         ASSERT_EQ(Format_Result_Number(back), text);
-        if (v != 0)
+        if (v != 0) {
             ASSERT_LE(std::fabs((back - v) / v), 5e-18L) << text.toStdString();
+        }
     }
 }
 
