@@ -1,5 +1,6 @@
 #pragma once
 #include "engine/Benchmark_Results.h"
+#include "results/Result_Number.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,15 +21,6 @@ const std::array<QString, Result_Key_Count>& Result_Key_Names();
 // The set's value for key `index` of Result_Key_Names().
 long double& Result_Value(engine::TBenchmark_Results& results, int index);
 long double Result_Value(const engine::TBenchmark_Results& results, int index);
-
-// The stored number text: 18 significant digits, correctly rounded, "." whatever the locale,
-// e.g. 1.44000000000000000E+9, -5.00000000000000000E-1, 0.00000000000000000E+0.
-QString Format_Result_Number(long double value);
-
-// Reads a stored number: optional blanks, optional sign, digits with at most one ".", optional
-// exponent ("E" or "e", optional sign, digits). "." whatever the locale, no grouping. False for
-// anything else, including a value beyond the range of long double.
-bool Parse_Result_Number(const QString& text, long double& value);
 
 // The messages of the database, without the full stop the general error report appends.
 QString Invalid_Number_Message(const QString& text);
