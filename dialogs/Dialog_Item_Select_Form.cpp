@@ -9,6 +9,9 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QShowEvent>
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace smx::dialogs {
 namespace {
@@ -18,14 +21,27 @@ constexpr int Design_Client_Height = 321;
 constexpr int Result_Max = 99999;
 constexpr int Escape_Key = 27;
 
-// Sorted entries compare without regard to letter case.
-class Case_Blind_Item : public QListWidgetItem {
-public:
-    explicit Case_Blind_Item(const QString& text) : QListWidgetItem(text) {}
-    bool operator<(const QListWidgetItem& other) const override {
-        return text().compare(other.text(), Qt::CaseInsensitive) < 0;
-    }
-};
+// Alphabetical order with letter case ignored; entries equal but for case keep their order.
+QStringList sorted_ignoring_case(const QStringList& items) {
+    std::vector<std::pair<QString, qsizetype>> keys;
+    keys.reserve(static_cast<std::size_t>(items.size()));
+    for (qsizetype i = 0; i < items.size(); ++i)
+        keys.emplace_back(items[i].toCaseFolded(), i);
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    QStringList out;
+    out.reserve(items.size());
+    for (const auto& key : keys)
+        out.append(items[key.second]);
+    return out;
+}
+
+bool is_sorted_ignoring_case(const QStringList& items) {
+    for (qsizetype i = 1; i < items.size(); ++i)
+        if (items[i].compare(items[i - 1], Qt::CaseInsensitive) < 0)
+            return false;
+    return true;
+}
 
 QFont sans_serif(int pixels) {
     QFont font(QStringLiteral("MS Sans Serif"));
@@ -107,15 +123,26 @@ void TDialog_Item_Select_Form::Clear_Items() {
 }
 
 void TDialog_Item_Select_Form::Add_Items(const QStringList& items) {
-    // Added in one go and sorted once: inserting each in its sorted place costs far more in a
-    // long list.
-    Item_ListBox->setSortingEnabled(false);
-    for (const QString& text : items)
-        Item_ListBox->addItem(new Case_Blind_Item(text));
-    if (sorted_) {
-        Item_ListBox->sortItems(Qt::AscendingOrder);
-        Item_ListBox->setSortingEnabled(true);
+    if (!sorted_) {
+        Item_ListBox->addItems(items);
+        return;
     }
+    // Merged and sorted once, then put in as one block: far cheaper in a long list than
+    // inserting each entry in its place.
+    set_entries(sorted_ignoring_case(entries() + items));
+}
+
+QStringList TDialog_Item_Select_Form::entries() const {
+    QStringList texts;
+    texts.reserve(Item_ListBox->count());
+    for (int i = 0; i < Item_ListBox->count(); ++i)
+        texts.append(Item_ListBox->item(i)->text());
+    return texts;
+}
+
+void TDialog_Item_Select_Form::set_entries(const QStringList& texts) {
+    Item_ListBox->clear();
+    Item_ListBox->addItems(texts);
 }
 
 int TDialog_Item_Select_Form::Item_Count() const {
@@ -134,9 +161,11 @@ bool TDialog_Item_Select_Form::Item_Selected(int index) const {
 
 void TDialog_Item_Select_Form::Set_Sorted(bool sorted) {
     sorted_ = sorted;
-    if (sorted)
-        Item_ListBox->sortItems(Qt::AscendingOrder);
-    Item_ListBox->setSortingEnabled(sorted);
+    if (!sorted)
+        return;
+    const QStringList texts = entries();
+    if (!is_sorted_ignoring_case(texts))
+        set_entries(sorted_ignoring_case(texts));
 }
 
 bool TDialog_Item_Select_Form::Multi_Select() const {

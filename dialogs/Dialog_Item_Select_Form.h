@@ -64,6 +64,8 @@ protected:
 
 private:
     void set_result(int index);
+    QStringList entries() const;
+    void set_entries(const QStringList& texts);
 
     bool sorted_ = false;
 };

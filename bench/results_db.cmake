@@ -1,0 +1,2 @@
+add_executable(bench_results_db ${CMAKE_CURRENT_LIST_DIR}/results_db_bench.cpp)
+target_link_libraries(bench_results_db PRIVATE smx_results smx_dialogs)
