@@ -2,6 +2,7 @@
 #include "app/MainForm1.h"
 #include "platform/Message_Boxes.h"
 #include "platform/Registry.h"
+#include "platform/Window_On_Top.h"
 #include "platform/Xdg_Dirs.h"
 #include "qt_printers.h"
 #include "temporary_home.h"
@@ -205,6 +206,13 @@ TEST(Always_On_Top, StartUpInvertsTheStoredTickAndToggleAppliesIt) {
     EXPECT_TRUE(form.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(form.Toggle_Always_On_Top());
     EXPECT_FALSE(form.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+TEST(Always_On_Top, RefusedOnlyWhereTheWindowSystemIgnoresIt) {
+    EXPECT_TRUE(Platform_Keeps_Windows_On_Top("xcb"));
+    EXPECT_TRUE(Platform_Keeps_Windows_On_Top("offscreen"));
+    EXPECT_FALSE(Platform_Keeps_Windows_On_Top("wayland"));
+    EXPECT_FALSE(Platform_Keeps_Windows_On_Top("wayland-egl"));
 }
 
 TEST(Readme, NamedAfterTheExecutableUpToItsFirstDot) {
