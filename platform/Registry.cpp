@@ -28,7 +28,7 @@ Key_Kind key_kind(Root_Key root, const QString& key) {
 }
 
 // What the messages call the key: the folder it stands for, where there is one.
-QString key_shown(Root_Key root, const QString& key) {
+QString key_shown(const QString& key) {
     return same_key(key, Run_Key) ? Autostart_Dir() : key;
 }
 
@@ -79,7 +79,7 @@ QString Registry_Read_String(Root_Key root, const QString& key, const QString& n
 bool Registry_Write_String(Root_Key root, const QString& key, const QString& name,
                            const QString& value) {
     const Key_Kind kind = key_kind(root, key);
-    const QString shown = key_shown(root, key);
+    const QString shown = key_shown(key);
     const QString item =
         details(shown, name) + QStringLiteral("\r\n") + QStringLiteral(" Error Value = ") + value;
     if (kind == Key_Kind::Missing) {
@@ -112,7 +112,7 @@ bool Registry_Write_String(Root_Key root, const QString& key, const QString& nam
 
 bool Registry_Delete_Value(Root_Key root, const QString& key, const QString& name) {
     const Key_Kind kind = key_kind(root, key);
-    const QString item = details(key_shown(root, key), name);
+    const QString item = details(key_shown(key), name);
     if (kind == Key_Kind::Missing) {
         missing_key_error(item);
         return false;
