@@ -14,6 +14,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace smx::platform {
 namespace {
@@ -164,21 +165,37 @@ QString Replace_All_Text(QString text, const QString& search, const QString& rep
         return text;
     }
     // Repeatedly replace the first occurrence: a replacement may join with what is around it
-    // into a new occurrence, which is replaced in turn. Nothing before the last replacement,
-    // less the search text's length, can hold one, so the search resumes there. Since the
-    // search text is not in the replacement, this ends; the limits only guard against texts
-    // that would grow without bound.
-    constexpr qsizetype Max_Replacements = 1 << 22;
-    constexpr qsizetype Max_Length = 1 << 26;
-    qsizetype from = 0;
-    for (qsizetype n = 0; n < Max_Replacements && text.size() <= Max_Length; ++n) {
-        const qsizetype at = text.indexOf(search, from);
-        if (at < 0)
-            break;
-        text.replace(at, search.size(), replacement);
-        from = std::max<qsizetype>(0, at - search.size() + 1);
+    // into a new occurrence, which is replaced in turn. Done in one pass: characters move from
+    // the input to the output; when the output ends in the search text, that text is dropped
+    // and the replacement, with the last characters before it, goes back to the input to be
+    // looked at again. The first occurrence to end is the first to start, as all have the same
+    // length. The limits make sure it ends, also for a text that would keep growing.
+    constexpr qsizetype Max_Replacements = qsizetype(1) << 22;
+    constexpr qsizetype Max_Length = qsizetype(1) << 24;
+    const qsizetype n = search.size();
+    std::vector<QChar> input(text.crbegin(), text.crend()); // next character at the back
+    QString out;
+    out.reserve(text.size());
+    qsizetype replacements = 0;
+    while (!input.empty()) {
+        out.append(input.back());
+        input.pop_back();
+        if (out.size() < n || out.back() != search.back() || QStringView(out).right(n) != search)
+            continue;
+        if (++replacements > Max_Replacements ||
+            out.size() + qsizetype(input.size()) - n + replacement.size() > Max_Length) {
+            break; // left as it stands from here on
+        }
+        out.chop(n);
+        input.insert(input.end(), replacement.crbegin(), replacement.crend());
+        const qsizetype back = std::min(out.size(), n - 1);
+        for (qsizetype i = 0; i < back; ++i)
+            input.push_back(out.at(out.size() - 1 - i));
+        out.chop(back);
     }
-    return text;
+    for (auto it = input.crbegin(); it != input.crend(); ++it)
+        out.append(*it);
+    return out;
 }
 
 QString File_Name_Without_Extension(const QString& path) {

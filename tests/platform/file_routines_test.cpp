@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -96,6 +97,32 @@ TEST(Replace_All_Text, ReplacesEveryOccurrenceAndEnds) {
     EXPECT_EQ(Replace_All_Text(S("text"), S(""), S("x")), S("text"));
     EXPECT_EQ(Replace_All_Text(S(""), S("a"), S("aa")), S(""));
     EXPECT_EQ(Replace_All_Text(S("abc"), S("abc"), S("abcabc")), S("abcabc"));
+    // The same result as replacing the first occurrence one at a time, on many small texts.
+    auto one_at_a_time = [](QString text, const QString& search, const QString& replacement) {
+        for (int i = 0; i < 1000; ++i) {
+            const qsizetype at = text.indexOf(search);
+            if (at < 0)
+                break;
+            text.replace(at, search.size(), replacement);
+        }
+        return text;
+    };
+    QRandomGenerator random(7);
+    auto word = [&](int max) {
+        QString w;
+        for (int i = random.bounded(max + 1); i > 0; --i)
+            w += QLatin1Char(random.bounded(2) ? 'a' : 'b');
+        return w;
+    };
+    for (int i = 0; i < 3000; ++i) {
+        const QString text = word(12), search = word(3), replacement = word(3);
+        if (search.isEmpty() || replacement.contains(search))
+            continue;
+        ASSERT_EQ(Replace_All_Text(text, search, replacement),
+                  one_at_a_time(text, search, replacement))
+            << text.toStdString() << " " << search.toStdString() << " -> "
+            << replacement.toStdString();
+    }
     // Long texts are no problem.
     const QString many = QString(20000, QLatin1Char('x'));
     EXPECT_EQ(Replace_All_Text(many, S("x"), S("yz")).size(), 40000);
