@@ -167,9 +167,9 @@ QString Replace_All_Text(QString text, const QString& search, const QString& rep
     // Repeatedly replace the first occurrence: a replacement may join with what is around it
     // into a new occurrence, which is replaced in turn. Done in one pass: characters move from
     // the input to the output; when the output ends in the search text, that text is dropped
-    // and the replacement, with the last characters before it, goes back to the input to be
-    // looked at again. The first occurrence to end is the first to start, as all have the same
-    // length. The limits make sure it ends, also for a text that would keep growing.
+    // and the replacement goes back to the input, so that it is looked at again together with
+    // what stands before it. The first occurrence to end is the first to start, as all have the
+    // same length. The limits make sure it ends, also for a text that would keep growing.
     constexpr qsizetype Max_Replacements = qsizetype(1) << 22;
     constexpr qsizetype Max_Length = qsizetype(1) << 24;
     const qsizetype n = search.size();
@@ -188,10 +188,6 @@ QString Replace_All_Text(QString text, const QString& search, const QString& rep
         }
         out.chop(n);
         input.insert(input.end(), replacement.crbegin(), replacement.crend());
-        const qsizetype back = std::min(out.size(), n - 1);
-        for (qsizetype i = 0; i < back; ++i)
-            input.push_back(out.at(out.size() - 1 - i));
-        out.chop(back);
     }
     for (auto it = input.crbegin(); it != input.crend(); ++it)
         out.append(*it);
