@@ -17,20 +17,14 @@
 namespace smx::engine {
 namespace {
 
-// The drive's root with its trailing slash, looked up once per pass: the drive table is read
-// from the system on every lookup. A letter without a drive gets a Windows-like prefix, "x:" and
-// a backslash, that only serves to name the file in a message; nothing is opened there.
-QString root_prefix(char letter, bool* found = nullptr) {
-    const auto drive = platform::find_drive(letter);
-    if (found)
-        *found = drive.has_value();
-    if (!drive)
-        return QString(QLatin1Char(platform::lower_drive_letter(letter))) + QStringLiteral(":\\");
-    QString root = drive->root;
-    if (!root.endsWith(QLatin1Char('/')))
-        root += QLatin1Char('/');
-    return root;
-}
+// The drive's root and the probe are the only names the program creates in folders that others
+// may write; the settings file and the results database live beside the executable and are
+// replaced through uniquely named temporary files, so no fixed name is opened there.
+
+// Every open at a fixed name: a link at the last component is refused (ELOOP), and a FIFO or
+// device is never waited on. O_NONBLOCK has no effect on regular files, the only kind that is
+// read or written, so it stays set.
+constexpr int safe_open_flags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
 
 QString temp_file_path(const QString& prefix, int n) {
     return prefix + QStringLiteral("$$BENCHMARK_TEMP_") + QString::number(n) +
@@ -44,13 +38,54 @@ QByteArray native(const QString& path) {
 int open_retrying(const QByteArray& path, int flags, mode_t mode = 0) {
     int fd;
     do {
-        fd = ::open(path.constData(), flags | O_CLOEXEC, mode);
+        fd = ::open(path.constData(), flags | safe_open_flags, mode);
     } while (fd < 0 && errno == EINTR);
     return fd;
 }
 
 void close_file(int fd) {
     ::close(fd); // nothing to recover from a failed close of a file we are done with
+}
+
+// A regular file that only we could have left at the name: another hard link would make our
+// write land in someone else's file, and another user's file is not ours to overwrite.
+bool is_own_regular_file(const struct stat& st) {
+    return S_ISREG(st.st_mode) && st.st_nlink <= 1 && st.st_uid == ::geteuid();
+}
+
+// Opens the name for writing as a new regular file, or as a regular file of ours left behind
+// by an interrupted run (emptied first); -1 for anything else at the name. `st` describes the
+// file opened.
+int create_own_file(const QByteArray& path, struct stat& st) {
+    int fd = open_retrying(path, O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (fd >= 0) {
+        if (::fstat(fd, &st) == 0)
+            return fd;
+        close_file(fd);
+        return -1;
+    }
+    if (errno != EEXIST)
+        return -1;
+    fd = open_retrying(path, O_WRONLY);
+    if (fd < 0)
+        return -1;
+    if (::fstat(fd, &st) != 0 || !is_own_regular_file(st) ||
+        (st.st_size != 0 && ::ftruncate(fd, 0) != 0)) {
+        close_file(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool same_file(const struct stat& st, dev_t dev, ino_t ino) {
+    return S_ISREG(st.st_mode) && st.st_dev == dev && st.st_ino == ino;
+}
+
+// Deletes the name only while it still is the file we created there.
+void remove_if_same(const QByteArray& path, dev_t dev, ino_t ino) {
+    struct stat st {};
+    if (::lstat(path.constData(), &st) == 0 && same_file(st, dev, ino))
+        ::unlink(path.constData());
 }
 
 // One call for the whole buffer; the kernel may split a very large one (above about 2 GiB),
@@ -77,25 +112,29 @@ bool read_all(int fd, char* data, std::int64_t size) {
     return transfer_all(fd, data, size, ::read);
 }
 
-bool file_exists(const QByteArray& path) {
-    struct stat st {};
-    return ::lstat(path.constData(), &st) == 0;
-}
-
-// Removes what the failing test wrote, then reports.
-[[noreturn]] void fail(char letter, int written, const QString& text) {
-    Delete_Test_Files(written, letter);
-    throw Test_Failure(text);
-}
-
 } // namespace
 
+Disk_Root Resolve_Disk_Root(char DriveLetter) {
+    const auto drive = platform::find_drive(DriveLetter);
+    if (!drive)
+        return {false, QString(QLatin1Char(platform::lower_drive_letter(DriveLetter))) +
+                           QStringLiteral(":\\")};
+    QString root = drive->root;
+    if (!root.endsWith(QLatin1Char('/')))
+        root += QLatin1Char('/');
+    return {true, root};
+}
+
+QString Benchmark_Temp_File_Path(const Disk_Root& Root, int n) {
+    return temp_file_path(Root.prefix, n);
+}
+
 QString Benchmark_Temp_File_Path(char DriveLetter, int n) {
-    return temp_file_path(root_prefix(DriveLetter), n);
+    return temp_file_path(Resolve_Disk_Root(DriveLetter).prefix, n);
 }
 
 QString Drive_Check_File_Path(char DriveLetter) {
-    return root_prefix(DriveLetter) + QStringLiteral("$$$TEMP_DRIVE_CHECK.tmp");
+    return Resolve_Disk_Root(DriveLetter).prefix + QStringLiteral("$$$TEMP_DRIVE_CHECK.tmp");
 }
 
 void Fill_Test_Buffer(char* buffer, std::int64_t size) {
@@ -111,64 +150,78 @@ void Fill_Test_Buffer(char* buffer, std::int64_t size) {
     }
 }
 
-void Write_Test_Files(int FileCount, const char* buffer, std::int64_t size, char DriveLetter) {
+Disk_Test_Files::Disk_Test_Files(Disk_Root root) : root_(std::move(root)) {}
+
+QString Disk_Test_Files::Path(int n) const {
+    return temp_file_path(root_.prefix, n);
+}
+
+void Disk_Test_Files::fail(const QString& text) {
+    Delete();
+    throw Test_Failure(text);
+}
+
+void Disk_Test_Files::Write(int FileCount, const char* buffer, std::int64_t size) {
     // Unbuffered POSIX calls: one write or read call per file, as the test intends.
-    bool found = false;
-    const QString prefix = root_prefix(DriveLetter, &found);
-    if (!found && FileCount > 0)
-        throw Test_Failure(QStringLiteral("Cannot create file ") + temp_file_path(prefix, 1));
+    if (!root_.found && FileCount > 0)
+        throw Test_Failure(QStringLiteral("Cannot create file ") + Path(1));
     for (int n = 1; n <= FileCount; ++n) {
-        const QString path = temp_file_path(prefix, n);
-        const int fd = open_retrying(native(path), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const QString path = Path(n);
+        struct stat st {};
+        const int fd = create_own_file(native(path), st);
         if (fd < 0)
-            fail(DriveLetter, n - 1, QStringLiteral("Cannot create file ") + path);
+            fail(QStringLiteral("Cannot create file ") + path);
+        written_.push_back(File_Id{st.st_dev, st.st_ino});
         const bool written = write_all(fd, buffer, size);
         close_file(fd);
         if (!written)
-            fail(DriveLetter, n, QStringLiteral("Unable to write to ") + path);
+            fail(QStringLiteral("Unable to write to ") + path);
     }
 }
 
-void Read_Test_Files(int FileCount, char* buffer, std::int64_t size, char DriveLetter) {
-    bool found = false;
-    const QString prefix = root_prefix(DriveLetter, &found);
-    if (!found && FileCount > 0)
-        throw Test_Failure(QStringLiteral("Cannot open file ") + temp_file_path(prefix, 1));
-    for (int n = 1; n <= FileCount; ++n) {
-        const QString path = temp_file_path(prefix, n);
+void Disk_Test_Files::Read(char* buffer, std::int64_t size) {
+    for (int n = 1; n <= Written(); ++n) {
+        const QString path = Path(n);
+        const File_Id id = written_[static_cast<std::size_t>(n - 1)];
         const int fd = open_retrying(native(path), O_RDONLY);
         if (fd < 0)
-            fail(DriveLetter, FileCount, QStringLiteral("Cannot open file ") + path);
+            fail(QStringLiteral("Cannot open file ") + path);
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || !same_file(st, id.dev, id.ino)) {
+            close_file(fd);
+            fail(QStringLiteral("Cannot open file ") + path);
+        }
         const bool read = read_all(fd, buffer, size);
         close_file(fd);
         if (!read)
-            fail(DriveLetter, FileCount, QStringLiteral("Unable to read from ") + path);
+            fail(QStringLiteral("Unable to read from ") + path);
     }
 }
 
-void Delete_Test_Files(int FileCount, char DriveLetter) {
-    bool found = false;
-    const QString prefix = root_prefix(DriveLetter, &found);
-    if (!found)
-        return;
-    for (int n = 1; n <= FileCount; ++n) {
-        const QByteArray path = native(temp_file_path(prefix, n));
-        if (file_exists(path))
-            ::unlink(path.constData());
+void Disk_Test_Files::Delete() {
+    for (int n = 1; n <= Written(); ++n) {
+        const File_Id id = written_[static_cast<std::size_t>(n - 1)];
+        remove_if_same(native(Path(n)), id.dev, id.ino);
     }
+    written_.clear();
 }
 
-void Disk_File_Speed_Test(int FileCount, int FileSizeBytes, char DriveLetter) {
+void Disk_File_Speed_Test(int FileCount, int FileSizeBytes, const Disk_Root& Root) {
     if (FileCount <= 0 || FileSizeBytes <= 0)
         return;
     const std::int64_t size = FileSizeBytes;
     std::unique_ptr<char[]> buffer(new char[static_cast<std::size_t>(size)]);
     Fill_Test_Buffer(buffer.get(), size);
-    Write_Test_Files(FileCount, buffer.get(), size, DriveLetter);
-    Read_Test_Files(FileCount, buffer.get(), size, DriveLetter);
-    Delete_Test_Files(FileCount, DriveLetter);
+    Disk_Test_Files files(Root);
+    files.Write(FileCount, buffer.get(), size);
+    files.Read(buffer.get(), size);
+    files.Delete();
     buffer.reset();
     platform::process_messages();
+}
+
+void Disk_File_Speed_Test(int FileCount, int FileSizeBytes, char DriveLetter) {
+    Disk_File_Speed_Test(FileCount, FileSizeBytes, Resolve_Disk_Root(DriveLetter));
 }
 
 bool Temp_Drive_Check(const QString& DriveText) {
@@ -182,11 +235,12 @@ bool Temp_Drive_Check(const QString& DriveText) {
         return false;
     // Linux never prompts for a missing medium, so there is no error mode to set.
     const QByteArray probe = native(Drive_Check_File_Path(letter));
-    const int fd = open_retrying(probe, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    struct stat st {};
+    const int fd = create_own_file(probe, st);
     if (fd < 0)
         return false;
     close_file(fd);
-    ::unlink(probe.constData());
+    remove_if_same(probe, st.st_dev, st.st_ino);
     return true;
 }
 

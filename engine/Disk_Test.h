@@ -2,13 +2,26 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <sys/types.h>
+#include <vector>
 
 namespace smx::engine {
 
 // The disk tests and the drive routines of the run driver's pre-check. A drive letter stands
 // for the root folder that the platform drive table gives it.
 
+// A drive's root folder, looked up once before a test is timed: the drive table is read from
+// the system on every lookup.
+struct Disk_Root {
+    bool found = false;
+    // The root with its trailing slash. A letter without a drive gets "x:" and a backslash,
+    // which only names the file in a message; nothing is opened there.
+    QString prefix;
+};
+Disk_Root Resolve_Disk_Root(char DriveLetter);
+
 // The temporary files of the disk test in the drive's root: "$$BENCHMARK_TEMP_<n>.tmp".
+QString Benchmark_Temp_File_Path(const Disk_Root& Root, int n);
 QString Benchmark_Temp_File_Path(char DriveLetter, int n);
 // The probe of Temp_Drive_Check: "$$$TEMP_DRIVE_CHECK.tmp" in the drive's root.
 QString Drive_Check_File_Path(char DriveLetter);
@@ -16,23 +29,52 @@ QString Drive_Check_File_Path(char DriveLetter);
 // The file content: byte k is 'A' + (k mod 26). Built by doubling copies of one alphabet.
 void Fill_Test_Buffer(char* buffer, std::int64_t size);
 
+// The temporary files of one disk test. The drive's root may be a folder that other users can
+// write (such as /tmp), so nothing found at one of the fixed names is trusted: a symbolic link
+// is never followed, a FIFO, socket, device or directory is never opened for transfer nor
+// waited on, and only the regular files this object created are read back and deleted. A
+// regular file of ours left behind by an interrupted run is overwritten like a new one.
+class Disk_Test_Files {
+public:
+    explicit Disk_Test_Files(Disk_Root root);
+
+    // Write pass, once: creates files 1 .. FileCount, each holding the whole buffer. Throws
+    // Test_Failure "Cannot create file %s" when a name cannot be created as our own regular
+    // file, "Unable to write to %s" when the buffer does not fit, after removing the files
+    // written so far.
+    void Write(int FileCount, const char* buffer, std::int64_t size);
+    // Read pass: reads each file written back into the buffer. Throws "Cannot open file %s"
+    // when the name no longer holds the file written there, "Unable to read from %s" when it is
+    // short, after removing the files written.
+    void Read(char* buffer, std::int64_t size);
+    // Delete pass: removes each file written that is still the one written; whatever else
+    // stands at a name is left alone, and a failed delete is ignored.
+    void Delete();
+
+    int Written() const { return static_cast<int>(written_.size()); }
+    QString Path(int n) const;
+
+private:
+    struct File_Id {
+        dev_t dev;
+        ino_t ino;
+    };
+    [[noreturn]] void fail(const QString& text);
+
+    Disk_Root root_;
+    std::vector<File_Id> written_;
+};
+
 // Writes FileCount files of FileSizeBytes bytes to the drive's root, reads them all back and
 // deletes them, then lets pending window messages through. Nothing happens when either count is
-// not positive. A file that cannot be created, opened, fully written or fully read throws
-// Test_Failure ("Cannot create file %s", "Cannot open file %s", "Unable to write to %s",
-// "Unable to read from %s") after removing the files written so far. Throws std::bad_alloc
-// when the buffer cannot be had.
+// not positive. Failures throw Test_Failure as Disk_Test_Files says, and std::bad_alloc when
+// the buffer cannot be had.
+void Disk_File_Speed_Test(int FileCount, int FileSizeBytes, const Disk_Root& Root);
 void Disk_File_Speed_Test(int FileCount, int FileSizeBytes, char DriveLetter);
 
-// The three passes of Disk_File_Speed_Test, in its order. A failing write or read pass removes
-// the files written so far before it throws.
-void Write_Test_Files(int FileCount, const char* buffer, std::int64_t size, char DriveLetter);
-void Read_Test_Files(int FileCount, char* buffer, std::int64_t size, char DriveLetter);
-// Deletes the files 1 .. FileCount that exist; a failed delete is ignored.
-void Delete_Test_Files(int FileCount, char DriveLetter);
-
 // True when a file can be created in the root folder of the drive named by the first character
-// of DriveText. Anything but a letter a to z is refused without touching any drive.
+// of DriveText. Anything but a letter a to z is refused without touching any drive, and so is
+// anything at the probe's name but a regular file of ours left behind.
 bool Temp_Drive_Check(const QString& DriveText);
 
 // 'a' (either case) gives 1, 'c' 3, 'z' 26. An empty text gives 0.

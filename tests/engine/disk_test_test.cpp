@@ -6,8 +6,19 @@
 #include <QFile>
 #include <QStorageInfo>
 #include <QTemporaryDir>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <functional>
+#include <future>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace smx::engine {
 namespace {
@@ -23,6 +34,33 @@ void write_file(const QString& path, const QByteArray& data) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(data);
+}
+
+// The text of the Test_Failure that `work` throws; empty when it throws none.
+QString failure_of(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const Test_Failure& failure) {
+        return failure.text();
+    }
+    return {};
+}
+
+// Runs work that could block on a FIFO on a thread. If it has not ended within a second the
+// test fails, and every FIFO in `folder` is opened from here so that a blocked open returns.
+void within_a_second(const std::function<void()>& work, const QString& folder) {
+    auto done = std::async(std::launch::async, work);
+    if (done.wait_for(std::chrono::seconds(1)) == std::future_status::ready)
+        return done.get();
+    ADD_FAILURE() << "still running after a second";
+    std::vector<int> unblockers;
+    for (const QString& name : QDir(folder).entryList(QDir::System | QDir::Hidden))
+        unblockers.push_back(
+            ::open(QFile::encodeName(folder + u'/' + name).constData(), O_RDWR | O_NONBLOCK));
+    done.get();
+    for (int fd : unblockers)
+        if (fd >= 0)
+            ::close(fd);
 }
 
 QByteArray pattern(qsizetype size) {
@@ -88,7 +126,8 @@ TEST_F(Disk_Test_Fixture, NamesLiveInTheDriveRoot) {
 TEST_F(Disk_Test_Fixture, WritePassCreatesNumberedFilesWithTheWholeBuffer) {
     QByteArray buffer(4096, '\0');
     Fill_Test_Buffer(buffer.data(), buffer.size());
-    Write_Test_Files(5, buffer.constData(), buffer.size(), 't');
+    Disk_Test_Files files(Resolve_Disk_Root('t'));
+    files.Write(5, buffer.constData(), buffer.size());
     ASSERT_EQ(entries().size(), 5);
     for (int n = 1; n <= 5; ++n) {
         const QByteArray content = read_file(temp(n));
@@ -97,9 +136,9 @@ TEST_F(Disk_Test_Fixture, WritePassCreatesNumberedFilesWithTheWholeBuffer) {
     }
     // The read pass reads every file back into the buffer, whole.
     QByteArray back(4096, '\0');
-    Read_Test_Files(5, back.data(), back.size(), 't');
+    files.Read(back.data(), back.size());
     EXPECT_EQ(back, buffer);
-    Delete_Test_Files(5, 't');
+    files.Delete();
     EXPECT_TRUE(entries().isEmpty());
 }
 
@@ -109,16 +148,21 @@ TEST_F(Disk_Test_Fixture, LeavesNothingBehind) {
 }
 
 TEST_F(Disk_Test_Fixture, LeftoverFileIsOverwrittenAndRemoved) {
+    // Longer than the new content, so it must be cut to the buffer's size.
     write_file(temp(3), QByteArray(10000, 'z'));
     QByteArray buffer(4096, '\0');
     Fill_Test_Buffer(buffer.data(), buffer.size());
-    Write_Test_Files(5, buffer.constData(), buffer.size(), 't');
+    Disk_Test_Files files(Resolve_Disk_Root('t'));
+    files.Write(5, buffer.constData(), buffer.size());
     EXPECT_EQ(read_file(temp(3)), pattern(4096));
-    Delete_Test_Files(5, 't');
+    files.Delete();
+    EXPECT_TRUE(entries().isEmpty());
 
     write_file(temp(3), QByteArray(10000, 'z'));
+    write_file(dir.path() + QStringLiteral("/$$$TEMP_DRIVE_CHECK.tmp"), "left");
     Disk_File_Speed_Test(5, 4096, 't');
-    EXPECT_TRUE(entries().isEmpty());
+    EXPECT_TRUE(Temp_Drive_Check(QStringLiteral("t")));
+    EXPECT_TRUE(entries().isEmpty()) << entries().join(u' ').toStdString();
 }
 
 TEST_F(Disk_Test_Fixture, NothingHappensWithoutFilesOrBytes) {
@@ -133,50 +177,179 @@ TEST_F(Disk_Test_Fixture, NothingHappensWithoutFilesOrBytes) {
 TEST_F(Disk_Test_Fixture, UncreatableFileIsCannotCreate) {
     // A directory where file 3 should go cannot be created as a file.
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("$$BENCHMARK_TEMP_3.tmp")));
-    try {
-        Disk_File_Speed_Test(5, 4096, 't');
-        FAIL() << "no error";
-    } catch (const Test_Failure& failure) {
-        EXPECT_EQ(failure.text(), QStringLiteral("Cannot create file ") + temp(3));
-    }
+    EXPECT_EQ(failure_of([] { Disk_File_Speed_Test(5, 4096, 't'); }),
+              QStringLiteral("Cannot create file ") + temp(3));
     EXPECT_EQ(entries(), QStringList{QStringLiteral("$$BENCHMARK_TEMP_3.tmp")});
 }
 
 TEST_F(Disk_Test_Fixture, FullDiskIsAWriteError) {
-    // /dev/full refuses every write with ENOSPC, like a full disk.
-    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), temp(2)));
-    try {
-        Disk_File_Speed_Test(4, 4096, 't');
-        FAIL() << "no error";
-    } catch (const Test_Failure& failure) {
-        EXPECT_EQ(failure.text(), QStringLiteral("Unable to write to ") + temp(2));
-    }
+    // A file size limit makes the kernel refuse the rest of a write, as a full disk does.
+    struct rlimit before {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = before;
+    small.rlim_cur = 4000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const QString text = failure_of([] { Disk_File_Speed_Test(4, 4096, 't'); });
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, old_handler);
+    EXPECT_EQ(text, QStringLiteral("Unable to write to ") + temp(1));
     EXPECT_TRUE(entries().isEmpty()) << entries().join(u' ').toStdString();
 }
 
 TEST_F(Disk_Test_Fixture, MissingOrShortFileIsAReadError) {
     QByteArray buffer(4096, '\0');
     Fill_Test_Buffer(buffer.data(), buffer.size());
-
-    Write_Test_Files(4, buffer.constData(), buffer.size(), 't');
-    ASSERT_TRUE(QFile::remove(temp(2)));
-    try {
-        Read_Test_Files(4, buffer.data(), buffer.size(), 't');
-        FAIL() << "no error";
-    } catch (const Test_Failure& failure) {
-        EXPECT_EQ(failure.text(), QStringLiteral("Cannot open file ") + temp(2));
+    {
+        Disk_Test_Files files(Resolve_Disk_Root('t'));
+        files.Write(4, buffer.constData(), buffer.size());
+        ASSERT_TRUE(QFile::remove(temp(2)));
+        EXPECT_EQ(failure_of([&] { files.Read(buffer.data(), buffer.size()); }),
+                  QStringLiteral("Cannot open file ") + temp(2));
+        EXPECT_TRUE(entries().isEmpty());
     }
-    EXPECT_TRUE(entries().isEmpty());
-
-    Write_Test_Files(4, buffer.constData(), buffer.size(), 't');
+    Disk_Test_Files files(Resolve_Disk_Root('t'));
+    files.Write(4, buffer.constData(), buffer.size());
     ASSERT_TRUE(QFile::resize(temp(3), 100));
-    try {
-        Read_Test_Files(4, buffer.data(), buffer.size(), 't');
-        FAIL() << "no error";
-    } catch (const Test_Failure& failure) {
-        EXPECT_EQ(failure.text(), QStringLiteral("Unable to read from ") + temp(3));
-    }
+    EXPECT_EQ(failure_of([&] { files.Read(buffer.data(), buffer.size()); }),
+              QStringLiteral("Unable to read from ") + temp(3));
     EXPECT_TRUE(entries().isEmpty());
+}
+
+// Things planted at a test file's name in a shared folder: none is followed, written, waited on
+// or removed, and the test stops with the message for that file.
+struct Planted {
+    const char* what;
+    // Puts the thing at `name`; `victim` is a file outside the names that it may point at.
+    std::function<void(const QString& name, const QString& victim)> plant;
+};
+
+void PrintTo(const Planted& planted, std::ostream* os) {
+    *os << planted.what;
+}
+
+void make_fifo(const QString& name, const QString&) {
+    ASSERT_EQ(::mkfifo(QFile::encodeName(name).constData(), 0666), 0);
+}
+
+void make_socket(const QString& name, const QString&) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray path = QFile::encodeName(name);
+    ASSERT_LT(static_cast<std::size_t>(path.size()), sizeof address.sun_path);
+    std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::close(fd); // the socket file stays
+}
+
+const Planted planted_things[] = {
+    {"link to a file", [](const QString& n, const QString& v) { ASSERT_TRUE(QFile::link(v, n)); }},
+    {"link to nothing",
+     [](const QString& n, const QString& v) { ASSERT_TRUE(QFile::link(v + ".new", n)); }},
+    {"hard link to a file",
+     [](const QString& n, const QString& v) {
+         ASSERT_EQ(::link(QFile::encodeName(v).constData(), QFile::encodeName(n).constData()), 0);
+     }},
+    {"FIFO", make_fifo},
+    {"socket", make_socket},
+    {"directory", [](const QString& n, const QString&) { ASSERT_TRUE(QDir().mkdir(n)); }},
+};
+
+class Planted_Name_Test : public Disk_Test_Fixture, public ::testing::WithParamInterface<Planted> {
+protected:
+    QString victim() const { return dir.path() + QStringLiteral("/victim/precious.txt"); }
+    QByteArray victim_content() const { return QByteArrayLiteral("not yours to overwrite\n"); }
+    void SetUp() override {
+        Disk_Test_Fixture::SetUp();
+        ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("victim")));
+        write_file(victim(), victim_content());
+    }
+    // The planted thing is still there as it was, and the victim is untouched.
+    void expect_untouched(const QString& name) const {
+        struct stat st {};
+        EXPECT_EQ(::lstat(QFile::encodeName(name).constData(), &st), 0) << GetParam().what;
+        EXPECT_EQ(read_file(victim()), victim_content()) << GetParam().what;
+        EXPECT_FALSE(QFile::exists(victim() + ".new")) << GetParam().what;
+        EXPECT_EQ(QDir(dir.path() + QStringLiteral("/victim"))
+                      .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                  QStringList{QStringLiteral("precious.txt")});
+    }
+    QStringList test_entries() const { return entries().filter(QStringLiteral("BENCHMARK")); }
+};
+
+TEST_P(Planted_Name_Test, WritePassRefusesIt) {
+    GetParam().plant(temp(2), victim());
+    QString text;
+    within_a_second([&] { text = failure_of([] { Disk_File_Speed_Test(4, 4096, 't'); }); },
+                    dir.path());
+    EXPECT_EQ(text, QStringLiteral("Cannot create file ") + temp(2));
+    expect_untouched(temp(2));
+    EXPECT_EQ(test_entries(), QStringList{QStringLiteral("$$BENCHMARK_TEMP_2.tmp")});
+}
+
+TEST_P(Planted_Name_Test, ReadPassRefusesWhatReplacedTheFileWritten) {
+    QByteArray buffer(4096, '\0');
+    Disk_Test_Files files(Resolve_Disk_Root('t'));
+    files.Write(4, buffer.constData(), buffer.size());
+    ASSERT_TRUE(QFile::remove(temp(3)));
+    GetParam().plant(temp(3), victim());
+    QString text;
+    within_a_second([&] { text = failure_of([&] { files.Read(buffer.data(), buffer.size()); }); },
+                    dir.path());
+    EXPECT_EQ(text, QStringLiteral("Cannot open file ") + temp(3));
+    expect_untouched(temp(3));
+    EXPECT_EQ(test_entries(), QStringList{QStringLiteral("$$BENCHMARK_TEMP_3.tmp")});
+}
+
+TEST_P(Planted_Name_Test, ProbeRefusesIt) {
+    const QString probe = dir.path() + QStringLiteral("/$$$TEMP_DRIVE_CHECK.tmp");
+    GetParam().plant(probe, victim());
+    bool writable = true;
+    within_a_second([&] { writable = Temp_Drive_Check(QStringLiteral("t")); }, dir.path());
+    EXPECT_FALSE(writable);
+    expect_untouched(probe);
+}
+
+INSTANTIATE_TEST_SUITE_P(Things, Planted_Name_Test, ::testing::ValuesIn(planted_things),
+                         [](const auto& info) {
+                             QString name = QString::fromLatin1(info.param.what);
+                             return name.replace(u' ', u'_').toStdString();
+                         });
+
+TEST_F(Disk_Test_Fixture, ReadAndDeletePassesKeepToTheFilesWritten) {
+    QByteArray buffer(4096, '\0');
+    Fill_Test_Buffer(buffer.data(), buffer.size());
+    // Renamed over the name, so that the file written still holds its inode meanwhile.
+    const QString spare = dir.path() + QStringLiteral("/spare");
+    auto put_over = [&](const QString& name) {
+        ASSERT_EQ(
+            ::rename(QFile::encodeName(spare).constData(), QFile::encodeName(name).constData()), 0);
+    };
+    Disk_Test_Files files(Resolve_Disk_Root('t'));
+    files.Write(3, buffer.constData(), buffer.size());
+
+    // Another regular file with the same content in place of file 2 is not ours to read.
+    write_file(spare, buffer);
+    put_over(temp(2));
+    EXPECT_EQ(failure_of([&] { files.Read(buffer.data(), buffer.size()); }),
+              QStringLiteral("Cannot open file ") + temp(2));
+    EXPECT_EQ(entries(), QStringList{QStringLiteral("$$BENCHMARK_TEMP_2.tmp")});
+    ASSERT_TRUE(QFile::remove(temp(2)));
+
+    // The delete pass likewise removes only what it wrote.
+    Disk_Test_Files again(Resolve_Disk_Root('t'));
+    again.Write(3, buffer.constData(), buffer.size());
+    again.Read(buffer.data(), buffer.size());
+    write_file(spare, "someone else's");
+    put_over(temp(1));
+    ASSERT_TRUE(QFile::link(temp(1), spare));
+    put_over(temp(3));
+    again.Delete();
+    EXPECT_EQ(entries(), (QStringList{QStringLiteral("$$BENCHMARK_TEMP_1.tmp"),
+                                      QStringLiteral("$$BENCHMARK_TEMP_3.tmp")}));
+    EXPECT_EQ(read_file(temp(1)), QByteArray("someone else's"));
 }
 
 TEST_F(Disk_Test_Fixture, UncreatableRootIsCannotCreate) {

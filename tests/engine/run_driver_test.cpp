@@ -1,5 +1,6 @@
 #include "engine/Run_Driver.h"
 #include "platform/Message_Boxes.h"
+#include "platform/Tick.h"
 #include "test_support.h"
 
 #include <QDir>
@@ -491,6 +492,24 @@ TEST_F(Run_Driver_Test, DiskTestsRunOnTheChosenDriveAndLeaveNothing) {
     ASSERT_EQ(Run_Benchmark(host), Run_Outcome::Completed);
     EXPECT_TRUE(root_entries().isEmpty()) << root_entries().join(' ').toStdString();
     EXPECT_TRUE(boxes.shown().empty());
+}
+
+TEST_F(Run_Driver_Test, DriveIsLookedUpBeforeTheTimedSpan) {
+    // From the test's start tick on, the drive table names a root that does not exist: a lookup
+    // inside the timed span would fail the test.
+    host.settings = with_ticked({Test_Id::Disk_Speed_Small_Files});
+    int ticks = 0;
+    platform::set_tick_source([&]() -> std::uint32_t {
+        if (++ticks == 2)
+            platform::set_drive_table_override(std::vector<platform::Drive>{
+                {'t', dir.path() + QStringLiteral("/moved"), QStringLiteral("test")}});
+        return 0;
+    });
+    const Run_Outcome outcome = Run_Benchmark(host);
+    platform::set_tick_source({});
+    EXPECT_EQ(outcome, Run_Outcome::Completed);
+    EXPECT_TRUE(boxes.shown().empty());
+    EXPECT_TRUE(root_entries().isEmpty()) << root_entries().join(' ').toStdString();
 }
 
 TEST_F(Run_Driver_Test, ReadOnlyDriveRefusesTheRun) {
