@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace smx::platform;
 
@@ -166,6 +168,32 @@ TEST(File_Open_State, TellsClosedOpenMissingAndOthers) {
     EXPECT_EQ(Get_File_Open_State(sub), S("ERROR"));
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
     EXPECT_EQ(Get_File_Open_State(path), S("ERROR"));
+}
+
+TEST(File_Open_State, AFolderThatCannotBeEnteredIsNotFound) {
+    QTemporaryDir dir;
+    const QString closed = dir.filePath(S("closed"));
+    ASSERT_TRUE(QDir().mkpath(closed));
+    make_file(closed + S("/f"));
+    ASSERT_EQ(::chmod(QFile::encodeName(closed).constData(), 0), 0);
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+    QString state;
+    if (::geteuid() != 0) {
+        state = Get_File_Open_State(closed + S("/f"));
+    } else {
+        // Root enters every folder: ask as an ordinary user.
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(3);
+            ::_exit(Get_File_Open_State(closed + S("/f")) == S("NOT FOUND") ? 1 : 0);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        state = WIFEXITED(status) && WEXITSTATUS(status) == 1 ? S("NOT FOUND") : S("other");
+    }
+    EXPECT_EQ(state, S("NOT FOUND"));
+    ::chmod(QFile::encodeName(closed).constData(), 0755);
 }
 
 TEST(File_Attributes, ReadOnlyIsTheOnlyOneThatCanBeSet) {
