@@ -9,6 +9,7 @@
 #include "platform/Message_Boxes.h"
 #include "platform/Shape.h"
 #include "platform/Spin_Edit.h"
+#include "platform/Termination.h"
 
 #include <QAction>
 #include <QApplication>
@@ -556,8 +557,10 @@ void TMainForm1::FormResize() {
 
 void TMainForm1::closeEvent(QCloseEvent* event) {
     if (Run_In_Progress) {
-        // Honoured by the run driver once the current test has ended.
+        // The running test ends at its next array, file or display step (the processor loops
+        // run to their end), and the run driver then abandons the run; the close follows.
         Close_Requested_During_Run = true;
+        platform::request_stop();
         event->ignore();
         return;
     }

@@ -2,6 +2,8 @@
 
 #include "app/Forms.h"
 #include "app/MainForm1.h"
+#include "app/Test_Seam.h"
+#include "platform/Session_End.h"
 #include "platform/Termination.h"
 
 #include <QApplication>
@@ -57,9 +59,17 @@ int run_program(int argc, char** argv) {
 
     Forms& f = create_forms();
     TMainForm1* main_form = f.MainForm1;
-    platform::install_termination_handler([main_form] { main_form->close(); });
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, main_form,
-                     [main_form](QSessionManager&) { main_form->close(); });
+    // The end of the session (a signal, the session manager's quit) dismisses whatever dialog is
+    // open, abandons a run, and closes the main window through its normal close.
+    auto* session_end = new platform::Session_End([main_form] { return main_form->close(); }, &app);
+    platform::install_termination_handler([session_end] { session_end->begin(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, session_end,
+                     [session_end](QSessionManager&) {
+                         platform::request_termination();
+                         session_end->begin();
+                     });
+    if (Test_Seam::wanted())
+        Test_Seam::install(main_form);
 
     if (qEnvironmentVariableIsSet("SPEEDMETRIX_QUIT_AFTER_FIRST_PAINT"))
         app.installEventFilter(new First_Paint_Reporter(main_form));

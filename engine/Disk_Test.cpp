@@ -3,6 +3,7 @@
 #include "engine/Test_Failure.h"
 #include "platform/Drives.h"
 #include "platform/Events.h"
+#include "platform/Termination.h"
 
 #include <QFile>
 #include <algorithm>
@@ -150,7 +151,15 @@ void Fill_Test_Buffer(char* buffer, std::int64_t size) {
     }
 }
 
-Disk_Test_Files::Disk_Test_Files(Disk_Root root) : root_(std::move(root)) {}
+Disk_Test_Files::Disk_Test_Files(Disk_Root root) : root_(std::move(root)) {
+    if (root_.found)
+        platform::register_numbered_temp_files(
+            native(root_.prefix + QStringLiteral("$$BENCHMARK_TEMP_")), QByteArrayLiteral(".tmp"));
+}
+
+Disk_Test_Files::~Disk_Test_Files() {
+    platform::unregister_numbered_temp_files();
+}
 
 QString Disk_Test_Files::Path(int n) const {
     return temp_file_path(root_.prefix, n);
@@ -161,11 +170,16 @@ void Disk_Test_Files::fail(const QString& text) {
     throw Test_Failure(text);
 }
 
-void Disk_Test_Files::Write(int FileCount, const char* buffer, std::int64_t size) {
+bool Disk_Test_Files::Write(int FileCount, const char* buffer, std::int64_t size) {
     // Unbuffered POSIX calls: one write or read call per file, as the test intends.
     if (!root_.found && FileCount > 0)
         throw Test_Failure(QStringLiteral("Cannot create file ") + Path(1));
     for (int n = 1; n <= FileCount; ++n) {
+        if (platform::stop_requested()) {
+            Delete();
+            return false;
+        }
+        platform::set_numbered_temp_file_count(n); // before it can exist
         const QString path = Path(n);
         struct stat st {};
         const int fd = create_own_file(native(path), st);
@@ -177,10 +191,15 @@ void Disk_Test_Files::Write(int FileCount, const char* buffer, std::int64_t size
         if (!written)
             fail(QStringLiteral("Unable to write to ") + path);
     }
+    return true;
 }
 
-void Disk_Test_Files::Read(char* buffer, std::int64_t size) {
+bool Disk_Test_Files::Read(char* buffer, std::int64_t size) {
     for (int n = 1; n <= Written(); ++n) {
+        if (platform::stop_requested()) {
+            Delete();
+            return false;
+        }
         const QString path = Path(n);
         const File_Id id = written_[static_cast<std::size_t>(n - 1)];
         const int fd = open_retrying(native(path), O_RDONLY);
@@ -196,6 +215,7 @@ void Disk_Test_Files::Read(char* buffer, std::int64_t size) {
         if (!read)
             fail(QStringLiteral("Unable to read from ") + path);
     }
+    return true;
 }
 
 void Disk_Test_Files::Delete() {
@@ -204,6 +224,7 @@ void Disk_Test_Files::Delete() {
         remove_if_same(native(Path(n)), id.dev, id.ino);
     }
     written_.clear();
+    platform::set_numbered_temp_file_count(0);
 }
 
 void Disk_File_Speed_Test(int FileCount, int FileSizeBytes, const Disk_Root& Root) {
@@ -213,8 +234,8 @@ void Disk_File_Speed_Test(int FileCount, int FileSizeBytes, const Disk_Root& Roo
     std::unique_ptr<char[]> buffer(new char[static_cast<std::size_t>(size)]);
     Fill_Test_Buffer(buffer.get(), size);
     Disk_Test_Files files(Root);
-    files.Write(FileCount, buffer.get(), size);
-    files.Read(buffer.get(), size);
+    if (!files.Write(FileCount, buffer.get(), size) || !files.Read(buffer.get(), size))
+        return; // stopped; the files are gone
     files.Delete();
     buffer.reset();
     platform::process_messages();

@@ -34,19 +34,26 @@ void Fill_Test_Buffer(char* buffer, std::int64_t size);
 // is never followed, a FIFO, socket, device or directory is never opened for transfer nor
 // waited on, and only the regular files this object created are read back and deleted. A
 // regular file of ours left behind by an interrupted run is overwritten like a new one.
+//
+// Both passes look at platform::stop_requested() before each file; when it is set they remove
+// the files written and return false. While the object lives, the files are registered for
+// removal by a second termination signal (one disk test at a time).
 class Disk_Test_Files {
 public:
     explicit Disk_Test_Files(Disk_Root root);
+    ~Disk_Test_Files();
+    Disk_Test_Files(const Disk_Test_Files&) = delete;
+    Disk_Test_Files& operator=(const Disk_Test_Files&) = delete;
 
     // Write pass, once: creates files 1 .. FileCount, each holding the whole buffer. Throws
     // Test_Failure "Cannot create file %s" when a name cannot be created as our own regular
     // file, "Unable to write to %s" when the buffer does not fit, after removing the files
     // written so far.
-    void Write(int FileCount, const char* buffer, std::int64_t size);
+    bool Write(int FileCount, const char* buffer, std::int64_t size);
     // Read pass: reads each file written back into the buffer. Throws "Cannot open file %s"
     // when the name no longer holds the file written there, "Unable to read from %s" when it is
     // short, after removing the files written.
-    void Read(char* buffer, std::int64_t size);
+    bool Read(char* buffer, std::int64_t size);
     // Delete pass: removes each file written that is still the one written; whatever else
     // stands at a name is left alone, and a failed delete is ignored.
     void Delete();
@@ -67,8 +74,9 @@ private:
 
 // Writes FileCount files of FileSizeBytes bytes to the drive's root, reads them all back and
 // deletes them, then lets pending window messages through. Nothing happens when either count is
-// not positive. Failures throw Test_Failure as Disk_Test_Files says, and std::bad_alloc when
-// the buffer cannot be had.
+// not positive. A stop asked for meanwhile ends it after the current file, removing its files.
+// Failures throw Test_Failure as Disk_Test_Files says, and std::bad_alloc when the buffer cannot be
+// had.
 void Disk_File_Speed_Test(int FileCount, int FileSizeBytes, const Disk_Root& Root);
 void Disk_File_Speed_Test(int FileCount, int FileSizeBytes, char DriveLetter);
 

@@ -2,6 +2,7 @@
 
 #include "engine/Graphics_Test_Steps.h"
 #include "platform/Events.h"
+#include "platform/Termination.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -31,8 +32,16 @@ TGraphics_Test_Dialog::TGraphics_Test_Dialog(QWidget* parent, QSize outer_size)
     activation_fallback_->setInterval(activation_fallback_ms);
     connect(activation_fallback_, &QTimer::timeout, this, [this] {
         if (isVisible())
-            FormActivate();
+            Activate();
     });
+}
+
+void TGraphics_Test_Dialog::Activate() {
+    try {
+        FormActivate();
+    } catch (const Display_Ended&) {
+        reject();
+    }
 }
 
 void TGraphics_Test_Dialog::Timer1Timer() {
@@ -125,6 +134,8 @@ void TGraphics_Test_Dialog::Pump_Messages() {
     // wait until the display server has carried them out, and let through what that caused
     // (the parts of other windows uncovered by a move, to be painted).
     QGuiApplication::sync();
+    if (platform::stop_requested())
+        throw Display_Ended{};
 }
 
 void TGraphics_Test_Dialog::Centre_On_Screen() {
@@ -145,7 +156,7 @@ bool TGraphics_Test_Dialog::event(QEvent* event) {
             this,
             [this] {
                 if (isVisible())
-                    FormActivate();
+                    Activate();
             },
             Qt::QueuedConnection);
     }

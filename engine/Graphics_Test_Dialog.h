@@ -54,13 +54,20 @@ protected:
     // Lets pending window messages through and paints what the last step changed. Qt defers
     // painting to a later update request, and the next step may undo the change before that
     // (a panel shown and hidden again would never be drawn); each step must be drawn.
+    // When the program is asked to stop meanwhile, throws Display_Ended, which ends the test
+    // and its display early (see Activate).
     void Pump_Messages();
+    struct Display_Ended {};
 
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
+    // Runs the test of this display from the window's activation; a test ended early by a stop
+    // closes the window at once, which ends the modal display.
+    void Activate();
+
     QSize outer_size_;
     bool testing_ = false;
     bool tested_this_display_ = false;

@@ -1,5 +1,7 @@
 #include "engine/Kernels.h"
 
+#include "platform/Termination.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -80,6 +82,9 @@ Float_Loop_End Floating_Point_Loop(std::int32_t limit) {
 std::int64_t Memory_Speed_Loop(std::int32_t loops, std::int32_t size) {
     std::int64_t last_elements = 0;
     for (std::int32_t i = 0; i < loops; ++i) {
+        // Between arrays, never inside the fill: one load of a flag every few microseconds.
+        if (platform::stop_requested())
+            return last_elements;
         if (size <= 0)
             continue; // an empty array allocates nothing
         const std::size_t bytes = static_cast<std::size_t>(size) * sizeof(std::int32_t);

@@ -29,9 +29,10 @@ inline void Fill_Doubled_Indices(std::int32_t* array, std::int32_t size) {
 }
 
 // loops times: allocate a fresh zero-filled array of size 32-bit integers, fill it with
-// Fill_Doubled_Indices and free it. Nothing runs for loops <= 0. Throws std::bad_alloc when an
-// array cannot be allocated. Returns the sum of each filled array's last element, read once per
-// array outside the fill; the run ignores it.
+// Fill_Doubled_Indices and free it. Nothing runs for loops <= 0. Ends early, between two
+// arrays, when platform::stop_requested(). Throws std::bad_alloc when an array cannot be
+// allocated. Returns the sum of each filled array's last element, read once per array outside
+// the fill; the run ignores it.
 std::int64_t Memory_Speed_Loop(std::int32_t loops, std::int32_t size);
 
 } // namespace smx::engine

@@ -5,6 +5,7 @@
 #include "engine/Test_Failure.h"
 #include "platform/Events.h"
 #include "platform/Message_Boxes.h"
+#include "platform/Termination.h"
 #include "platform/Tick.h"
 
 #include <QLocale>
@@ -170,6 +171,11 @@ void Compute_Rates(const Run_Settings& s,
 }
 
 Run_Outcome Run_Benchmark(Run_Host& host) {
+    // A close asked for during an earlier run is done with; the end of the session is not.
+    platform::clear_stop_request();
+    if (platform::termination_requested())
+        return Run_Outcome::Abandoned;
+    auto abandon_asked = [&host] { return host.close_requested() || platform::stop_requested(); };
     const Run_Settings settings = host.read_settings();
     if (!disk_pre_check(settings))
         return Run_Outcome::Refused;
@@ -178,7 +184,7 @@ Run_Outcome Run_Benchmark(Run_Host& host) {
         host.show_information_dialog(Benchmark_Information_Message());
         platform::process_messages();
     }
-    if (host.close_requested())
+    if (abandon_asked())
         return Run_Outcome::Abandoned; // nothing has changed yet
 
     // Kept so that a failed or abandoned run leaves the results as they were.
@@ -241,7 +247,9 @@ Run_Outcome Run_Benchmark(Run_Host& host) {
                     test_pixel_count = host.test_pixel_count(); // the last repetition's
                 host.advance_progress(++steps_done);
                 platform::process_messages();
-                if (host.close_requested()) {
+                // The tests that can end early (memory, disk, graphics) stop at their next array,
+                // file or step; the processor loops run to their end.
+                if (abandon_asked()) {
                     recover();
                     return Run_Outcome::Abandoned;
                 }

@@ -115,10 +115,12 @@ enum class Run_Outcome {
     Completed, // at least one test ran
     No_Tests,  // nothing ticked
     Failed,    // a test failed; its error was shown and the state before the run restored
-    Abandoned  // a close was asked for; the state before the run restored
+    Abandoned  // a close or a stop (platform::stop_requested) was asked for; the state before
+               // the run restored
 };
 
-// One press of "Benchmark".
+// One press of "Benchmark". A close or stop asked for during a test ends that test early where it
+// can (memory, disk and graphics tests) and abandons the run after it.
 Run_Outcome Run_Benchmark(Run_Host& host);
 
 } // namespace smx::engine

@@ -1,5 +1,6 @@
 #include "engine/Run_Driver.h"
 #include "platform/Message_Boxes.h"
+#include "platform/Termination.h"
 #include "platform/Tick.h"
 #include "test_support.h"
 
@@ -511,6 +512,46 @@ TEST_F(Run_Driver_Test, DriveIsLookedUpBeforeTheTimedSpan) {
     EXPECT_TRUE(boxes.shown().empty());
     EXPECT_TRUE(root_entries().isEmpty()) << root_entries().join(' ').toStdString();
 }
+
+// A stop asked for once the test has started (a close, the end of the session) ends the memory
+// test between arrays and the disk test between files, and the run is abandoned.
+class Stopped_Run : public Run_Driver_Test, public ::testing::WithParamInterface<Test_Id> {
+protected:
+    void TearDown() override { platform::reset_termination_state_for_tests(); }
+};
+
+TEST_P(Stopped_Run, EndsTheTestEarlyAndAbandonsTheRun) {
+    host.settings = with_ticked({GetParam()});
+    host.settings.array_loops = 2000000000; // hours, unless it stops between arrays
+    host.settings.small_files = 1000000;
+    host.settings.small_file_kb = 1;
+    int ticks = 0;
+    platform::set_tick_source([&]() -> std::uint32_t {
+        if (++ticks == 2)
+            platform::request_stop();
+        return 0;
+    });
+    const Run_Outcome outcome = Run_Benchmark(host);
+    platform::set_tick_source({});
+    EXPECT_EQ(outcome, Run_Outcome::Abandoned);
+    EXPECT_EQ(host.tests_run, 1);
+    expect_results_untouched();
+    EXPECT_TRUE(root_entries().isEmpty());
+    EXPECT_TRUE(boxes.shown().empty());
+
+    // A stop left from a close is forgotten by the next run; the end of the session is not.
+    host.calls.clear();
+    host.tests_run = 0;
+    host.settings = with_ticked({Test_Id::Integer_Arithmetic});
+    EXPECT_EQ(Run_Benchmark(host), Run_Outcome::Completed);
+    platform::request_termination();
+    host.calls.clear();
+    EXPECT_EQ(Run_Benchmark(host), Run_Outcome::Abandoned);
+    EXPECT_TRUE(host.calls.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Tests, Stopped_Run,
+                         ::testing::Values(Test_Id::Memory_Speed, Test_Id::Disk_Speed_Small_Files));
 
 TEST_F(Run_Driver_Test, ReadOnlyDriveRefusesTheRun) {
     // Running as root ignores permissions, so the drive is a folder that does not exist.
