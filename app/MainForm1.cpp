@@ -443,14 +443,14 @@ void TMainForm1::SetClientSize(int width, int height) {
 // Window set-up and resizing
 
 void TMainForm1::Raise_Spin_Edit_Bounds() {
-    Integer_Loops_Millions_Of_SpinEdit->setMaxValue(2147);
-    Float_Loops_Millions_Of_SpinEdit->setMaxValue(2147);
-    Small_Files_Number_of_SpinEdit->setMaxValue(2147483647);
-    Small_File_Size_KB_of_Each_SpinEdit->setMaxValue(2097151);
-    Large_Files_Number_of_SpinEdit->setMaxValue(2147483647);
-    Large_File_Size_KB_of_Each_SpinEdit->setMaxValue(2097151);
-    Dynamic_Array_Size_In_Bytes_SpinEdit->setMaxValue(2147483647);
-    Dynamic_Array_Number_Of_Loops_SpinEdit->setMaxValue(2147483647);
+    Integer_Loops_Millions_Of_SpinEdit->setMaxValue(kLoops_Millions_Bounds.max);
+    Float_Loops_Millions_Of_SpinEdit->setMaxValue(kLoops_Millions_Bounds.max);
+    Small_Files_Number_of_SpinEdit->setMaxValue(kCount_Bounds.max);
+    Small_File_Size_KB_of_Each_SpinEdit->setMaxValue(kFile_Size_KB_Bounds.max);
+    Large_Files_Number_of_SpinEdit->setMaxValue(kCount_Bounds.max);
+    Large_File_Size_KB_of_Each_SpinEdit->setMaxValue(kFile_Size_KB_Bounds.max);
+    Dynamic_Array_Size_In_Bytes_SpinEdit->setMaxValue(kCount_Bounds.max);
+    Dynamic_Array_Number_Of_Loops_SpinEdit->setMaxValue(kCount_Bounds.max);
 }
 
 void TMainForm1::Fit_Client_To_Button_Column() {
@@ -531,16 +531,6 @@ void TMainForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
 }
 
-void TMainForm1::FormShow() {
-    Raise_Spin_Edit_Bounds();
-    Fit_Client_To_Button_Column();
-    Store_Layout_Reference();
-    Set_Titles();
-    Chart1->Apply_Fixed_Appearance();
-    Benchmark_Results_Saved_CheckBox->setChecked(true);
-    Graph_Results_BitBtnClick();
-}
-
 bool TMainForm1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Client && event->type() == QEvent::Resize)
         FormResize();
@@ -578,10 +568,6 @@ void TMainForm1::closeEvent(QCloseEvent* event) {
 void TMainForm1::FormCloseQuery(bool& CanClose) {
     Save_Settings();
     CanClose = true;
-}
-
-void TMainForm1::Save_Settings() {
-    // Settings are written here once the settings file exists; until then nothing persists.
 }
 
 void TMainForm1::Exit_BitBtnClick() {

@@ -1,4 +1,5 @@
 #pragma once
+#include "app/Settings.h"
 #include "engine/Benchmark_Results.h"
 
 #include <QMainWindow>
@@ -205,6 +206,22 @@ public:
 
     // ---- Settings, first show and factory defaults (MainForm1_Settings.cpp) ----
     void Connect_Settings_Handlers();
+    // Applies the settings file to the controls; returns the stored maximised flag.
+    bool Load_Settings();
+    // Writes the settings file (auto-saving unsaved results first); reports a refused write.
+    void Save_Settings();
+    // The one place a settings record meets the controls, each way.
+    void Apply_Settings_To_Controls(const Settings_Record& Settings);
+    Settings_Record Settings_From_Controls() const;
+    void Apply_Startup_Show_Command();
+    void Restore_Factory_Defaults_OptionClick();
+    void Restore_Factory_Defaults();
+    // The selected tab page: 0 options, 1 results, -1 none.
+    int Selected_Page() const;
+    void Select_Page(int Index);
+    // An empty page whose tab is never shown, made when first needed: selecting it leaves the
+    // page control with no page selected.
+    QWidget* No_Page_TabSheet = nullptr;
 
     // ---- Desktop integration (MainForm1_Desktop.cpp) ----
     void Connect_Desktop_Handlers();
@@ -241,7 +258,6 @@ private:
     void Create_Controls();
     void Create_Menus();
     void Connect_Handlers();
-    void Save_Settings();
 
     std::vector<Component> components_;
     bool first_show_done_ = false;

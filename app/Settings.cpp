@@ -131,6 +131,20 @@ std::optional<char> Parse_Settings_Drive(const QString& text) {
     return std::nullopt;
 }
 
+QPoint Window_Position_On_Screens(const QRect& window, const QList<QRect>& screens,
+                                  const QRect& primary_available) {
+    // A window of no size is still somewhere: judge it by its corner.
+    const QRect area(window.topLeft(),
+                     QSize(std::max(1, window.width()), std::max(1, window.height())));
+    for (const QRect& screen : screens) {
+        if (screen.intersects(area))
+            return window.topLeft();
+    }
+    const Settings_Record defaults;
+    return primary_available.topLeft() +
+           QPoint(defaults.window_left_posn, defaults.window_top_posn);
+}
+
 QString Settings_File_Path() {
     return QDir(platform::executable_dir()).filePath(QStringLiteral("Speedmetrix.ini"));
 }

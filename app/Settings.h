@@ -1,4 +1,7 @@
 #pragma once
+#include <QList>
+#include <QPoint>
+#include <QRect>
 #include <QString>
 #include <array>
 #include <optional>
@@ -107,6 +110,12 @@ std::optional<int> Parse_Settings_Integer(const QString& text);
 std::optional<bool> Parse_Settings_Boolean(const QString& text);
 // The drive is its letter; only the first character counts, either case. No letter: none.
 std::optional<char> Parse_Settings_Drive(const QString& text);
+
+// Where a window stored with these bounds goes: where it was, unless no part of it would be on any
+// of the screens (a monitor since removed, a resolution since lowered); then it goes to the
+// default place on the primary screen's available area.
+QPoint Window_Position_On_Screens(const QRect& window, const QList<QRect>& screens,
+                                  const QRect& primary_available);
 
 // The settings file beside the executable.
 QString Settings_File_Path();

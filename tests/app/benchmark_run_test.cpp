@@ -63,9 +63,10 @@ protected:
         drives = std::make_unique<test::Drive_Table>(
             std::vector<platform::Drive>{{'c', drive(), QStringLiteral("test")}});
         create_forms();
-        information_dialog()->Dont_Show_This_Again_CheckBox->setChecked(true);
         form = std::make_unique<TMainForm1>();
         form->show();
+        // After the first show, which applies the stored (here: default) settings.
+        information_dialog()->Dont_Show_This_Again_CheckBox->setChecked(true);
         for (QCheckBox* box : form->Test_CheckBoxes())
             box->setChecked(false);
         form->Number_Repetitions_SpinEdit->setValue(1);

@@ -3,6 +3,7 @@
 #include "platform/Bit_Button.h"
 #include "platform/Message_Boxes.h"
 #include "platform/Spin_Edit.h"
+#include "test_support.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,6 +15,7 @@
 #include <QProgressBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -22,10 +24,21 @@ using smx::app::TMainForm1;
 
 namespace {
 
-std::unique_ptr<TMainForm1> shown_main_form() {
-    auto form = std::make_unique<TMainForm1>();
-    form->show();
-    return form;
+// A shown main window with a folder of its own for the files it keeps beside the executable,
+// so no test reads what another one saved.
+struct Shown_Form {
+    std::unique_ptr<QTemporaryDir> dir = std::make_unique<QTemporaryDir>();
+    std::unique_ptr<smx::test::Executable_In> exe =
+        std::make_unique<smx::test::Executable_In>(dir->path());
+    std::unique_ptr<TMainForm1> form = std::make_unique<TMainForm1>();
+    TMainForm1* operator->() const { return form.get(); }
+    TMainForm1& operator*() const { return *form; }
+};
+
+Shown_Form shown_main_form() {
+    Shown_Form shown;
+    shown->show();
+    return shown;
 }
 
 QStringList reference_lines(const TMainForm1& form) {

@@ -1,0 +1,367 @@
+#include "app/Drive_Combo_Box.h"
+#include "app/Forms.h"
+#include "app/MainForm1.h"
+#include "app/Settings.h"
+#include "dialogs/Dialog_Dont_Show_Again_Form.h"
+#include "platform/Message_Boxes.h"
+#include "platform/Spin_Edit.h"
+#include "test_support.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace smx::app {
+namespace {
+
+using platform::Box_Answer;
+using platform::Box_Kind;
+
+// The program's own forms, with the files beside the executable in a fresh folder.
+class Settings_Window : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    std::unique_ptr<test::Executable_In> exe;
+    std::unique_ptr<test::Drive_Table> drives;
+    std::unique_ptr<platform::Scripted_Responder> boxes;
+
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        exe = std::make_unique<test::Executable_In>(dir.path());
+        drives = std::make_unique<test::Drive_Table>(std::vector<platform::Drive>{
+            {'c', dir.path(), QStringLiteral("home")}, {'d', QStringLiteral("/"), QString()}});
+        boxes = std::make_unique<platform::Scripted_Responder>();
+    }
+    void TearDown() override {
+        destroy_forms();
+        boxes.reset();
+    }
+
+    QString settings_path() const { return dir.filePath(QStringLiteral("Speedmetrix.ini")); }
+
+    TMainForm1* start() {
+        destroy_forms();
+        TMainForm1* form = create_forms().MainForm1;
+        form->show();
+        return form;
+    }
+    // Closes the window as the user does; the settings are written on the way.
+    void close(TMainForm1* form) {
+        form->close();
+        EXPECT_FALSE(form->isVisible());
+    }
+    void store(const QByteArray& settings) {
+        QFile f(settings_path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(settings);
+    }
+    QByteArray stored() const {
+        QFile f(settings_path());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    static QCheckBox* dont_show_again() {
+        return forms().Dialog_Dont_Show_Again_Form->Dont_Show_This_Again_CheckBox;
+    }
+    // A finished run of the integer test that nobody saved.
+    static void run_integer_test(TMainForm1* form, test::Scripted_Ticks&) {
+        form->Select_No_Tests_BitBtnClick();
+        form->Integer_Arithmetic_CheckBox->setChecked(true);
+        form->Integer_Loops_Millions_Of_SpinEdit->setValue(1);
+        dont_show_again()->setChecked(true);
+        form->Benchmark_BitBtnClick();
+        ASSERT_FALSE(form->Benchmark_Results_Saved_CheckBox->isChecked());
+        ASSERT_GT(form->Main_Results.Integer_Operations_Per_Sec, 0);
+    }
+};
+
+TEST_F(Settings_Window, FirstStartWithoutAFileShowsTheDefaults) {
+    TMainForm1* form = start();
+    EXPECT_EQ(form->pos(), QPoint(20, 20));
+    EXPECT_EQ(form->size(), QSize(666, 502));
+    for (QCheckBox* box : form->Test_CheckBoxes())
+        EXPECT_TRUE(box->isChecked()) << box->objectName().toStdString();
+    EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet1);
+    EXPECT_EQ(form->Number_Repetitions_SpinEdit->Value(), 1);
+    EXPECT_EQ(form->Dynamic_Array_Size_In_Bytes_SpinEdit->Value(), 30000);
+    EXPECT_EQ(form->DriveComboBox1->Drive(), 'c');
+    EXPECT_FALSE(form->Always_On_Top_Option->isChecked());
+    EXPECT_FALSE(dont_show_again()->isChecked());
+    EXPECT_TRUE(form->Benchmark_Results_Saved_CheckBox->isChecked());
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(form->Main_Results.rate(i), 0);
+        EXPECT_EQ(form->Compare_Results.rate(i), 0);
+    }
+    EXPECT_EQ(form->windowTitle(), TMainForm1::Program_Title());
+    EXPECT_TRUE(boxes->shown().empty());
+}
+
+TEST_F(Settings_Window, EveryControlComesBackAsItWasClosed) {
+    TMainForm1* form = start();
+    form->move(40, 30);
+    form->resize(700, 520);
+    form->Always_On_Top_Option->setChecked(true);
+    form->Select_No_Tests_BitBtnClick();
+    form->Memory_Speed_CheckBox->setChecked(true);
+    form->Number_Repetitions_SpinEdit->setValue(3);
+    form->DriveComboBox1->setDrive('d');
+    form->Show_Values_CheckBox->setChecked(true);
+    dont_show_again()->setChecked(true);
+    form->Large_File_Size_KB_of_Each_SpinEdit->setValue(20480);
+    form->Float_Loops_Millions_Of_SpinEdit->setValue(5);
+    form->PageControl1->setCurrentIndex(1);
+    const Settings_Record before = form->Settings_From_Controls();
+    close(form);
+    EXPECT_EQ(Read_Settings_File(settings_path()), before);
+
+    form = start();
+    EXPECT_EQ(form->Settings_From_Controls(), before);
+    EXPECT_EQ(form->pos(), QPoint(40, 30));
+    EXPECT_EQ(form->size(), QSize(700, 520));
+    EXPECT_TRUE(form->Memory_Speed_CheckBox->isChecked());
+    EXPECT_FALSE(form->Integer_Arithmetic_CheckBox->isChecked());
+    EXPECT_EQ(form->Float_Loops_Millions_Of_SpinEdit->Value(), 5);
+    EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet2);
+    EXPECT_TRUE(dont_show_again()->isChecked());
+    // The controls were scaled to the restored size.
+    EXPECT_GT(form->PageControl1->width(), 545);
+}
+
+TEST_F(Settings_Window, StoredValuesAreDecodedClippedAndWrittenBackNormalised) {
+    store("[Speedmetrix]\n"
+          "window_Width=0x300\n"
+          "Number_Repetitions_SpinEdit=250\n"
+          "Integer_Loops_Millions_Of_SpinEdit=5000\n"
+          "Small_File_Size_KB_of_Each_SpinEdit=0\n"
+          "Show_Values_CheckBox=word\n"
+          "Dont_Show_This_Again_CheckBox=2\n"
+          "DriveComboBox1=D\n"
+          "PageControl1=7\n");
+    TMainForm1* form = start();
+    EXPECT_EQ(form->width(), 768);
+    EXPECT_EQ(form->Number_Repetitions_SpinEdit->Value(), 100);
+    EXPECT_EQ(form->Integer_Loops_Millions_Of_SpinEdit->Value(), 2147);
+    EXPECT_EQ(form->Small_File_Size_KB_of_Each_SpinEdit->Value(), 1);
+    EXPECT_FALSE(form->Show_Values_CheckBox->isChecked());
+    EXPECT_TRUE(dont_show_again()->isChecked());
+    EXPECT_EQ(form->DriveComboBox1->Drive(), 'd');
+    EXPECT_EQ(form->Selected_Page(), -1);
+    EXPECT_NE(form->PageControl1->currentWidget(), form->TabSheet1);
+    EXPECT_NE(form->PageControl1->currentWidget(), form->TabSheet2);
+    close(form);
+    const Settings_Record saved = Read_Settings_File(settings_path());
+    EXPECT_EQ(saved.window_Width, 768);
+    EXPECT_EQ(saved.Number_Repetitions_SpinEdit, 100);
+    EXPECT_EQ(saved.PageControl1, -1);
+    EXPECT_TRUE(stored().contains("\nDriveComboBox1=d\n"));
+    EXPECT_TRUE(stored().contains("\nPageControl1=-1\n"));
+
+    store("[Speedmetrix]\nNumber_Repetitions_SpinEdit=0\nShow_Values_CheckBox=2\n");
+    form = start();
+    EXPECT_EQ(form->Number_Repetitions_SpinEdit->Value(), 1);
+    EXPECT_TRUE(form->Show_Values_CheckBox->isChecked());
+    // A page chosen again after none was selected is saved as that page.
+    form->PageControl1->setCurrentIndex(0);
+    EXPECT_EQ(form->Selected_Page(), 0);
+}
+
+TEST_F(Settings_Window, AMaximisedWindowStoresItsNormalBoundsAndReopensMaximised) {
+    TMainForm1* form = start();
+    form->move(60, 50);
+    form->resize(640, 480);
+    form->showMaximized();
+    QApplication::processEvents();
+    ASSERT_TRUE(form->isMaximized());
+    close(form);
+    const Settings_Record saved = Read_Settings_File(settings_path());
+    EXPECT_TRUE(saved.WindowState_wsMaximized);
+    EXPECT_EQ(QRect(saved.window_left_posn, saved.window_top_posn, saved.window_Width,
+                    saved.window_Height),
+              QRect(60, 50, 640, 480));
+
+    form = start();
+    QApplication::processEvents();
+    EXPECT_TRUE(form->isMaximized());
+    form->showNormal();
+    QApplication::processEvents();
+    EXPECT_EQ(form->pos(), QPoint(60, 50));
+    EXPECT_EQ(form->size(), QSize(640, 480));
+}
+
+TEST_F(Settings_Window, AWindowStoredWhollyOffEveryScreenIsBroughtBack) {
+    const QRect primary = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect all = QGuiApplication::primaryScreen()->virtualGeometry();
+    store(QStringLiteral("[Speedmetrix]\nwindow_left_posn=%1\nwindow_top_posn=%2\n")
+              .arg(all.right() + 100)
+              .arg(all.bottom() + 100)
+              .toLatin1());
+    TMainForm1* form = start();
+    EXPECT_EQ(form->pos(), primary.topLeft() + QPoint(20, 20));
+    EXPECT_EQ(form->size(), QSize(666, 502));
+    close(form);
+
+    // Partly off the screen is where the user put it.
+    store(QStringLiteral("[Speedmetrix]\nwindow_left_posn=%1\nwindow_top_posn=-100\n")
+              .arg(all.right() - 50)
+              .toLatin1());
+    form = start();
+    EXPECT_EQ(form->pos(), QPoint(all.right() - 50, -100));
+}
+
+TEST(Window_Position, OnlyAWindowOffEveryScreenMoves) {
+    const QList<QRect> screens{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+    const QRect primary(0, 30, 1920, 1050);
+    EXPECT_EQ(Window_Position_On_Screens(QRect(3000, 900, 666, 502), screens, primary),
+              QPoint(3000, 900));
+    EXPECT_EQ(Window_Position_On_Screens(QRect(-600, -400, 666, 502), screens, primary),
+              QPoint(-600, -400));
+    EXPECT_EQ(Window_Position_On_Screens(QRect(3200, 0, 666, 502), screens, primary),
+              QPoint(20, 50));
+    EXPECT_EQ(Window_Position_On_Screens(QRect(-666, 0, 666, 502), screens, primary),
+              QPoint(20, 50));
+    EXPECT_EQ(Window_Position_On_Screens(QRect(100, 1080, 666, 502), screens, primary),
+              QPoint(20, 50));
+    EXPECT_EQ(Window_Position_On_Screens(QRect(100, 100, 0, 0), screens, primary),
+              QPoint(100, 100));
+}
+
+TEST_F(Settings_Window, AnUnsavedRunIsAutoSavedAndShownAtTheNextStart) {
+    TMainForm1* form = start();
+    test::Scripted_Ticks ticks({0, 0, 250, 250});
+    run_integer_test(form, ticks);
+    const long double rate = form->Main_Results.Integer_Operations_Per_Sec;
+    close(form);
+    EXPECT_TRUE(boxes->shown().empty()) << boxes->shown().front().text.toStdString();
+    const Settings_Record saved = Read_Settings_File(settings_path());
+    EXPECT_EQ(saved.Selected_INI_Section, QStringLiteral("Auto-Saved Data"));
+    EXPECT_TRUE(stored().contains("\nBenchmark_Results_Saved_CheckBox=1\n"));
+
+    form = start();
+    EXPECT_EQ(form->Main_Results.Name, QStringLiteral("Auto-Saved Data"));
+    EXPECT_NEAR(static_cast<double>(form->Main_Results.Integer_Operations_Per_Sec),
+                static_cast<double>(rate), static_cast<double>(rate) * 1e-9);
+    EXPECT_TRUE(form->Benchmark_Results_Saved_CheckBox->isChecked());
+}
+
+TEST_F(Settings_Window, FactoryDefaultsAskFirstAndThenStartAfresh) {
+    store("[Speedmetrix]\nwindow_left_posn=70\nMemory_Speed_CheckBox=0\n"
+          "Number_Repetitions_SpinEdit=9\nPageControl1=1\nAlways_on_Top_Option=1\n");
+    TMainForm1* form = start();
+    test::Scripted_Ticks ticks({0, 0, 250, 250});
+    run_integer_test(form, ticks);
+    form->showMaximized();
+
+    // No changes nothing.
+    boxes->queue(Box_Answer::No);
+    form->Restore_Factory_Defaults_Option->trigger();
+    ASSERT_EQ(boxes->shown().size(), 1u);
+    const platform::Shown_Box& question = boxes->shown()[0];
+    EXPECT_EQ(question.kind, Box_Kind::Warning_Question);
+    EXPECT_EQ(question.title, TMainForm1::Program_Title());
+    const QStringList lines = question.text.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 5) << question.text.toStdString();
+    for (int i : {0, 1, 2, 4})
+        EXPECT_TRUE(lines[i].endsWith(QLatin1Char('.')) || lines[i].endsWith(QLatin1Char('?')))
+            << lines[i].toStdString();
+    EXPECT_TRUE(lines[3].isEmpty());
+    EXPECT_TRUE(QFile::exists(settings_path()));
+    EXPECT_TRUE(form->isMaximized());
+    EXPECT_FALSE(form->Benchmark_Results_Saved_CheckBox->isChecked());
+    EXPECT_EQ(form->Number_Repetitions_SpinEdit->Value(), 9);
+
+    boxes->queue(Box_Answer::Yes);
+    form->Restore_Factory_Defaults_Option->trigger();
+    EXPECT_FALSE(QFile::exists(settings_path()));
+    EXPECT_FALSE(form->isMaximized());
+    EXPECT_EQ(form->pos(), QPoint(20, 20));
+    EXPECT_EQ(form->size(), QSize(666, 502));
+    EXPECT_TRUE(form->Memory_Speed_CheckBox->isChecked());
+    EXPECT_EQ(form->Number_Repetitions_SpinEdit->Value(), 1);
+    EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet1);
+    EXPECT_FALSE(form->Always_On_Top_Option->isChecked());
+    // The unsaved run is gone and is not auto-saved at the close.
+    EXPECT_TRUE(form->Benchmark_Results_Saved_CheckBox->isChecked());
+    EXPECT_EQ(form->Main_Results.Integer_Operations_Per_Sec, 0);
+    close(form);
+    EXPECT_EQ(Read_Settings_File(settings_path()), Settings_Record{});
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("Speedmetrix_DB.INI"))));
+}
+
+// The real question box: Yes is the default button, Escape answers No and Enter Yes.
+TEST_F(Settings_Window, FactoryDefaultsQuestionEscapeMeansNoAndEnterYes) {
+    TMainForm1* form = start();
+    form->Number_Repetitions_SpinEdit->setValue(5);
+    boxes.reset();
+    for (const int key : {Qt::Key_Escape, Qt::Key_Return}) {
+        bool default_is_yes = false;
+        bool answered = false;
+        QTimer::singleShot(50, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            default_is_yes = box->defaultButton() == box->button(QMessageBox::Yes) &&
+                             box->button(QMessageBox::Yes) != nullptr;
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+            QApplication::sendEvent(box->focusWidget() ? box->focusWidget() : box, &press);
+            answered = true;
+        });
+        form->Restore_Factory_Defaults_Option->trigger();
+        EXPECT_TRUE(answered);
+        EXPECT_TRUE(default_is_yes);
+        EXPECT_EQ(form->Number_Repetitions_SpinEdit->Value(), key == Qt::Key_Escape ? 5 : 1);
+    }
+    boxes = std::make_unique<platform::Scripted_Responder>();
+}
+
+TEST_F(Settings_Window, ASettingsFileHeldOpenElsewhereSurvivesFactoryDefaults) {
+    store("[Speedmetrix]\nNumber_Repetitions_SpinEdit=9\n");
+    QProcess holder;
+    holder.start(QStringLiteral("sh"),
+                 {QStringLiteral("-c"), QStringLiteral("exec 3<\"$0\"; echo held; sleep 60"),
+                  settings_path()});
+    ASSERT_TRUE(holder.waitForReadyRead(5000));
+    TMainForm1* form = start();
+    form->Number_Repetitions_SpinEdit->setValue(4);
+    boxes->queue(Box_Answer::Yes);
+    form->Restore_Factory_Defaults_Option->trigger();
+    EXPECT_TRUE(QFile::exists(settings_path()));
+    // The sequence ran again on the old values, without a message.
+    EXPECT_EQ(form->Number_Repetitions_SpinEdit->Value(), 9);
+    EXPECT_EQ(boxes->shown().size(), 1u);
+    holder.kill();
+    holder.waitForFinished();
+}
+
+TEST_F(Settings_Window, ARefusedWriteIsReportedAndTheWindowStillCloses) {
+    // A folder where the file should be: no write can replace it, whoever the user is.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Speedmetrix.ini")));
+    TMainForm1* form = start();
+    close(form);
+    ASSERT_EQ(boxes->shown().size(), 1u);
+    EXPECT_EQ(boxes->shown()[0].kind, Box_Kind::Error);
+    EXPECT_EQ(boxes->shown()[0].text,
+              QStringLiteral("Unable to write to ") + settings_path() + QLatin1Char('.'));
+}
+
+TEST_F(Settings_Window, AnUnsavedRunIsKeptEvenWhenTheSettingsCannotBeWritten) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Speedmetrix.ini")));
+    TMainForm1* form = start();
+    test::Scripted_Ticks ticks({0, 0, 250, 250});
+    run_integer_test(form, ticks);
+    close(form);
+    EXPECT_EQ(boxes->shown().size(), 1u);
+    QFile db(dir.filePath(QStringLiteral("Speedmetrix_DB.INI")));
+    ASSERT_TRUE(db.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(db.readAll().contains("[Auto-Saved Data]"));
+}
+
+} // namespace
+} // namespace smx::app
