@@ -45,7 +45,11 @@ void TMainForm1::FormShow() {
     Apply_Startup_Show_Command();
     if (maximised)
         setWindowState(windowState() | Qt::WindowMaximized);
-    // Always on top and the auto-run check mark: see the desktop integration.
+    // Invert the stored tick so that toggling puts it back and applies it to the window.
+    Always_On_Top_Option->setChecked(!Always_On_Top_Option->isChecked());
+    Toggle_Always_On_Top();
+    // The autostart entry, not the file, says whether the program runs at log-in.
+    Auto_Run_at_Windows_Startup_Option->setChecked(Auto_Run_Check_Location());
     Chart1->Apply_Fixed_Appearance();
     Benchmark_Results_Saved_CheckBox->setChecked(true);
     // Copies: loading a set replaces the set that holds the name.
