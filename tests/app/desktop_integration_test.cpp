@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QWidget>
@@ -195,16 +196,21 @@ TEST(Always_On_Top, TogglesTheHintKeepingPlaceVisibilityAndActivation) {
     EXPECT_TRUE(boxes.shown().empty());
 }
 
-TEST(Always_On_Top, StartUpInvertsTheStoredTickAndToggleAppliesIt) {
+TEST(Always_On_Top, FirstShowPutsTheStoredTickIntoForce) {
+    QTemporaryDir dir;
+    smx::test::Executable_In exe{dir.path()};
+    {
+        QFile settings(dir.filePath(QStringLiteral("Speedmetrix.ini")));
+        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+        settings.write("[Speedmetrix]\nAlways_on_Top_Option=1\n");
+    }
     TMainForm1 form;
-    // As the first show does with a stored tick: invert it, then toggle it back into force.
-    form.Always_On_Top_Option->setChecked(false);
-    EXPECT_TRUE(form.Toggle_Always_On_Top());
-    EXPECT_TRUE(form.Always_On_Top_Option->isChecked());
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    EXPECT_TRUE(form.Always_On_Top_Option->isChecked());
     EXPECT_TRUE(form.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(form.Toggle_Always_On_Top());
+    EXPECT_FALSE(form.Always_On_Top_Option->isChecked());
     EXPECT_FALSE(form.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
 }
 

@@ -32,6 +32,8 @@ protected:
         ASSERT_TRUE(dir.isValid());
         form = std::make_unique<TMainForm1>();
         form->show();
+        // Back to the reference client size, so every control has its design size.
+        form->SetClientSize(659, 447);
         // The first show gives the graph this look (checked on its own below); applying it
         // again changes nothing, and keeps these tests about the drawing.
         form->Chart1->Apply_Fixed_Appearance();
