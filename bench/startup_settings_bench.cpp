@@ -1,0 +1,102 @@
+// Time from process start to the main window's first paint when the program finds a settings
+// file and a results database of many sets beside it, and shows two of them.
+// Usage: bench_startup_settings [runs] [sets]   (uses QT_QPA_PLATFORM as set; offscreen when unset)
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+const char* const kKeys[] = {
+    "Integer_Operations_Per_Sec",      "Floating_Point_Operations_Per_Sec",
+    "Memory_Speed_MB_Per_Sec",         "Small_Files_KB_Per_Sec",
+    "Large_Files_KB_Per_Sec",          "Windows_Controls_Operations_Per_Sec",
+    "Windows_Graphics_Pixels_Per_Sec", "Elapsed_Time_MSec"};
+
+bool write_file(const QString& path, const QByteArray& text) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(text) == text.size();
+}
+
+QByteArray database(int sets) {
+    QByteArray text;
+    for (int s = 0; s < sets; ++s) {
+        text += "[Saved PC " + QByteArray::number(s) + "]\n";
+        for (int k = 0; k < 8; ++k)
+            text += QByteArray(kKeys[k]) + '=' +
+                    QByteArray::number(1000.0 * (s + 1) * (k + 1), 'E', 17) + '\n';
+    }
+    return text;
+}
+
+QByteArray settings(int sets) {
+    return "[Speedmetrix]\nWindowState_wsMaximized=0\nwindow_top_posn=40\nwindow_left_posn=60\n"
+           "window_Width=800\nwindow_Height=600\nDriveComboBox1=c\n"
+           "Selected_INI_Section=Saved PC " +
+           QByteArray::number(sets - 1) + "\nCompare_Selected_INI_Section=Saved PC " +
+           QByteArray::number(sets / 2) +
+           "\nShow_Values_CheckBox=1\nPageControl1=1\nBenchmark_Results_Saved_CheckBox=1\n";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 15;
+    const int sets = argc > 2 ? std::max(1, atoi(argv[2])) : 10000;
+    QTemporaryDir dir;
+    const QString exe = dir.filePath(QStringLiteral("speedmetrix"));
+    QFile::copy(QStringLiteral(SMX_EXECUTABLE), exe);
+    QFile::setPermissions(exe, QFile::permissions(exe) | QFileDevice::ExeOwner);
+    const QString settings_path = dir.filePath(QStringLiteral("Speedmetrix.ini"));
+    const QByteArray settings_text = settings(sets);
+    if (!write_file(dir.filePath(QStringLiteral("Speedmetrix_DB.INI")), database(sets))) {
+        std::fprintf(stderr, "cannot write the results database\n");
+        return 1;
+    }
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")))
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("SPEEDMETRIX_QUIT_AFTER_FIRST_PAINT"), QStringLiteral("1"));
+    env.insert(QStringLiteral("HOME"), dir.path());
+
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        // Each start finds the same file: the close at the end rewrites it.
+        if (!write_file(settings_path, settings_text))
+            return 1;
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(dir.path());
+        QElapsedTimer timer;
+        timer.start();
+        process.start(exe, {});
+        double ms = -1;
+        while (process.waitForReadyRead(10000)) {
+            if (process.readAllStandardOutput().contains("first-paint")) {
+                ms = timer.nsecsElapsed() / 1e6;
+                break;
+            }
+        }
+        process.waitForFinished(10000);
+        if (ms < 0) {
+            std::fprintf(stderr, "run %d: no first paint reported\n", i + 1);
+            return 1;
+        }
+        times.push_back(ms);
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("%-36s %10s %10s %10s\n", "start to first paint", "min ms", "median ms", "max ms");
+    std::printf("%-36s %10.1f %10.1f %10.1f   (%d runs, platform %s)\n",
+                qPrintable(QStringLiteral("settings file, %1 saved sets").arg(sets)), times.front(),
+                times[times.size() / 2], times.back(), runs,
+                qPrintable(env.value(QStringLiteral("QT_QPA_PLATFORM"))));
+    return 0;
+}
