@@ -97,16 +97,24 @@ TEST_F(Results_Buttons, SaveThenLoadThroughTheButtonsAndThePicker) {
     EXPECT_EQ(form->Main_Results.Integer_Operations_Per_Sec, 123);
     EXPECT_EQ(form->Main_Series_Label->text(), QStringLiteral("beta"));
 
-    // Compare, left with Escape: nothing changes, the graph is redrawn.
-    form->Compare_Results.Name = QStringLiteral("Before");
-    form->Compare_Series_Label->setText(QString());
+    // Compare: the comparison set changes, the current one does not.
     in_picker([](dialogs::TDialog_Item_Select_Form& p) {
+        EXPECT_EQ(p.windowTitle(), QStringLiteral("Compare Benchmark Results with :"));
         choose_row(p, 2);
-        QTest::keyClick(p.Item_ListBox, Qt::Key_Escape);
+        p.OK_Button->click();
     });
     form->Load_Results_With_BitBtn->click();
-    EXPECT_EQ(form->Compare_Results.Name, QStringLiteral("Before"));
-    EXPECT_EQ(form->Compare_Series_Label->text(), QStringLiteral("Before"));
+    EXPECT_EQ(form->Compare_Results.Name, QStringLiteral("gamma"));
+    EXPECT_EQ(form->Compare_Results.Integer_Operations_Per_Sec, 3);
+    EXPECT_EQ(form->Compare_Series_Label->text(), QStringLiteral("gamma"));
+    EXPECT_EQ(form->Main_Results.Name, QStringLiteral("beta"));
+
+    // The existence check leaves the names it found in the scratch list, and only those.
+    for (const char* name : {"delta", "epsilon"}) {
+        boxes.queue(Box_Answer::Ok, QString::fromLatin1(name));
+        form->Save_Results_BitBtn->click();
+    }
+    EXPECT_EQ(form->Temp_ListBox->count(), 4);
 }
 
 TEST_F(Results_Buttons, DeleteAndReplaceThroughThePicker) {

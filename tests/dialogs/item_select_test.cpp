@@ -200,7 +200,9 @@ TEST(Item_Select_Dialog, EscapeCancelCloseBoxAndRejectAllMeanNothingChosen) {
         dialog.exec();
         ASSERT_EQ(dialog.Selected_Item(), 1);
         while_modal(dialog, [&] {
+            EXPECT_EQ(dialog.Selected_Item(), -1); // reset by the showing
             dialog.Item_ListBox->item(1)->setSelected(true);
+            dialog.Selected_Item_SpinEdit->setValue(1);
             ways_out[i]();
         });
         EXPECT_EQ(dialog.exec(), QDialog::Rejected);

@@ -276,6 +276,18 @@ TEST_F(Results_Commands, ReplaceRewritesTheChosenSetAtTheEndWithoutAQuestion) {
     EXPECT_TRUE(host.saved);
     EXPECT_EQ(host.redraws, 1);
     EXPECT_EQ(texts(), (QStringList{Saved_Confirmation_Message("Alpha")}));
+
+    // A hand-edited name that could not be written back keeps its set.
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write("[x]y]\nElapsed_Time_MSec=5\n");
+    file.close();
+    const QString edited = read_file(path);
+    host.choices = {{QStringLiteral("x]y")}};
+    responder.clear();
+    EXPECT_FALSE(Replace_Command(host));
+    EXPECT_EQ(texts(), (QStringList{Unstorable_Name_Message()}));
+    EXPECT_EQ(read_file(path), edited);
 }
 
 TEST_F(Results_Commands, DeleteErasesEverySelectedSetWithOneConfirmation) {
