@@ -4,6 +4,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <algorithm>
 
 namespace smx::platform {
 namespace {
@@ -79,6 +80,8 @@ std::optional<QString> input_text(const QString& title, const QString& prompt,
             edit->setMaxLength(max_length);
         edit->selectAll();
     }
+    // Wide enough for a long name and for the title, which window managers cut short.
+    dialog.resize(std::max(dialog.sizeHint().width(), 360), dialog.sizeHint().height());
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.textValue();
