@@ -79,21 +79,58 @@ QString Unstorable_Name_Message() {
                           "characters, and cannot begin or end with a blank - save aborted.");
 }
 
-bool Write_Result_Set(const QString& path, const QString& name,
-                      const engine::TBenchmark_Results& results) {
-    if (!Is_Storable_Set_Name(name)) {
-        platform::show_information(QStringLiteral("Information"), Unstorable_Name_Message());
-        return false;
-    }
+namespace {
+
+platform::Ini_Key_Values result_keys(const engine::TBenchmark_Results& results) {
     platform::Ini_Key_Values keys;
     keys.reserve(Result_Key_Count);
     for (int i = 0; i < Result_Key_Count; ++i)
         keys.emplace_back(Result_Key_Names()[static_cast<std::size_t>(i)],
                           Format_Result_Number(Result_Value(results, i)));
-    if (!platform::Ini_Write_Strings(path, name, keys)) {
-        platform::show_general_error(Unable_To_Write_Message(path));
+    return keys;
+}
+
+bool refuse_unstorable_name(const QString& name) {
+    if (Is_Storable_Set_Name(name))
         return false;
+    platform::show_information(QStringLiteral("Information"), Unstorable_Name_Message());
+    return true;
+}
+
+bool refused_write(const QString& path) {
+    platform::show_general_error(Unable_To_Write_Message(path));
+    return false;
+}
+
+} // namespace
+
+bool Write_Result_Set(const QString& path, const QString& name,
+                      const engine::TBenchmark_Results& results) {
+    if (refuse_unstorable_name(name))
+        return false;
+    if (!platform::Ini_Write_Strings(path, name, result_keys(results)))
+        return refused_write(path);
+    return true;
+}
+
+bool Write_Result_Set_At_End(const QString& path, const QString& name,
+                             const engine::TBenchmark_Results& results) {
+    if (refuse_unstorable_name(name))
+        return false;
+    QByteArray bytes;
+    QFile file(path);
+    if (file.exists()) {
+        // A file that cannot be read is never replaced by a guess at its content.
+        if (!file.open(QIODevice::ReadOnly))
+            return refused_write(path);
+        bytes = file.readAll();
+        file.close();
     }
+    platform::Ini_Document document(bytes);
+    document.erase_section(name);
+    if (!document.set_values(name, result_keys(results)) ||
+        !platform::Ini_Replace_File(path, document.bytes()))
+        return refused_write(path);
     return true;
 }
 

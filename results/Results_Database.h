@@ -40,6 +40,12 @@ QString Unstorable_Name_Message();
 bool Write_Result_Set(const QString& path, const QString& name,
                       const engine::TBenchmark_Results& results);
 
+// The same, with any section of that name removed first, so that the set stands at the end of
+// the file. Both happen in one atomic replacement of the file: an overwrite that fails or is
+// interrupted leaves the old set in place.
+bool Write_Result_Set_At_End(const QString& path, const QString& name,
+                             const engine::TBenchmark_Results& results);
+
 // Reads the eight keys of section `name` in key order (a missing file, section or key reads as
 // 0) and stores each into `results` as it goes. At the first text that is not a number it stops,
 // leaves the values read so far stored, puts the text into `bad_text` and returns false. Shows
