@@ -90,13 +90,28 @@ QString Unsaved_Results_Question() {
                           "you want to save these results ?");
 }
 
-bool Save_Main_Results(Results_Host& host, const QString& name, bool show_message) {
-    if (!Write_Result_Set(host.database_path(), name, host.main_results()))
+namespace {
+
+// The save of the current set. An overwrite that moves the set to the end of the file erases
+// the old section in the same replacement of the file as the write, so that a refused or
+// interrupted write never loses the old set.
+bool save_main_results(Results_Host& host, const QString& name, bool show_message,
+                       bool move_to_end) {
+    const bool written =
+        move_to_end ? Write_Result_Set_At_End(host.database_path(), name, host.main_results())
+                    : Write_Result_Set(host.database_path(), name, host.main_results());
+    if (!written)
         return false;
     host.set_results_saved(true);
     if (show_message)
         inform(Saved_Confirmation_Message(name));
     return true;
+}
+
+} // namespace
+
+bool Save_Main_Results(Results_Host& host, const QString& name, bool show_message) {
+    return save_main_results(host, name, show_message, false);
 }
 
 bool Load_Main_Results(Results_Host& host, const QString& name) {
@@ -133,18 +148,15 @@ bool Save_Command(Results_Host& host) {
     QStringList names;
     Read_Database_Section_Names(names, path, true);
     host.set_scratch_names(names);
-    if (Find_Saved_Name(names, name) >= 0) {
-        if (!ask(Overwrite_Question(name))) {
-            inform(Save_Aborted_Message());
-            return false;
-        }
-        // Erased first so that the rewritten set stands at the end of the file.
-        if (!Erase_Database_Section(path, name))
-            return false;
+    const bool overwrite = Find_Saved_Name(names, name) >= 0;
+    if (overwrite && !ask(Overwrite_Question(name))) {
+        inform(Save_Aborted_Message());
+        return false;
     }
     update_comparison_if_same_name(host);
     host.redraw_graph();
-    return Save_Main_Results(host, name, true);
+    // An overwritten set is erased and written anew at the end of the file, in one go.
+    return save_main_results(host, name, true, overwrite);
 }
 
 bool Replace_Command(Results_Host& host) {
@@ -153,17 +165,16 @@ bool Replace_Command(Results_Host& host) {
     QString name;
     if (!chosen_name(host, name))
         return false;
-    // A hand-edited name that could not be written back must not lose its set to the erase.
+    // A hand-edited name that could not be written back keeps its set.
     if (!Is_Storable_Set_Name(name)) {
         inform(Unstorable_Name_Message());
         return false;
     }
-    if (!Erase_Database_Section(host.database_path(), name))
-        return false;
     host.main_results().Name = name;
     update_comparison_if_same_name(host);
     host.redraw_graph();
-    return Save_Main_Results(host, name, true);
+    // Erased and written anew at the end of the file, in one go.
+    return save_main_results(host, name, true, true);
 }
 
 bool Delete_Command(Results_Host& host) {
