@@ -51,9 +51,10 @@ protected:
     // The first step must be painted like every other: waits (a second at most) until the
     // window system has put the window on screen. Some report the window active before that.
     void Wait_Until_On_Screen();
-    // Lets pending window messages through and paints what the last step changed. Qt defers
-    // painting to a later update request, and the next step may undo the change before that
-    // (a panel shown and hidden again would never be drawn); each step must be drawn.
+    // Lets pending window messages through, paints what the last step changed and waits until
+    // the display server has carried the step out. Qt defers painting to a later update
+    // request, and the next step may undo the change before that (a panel shown and hidden
+    // again would never be drawn); each step must be drawn, on the screen, before the next.
     // When the program is asked to stop meanwhile, throws Display_Ended, which ends the test
     // and its display early (see Activate).
     void Pump_Messages();
