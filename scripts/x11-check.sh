@@ -6,8 +6,8 @@
 #  - window captions: each window's WM_NAME and _NET_WM_NAME are exactly its own caption
 #    (xprop).
 # Usage: scripts/x11-check.sh <x11_probe executable> [file for the timed xev trace]
-# Prints a summary; exits 0 when every check holds, 1 when one fails, and 77 (skipped) when
-# Xvfb, xev or xprop is not installed.
+# Prints a summary; exits 0 when every check holds, 1 when one fails (in three attempts), and
+# 77 (skipped) when Xvfb, xev or xprop is not installed.
 set -euo pipefail
 export LC_ALL=C
 
@@ -147,6 +147,17 @@ echo "moves made $steps; ConfigureNotify moves $moves over $spread_ms ms; not se
 
 if [ "$failures" -gt 0 ]; then
     sed -n '1,20p' "$work/probe.log"
+    # The watcher's stamps are taken when it gets to run: on a machine busy with other work it
+    # can fall behind for a whole sweep. Such a run is repeated, twice at most; a program that
+    # batches its requests fails every time.
+    attempt=${X11_CHECK_ATTEMPT:-1}
+    if [ "$attempt" -lt 3 ]; then
+        echo "attempt $attempt failed; once more"
+        trap - EXIT
+        cleanup
+        export X11_CHECK_ATTEMPT=$((attempt + 1))
+        exec "$0" "$@"
+    fi
     exit 1
 fi
 echo "all X11 checks hold"
