@@ -3,6 +3,7 @@
 #include "engine/Windows_Graphics_Controls_Form.h"
 #include "platform/Shape.h"
 #include "platform/Spin_Edit.h"
+#include "platform/Termination.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -222,6 +223,29 @@ TEST(Controls_Form, ClosedByHandDuringTheTestTheTimerDoesNotKeepTicking) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     EXPECT_FALSE(form.Timer1->isActive());
     EXPECT_EQ(form.Edit1->text(), QStringLiteral("Edit 25"));
+}
+
+// A stop asked for during a display (a close of the main window, the end of the session) ends
+// the test at its next step and closes the window at once, without the closing timer.
+TEST(Graphics_Forms, StopEndsTheDisplayAtTheNextStep) {
+    TWindows_Graphics_Controls_Form controls;
+    QObject::connect(controls.Edit1, &QLineEdit::textChanged, [](const QString& text) {
+        if (text == QStringLiteral("Edit 5"))
+            platform::request_stop();
+    });
+    exec_display(controls);
+    EXPECT_FALSE(controls.isVisible());
+    EXPECT_EQ(controls.Edit1->text(), QStringLiteral("Edit 5"));
+    EXPECT_FALSE(controls.Timer1->isActive());
+    platform::clear_stop_request();
+
+    TGraphics_2D_Form two_d;
+    QTimer::singleShot(0, [] { QTimer::singleShot(0, [] { platform::request_stop(); }); });
+    exec_display(two_d);
+    EXPECT_FALSE(two_d.isVisible());
+    EXPECT_LT(two_d.Num_Manipulations_per_Shape_SpinEdit->Value(), 3);
+    EXPECT_FALSE(two_d.Timer1->isActive());
+    platform::clear_stop_request();
 }
 
 // ---- 2D test ----
