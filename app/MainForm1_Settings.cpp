@@ -41,7 +41,7 @@ void TMainForm1::FormShow() {
     Store_Layout_Reference();
     const bool maximised = Load_Settings();
     Set_Titles();
-    // The about box's own labels are set by the about box itself when it is built.
+    // The about box's other labels get their texts here once the about box has them.
     Apply_Startup_Show_Command();
     if (maximised)
         setWindowState(windowState() | Qt::WindowMaximized);
