@@ -1,0 +1,60 @@
+#include "platform/Memory_Status.h"
+
+#include <QFile>
+#include <QHash>
+#include <cmath>
+
+namespace smx::platform {
+namespace {
+
+std::function<QString()>& reader_override() {
+    static std::function<QString()> reader;
+    return reader;
+}
+
+QString read_meminfo() {
+    if (reader_override())
+        return reader_override()();
+    QFile file(QStringLiteral("/proc/meminfo"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    return QString::fromLatin1(file.readAll());
+}
+
+} // namespace
+
+std::optional<int> Free_Memory_Percent_Of(const QString& meminfo_text) {
+    // Lines read "MemTotal:       16318412 kB"; every figure used here is in kilobytes.
+    QHash<QString, double> kb;
+    for (const QString& line : meminfo_text.split(QLatin1Char('\n'))) {
+        const int colon = line.indexOf(QLatin1Char(':'));
+        if (colon <= 0)
+            continue;
+        const QStringList fields = line.mid(colon + 1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        bool ok = false;
+        const double value = fields.isEmpty() ? 0 : fields.first().toDouble(&ok);
+        if (ok)
+            kb.insert(line.left(colon).trimmed(), value);
+    }
+    if (!kb.contains(QStringLiteral("MemTotal")))
+        return std::nullopt;
+    // Kernels before 3.14 have no MemAvailable; free memory is the nearest they offer.
+    const double available =
+        kb.value(QStringLiteral("MemAvailable"), kb.value(QStringLiteral("MemFree")));
+    const double free = available + kb.value(QStringLiteral("SwapFree"));
+    const double total =
+        kb.value(QStringLiteral("MemTotal")) + kb.value(QStringLiteral("SwapTotal"));
+    if (total <= 0)
+        return std::nullopt;
+    return static_cast<int>(std::lround(free / total * 100.0));
+}
+
+std::optional<int> Free_Memory_Percent_Now() {
+    return Free_Memory_Percent_Of(read_meminfo());
+}
+
+void set_meminfo_reader_override(std::function<QString()> reader) {
+    reader_override() = std::move(reader);
+}
+
+} // namespace smx::platform
