@@ -486,8 +486,10 @@ void TMainForm1::Store_Layout_Reference() {
 void TMainForm1::Set_Titles() {
     platform::set_application_title(Program_Title());
     setWindowTitle(Program_Title());
-    if (auto* about = forms().AboutBox)
+    if (auto* about = forms().AboutBox) {
         about->setWindowTitle(QStringLiteral("About ") + Program_Title() + QStringLiteral(" ..."));
+        about->Product_Name_Label->setText(Program_Title());
+    }
     SpareMenu->setText(QString());
     SpareMenu->setVisible(false);
 }

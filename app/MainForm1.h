@@ -2,6 +2,7 @@
 #include "app/Settings.h"
 #include "engine/Benchmark_Results.h"
 
+#include <QImage>
 #include <QMainWindow>
 #include <QString>
 #include <vector>
@@ -244,6 +245,12 @@ public:
 
     // ---- Export and the about box (MainForm1_Export.cpp) ----
     void Connect_Export_Handlers();
+    void Copy_Graph_to_Windows_Clipboard_OptionClick();
+    void Copy_Results_Data_to_Windows_Clipboard_OptionClick();
+    void View_Edit_Results_Data_OptionClick();
+    void AboutOptionClick();
+    // The results page painted off-screen at the extent the graph copy puts on the clipboard.
+    QImage Results_Page_Picture() const;
 
     // Closing during a run is deferred until the current test has ended.
     bool Run_In_Progress = false;
