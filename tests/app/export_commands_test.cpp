@@ -11,6 +11,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -19,6 +21,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
@@ -179,6 +182,34 @@ TEST_F(Export_Commands, DataTextUsesTheUsersDecimalComma) {
     EXPECT_EQ(lines[7], QStringLiteral("Graphics (KPix/Sec)\t4,56700000000000000E+3"));
     // The web address keeps its dots.
     EXPECT_TRUE(lines[8].endsWith(QLatin1String(smx::platform::Product_Web_Address)));
+}
+
+TEST_F(Export_Commands, ViewEditOpensTheResultsDatabaseInTheEditorEvenWhenMissing) {
+    QTemporaryDir bin;
+    const QString record = bin.filePath(QStringLiteral("argv"));
+    const QString editor = bin.filePath(QStringLiteral("gedit"));
+    QFile script(editor);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nprintf '%s' \"$*\" > \"" + QFile::encodeName(record) +
+                 ".tmp\"\n/bin/mv \"" + QFile::encodeName(record) + ".tmp\" \"" +
+                 QFile::encodeName(record) + "\"\n");
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray saved_path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()));
+    form->View_Edit_Results_Data_Option->trigger();
+    qputenv("PATH", saved_path);
+
+    QElapsedTimer waited;
+    waited.start();
+    while (!QFile::exists(record) && waited.elapsed() < 5000)
+        QThread::msleep(20);
+    QFile argv(record);
+    ASSERT_TRUE(argv.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(argv.readAll()),
+              dir.path() + QStringLiteral("/Speedmetrix_DB.INI"));
+    EXPECT_TRUE(responder.shown().empty());
+    EXPECT_FALSE(QFile::exists(dir.path() + QStringLiteral("/Speedmetrix_DB.INI")));
 }
 
 TEST_F(Export_Commands, AboutShowsTheAboutBoxModally) {
