@@ -3,6 +3,7 @@
 #include "app/Forms.h"
 #include "app/MainForm1.h"
 #include "app/Settings.h"
+#include "dialogs/AboutBox.h"
 #include "dialogs/Dialog_Dont_Show_Again_Form.h"
 #include "graph/Chart.h"
 #include "platform/File_Routines.h"
@@ -41,7 +42,9 @@ void TMainForm1::FormShow() {
     Store_Layout_Reference();
     const bool maximised = Load_Settings();
     Set_Titles();
-    // The about box's other labels get their texts here once the about box has them.
+    // The about box's other labels: the maker's lines, the notice ending in this year.
+    if (auto* about = forms().AboutBox)
+        about->Fill_Maker_Texts();
     Apply_Startup_Show_Command();
     if (maximised)
         setWindowState(windowState() | Qt::WindowMaximized);
