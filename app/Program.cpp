@@ -1,5 +1,7 @@
 #include "app/Program.h"
 
+#include "app/Batch_Options.h"
+#include "app/Batch_Run.h"
 #include "app/Forms.h"
 #include "app/MainForm1.h"
 #include "app/Test_Seam.h"
@@ -49,6 +51,18 @@ private:
 } // namespace
 
 int run_program(int argc, char** argv) {
+    // Only the batch run, its help and the drive list read the command line; otherwise the
+    // program is the window and ignores its arguments.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (batch::Wants_Help(arguments))
+        return batch::Print_Help();
+    if (batch::Wants_Drive_List(arguments))
+        return batch::Print_Drive_List();
+    if (batch::Wants_Batch(arguments))
+        return batch::Run_Batch(argc, argv, arguments);
+
     choose_platform();
     // The layout is designed in pixels at 96 dots per inch with fonts given in points.
     if (qEnvironmentVariableIsEmpty("QT_FONT_DPI"))

@@ -1,0 +1,266 @@
+#include "app/Batch_Options.h"
+
+#include <limits>
+
+namespace smx::app::batch {
+namespace {
+
+using engine::Run_Settings;
+using engine::Test_Id_Count;
+
+// The numeric options, with the ranges of the spin edits they stand for.
+struct Number_Option {
+    const char* name;
+    std::optional<int> Overrides::*target;
+    int Run_Settings::*setting;
+    int min;
+    int max;
+    const char* help;
+};
+
+constexpr int Max_Int = std::numeric_limits<int>::max();
+
+const Number_Option Number_Options[] = {
+    {"repetitions", &Overrides::repetitions, &Run_Settings::repetitions, 1, 100,
+     "how often each test runs; the times are averaged"},
+    {"integer-loops", &Overrides::integer_loops_millions, &Run_Settings::integer_loops_millions, 1,
+     2147, "millions of integer loops"},
+    {"float-loops", &Overrides::float_loops_millions, &Run_Settings::float_loops_millions, 1, 2147,
+     "millions of floating-point loops"},
+    {"array-size", &Overrides::array_size, &Run_Settings::array_size, 1, Max_Int,
+     "elements of the memory test's array"},
+    {"array-loops", &Overrides::array_loops, &Run_Settings::array_loops, 1, Max_Int,
+     "allocate-fill-release loops of the memory test"},
+    {"small-files", &Overrides::small_files, &Run_Settings::small_files, 1, Max_Int,
+     "number of small files"},
+    {"small-file-kb", &Overrides::small_file_kb, &Run_Settings::small_file_kb, 1, 2097151,
+     "size of each small file in KB"},
+    {"large-files", &Overrides::large_files, &Run_Settings::large_files, 1, Max_Int,
+     "number of large files"},
+    {"large-file-kb", &Overrides::large_file_kb, &Run_Settings::large_file_kb, 1, 2097151,
+     "size of each large file in KB"},
+};
+
+const Number_Option* find_number_option(const QString& name) {
+    for (const Number_Option& o : Number_Options)
+        if (name == QLatin1String(o.name))
+            return &o;
+    return nullptr;
+}
+
+bool is_value_option(const QString& name) {
+    return find_number_option(name) || name == QLatin1String("tests") ||
+           name == QLatin1String("drive") || name == QLatin1String("save") ||
+           name == QLatin1String("compare");
+}
+
+bool is_flag(const QString& name) {
+    return name == QLatin1String("batch") || name == QLatin1String("json") ||
+           name == QLatin1String("overwrite");
+}
+
+std::optional<int> test_index(const QString& name) {
+    for (int i = 0; i < Test_Id_Count; ++i)
+        if (name.compare(QLatin1String(Test_Names[i]), Qt::CaseInsensitive) == 0)
+            return i;
+    return std::nullopt;
+}
+
+QString test_name_list() {
+    QStringList names;
+    for (const char* n : Test_Names)
+        names << QLatin1String(n);
+    return names.join(QStringLiteral(", "));
+}
+
+// Parses the value of --tests; empty with `error` set when a name is unknown.
+std::optional<std::array<bool, Test_Id_Count>> parse_tests(const QString& value, QString& error) {
+    std::array<bool, Test_Id_Count> ticked{};
+    const QStringList names = value.split(QLatin1Char(','));
+    for (const QString& raw : names) {
+        const QString name = raw.trimmed();
+        if (name.compare(QLatin1String("all"), Qt::CaseInsensitive) == 0) {
+            ticked.fill(true);
+            continue;
+        }
+        const auto index = test_index(name);
+        if (!index) {
+            error = QStringLiteral("unknown test name \"%1\" (the tests are: %2, or all)")
+                        .arg(name, test_name_list());
+            return std::nullopt;
+        }
+        ticked[*index] = true;
+    }
+    return ticked;
+}
+
+bool has_argument(const QStringList& arguments, const QString& wanted) {
+    for (const QString& a : arguments) {
+        if (a == QLatin1String("--"))
+            return false;
+        if (a == wanted)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+const std::array<QString, Test_Id_Count>& Test_Captions() {
+    static const std::array<QString, Test_Id_Count> captions = {
+        QStringLiteral("Integer Arithmetic"),
+        QStringLiteral("Floating Point Arithmetic"),
+        QStringLiteral("Memory Speed"),
+        QStringLiteral("Disk Speed (Small Files)"),
+        QStringLiteral("Disk Speed (Large Files)"),
+        QStringLiteral("Graphics: Standard Windows Forms / Controls"),
+        QStringLiteral("Graphics: 2D Bitmaps and Drawings")};
+    return captions;
+}
+
+bool Wants_Batch(const QStringList& arguments) {
+    return has_argument(arguments, QStringLiteral("--batch"));
+}
+
+bool Wants_Help(const QStringList& arguments) {
+    return has_argument(arguments, QStringLiteral("--help")) ||
+           has_argument(arguments, QStringLiteral("-h"));
+}
+
+bool Wants_Drive_List(const QStringList& arguments) {
+    return has_argument(arguments, QStringLiteral("--list-drives"));
+}
+
+Parsed Parse_Arguments(const QStringList& arguments) {
+    Options options;
+    auto fail = [](const QString& text) { return Parsed{std::nullopt, text}; };
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (!argument.startsWith(QLatin1String("--")) || argument.size() == 2)
+            return fail(QStringLiteral("unexpected argument \"%1\"").arg(argument));
+        QString name = argument.mid(2);
+        std::optional<QString> value;
+        const qsizetype equals = name.indexOf(QLatin1Char('='));
+        if (equals >= 0) {
+            value = name.mid(equals + 1);
+            name.truncate(equals);
+        }
+        if (is_flag(name)) {
+            if (value)
+                return fail(QStringLiteral("option --%1 takes no value").arg(name));
+            if (name == QLatin1String("json"))
+                options.json = true;
+            else if (name == QLatin1String("overwrite"))
+                options.overwrite = true;
+            continue;
+        }
+        if (!is_value_option(name))
+            return fail(QStringLiteral("unknown option \"%1\"").arg(argument));
+        if (!value) {
+            if (i + 1 >= arguments.size())
+                return fail(QStringLiteral("option --%1 needs a value").arg(name));
+            value = arguments[++i];
+        }
+
+        if (const Number_Option* o = find_number_option(name)) {
+            bool ok = false;
+            const qlonglong n = value->trimmed().toLongLong(&ok, 10);
+            if (!ok)
+                return fail(QStringLiteral("option --%1 needs a whole number, not \"%2\"")
+                                .arg(name, *value));
+            if (n < o->min || n > o->max)
+                return fail(QStringLiteral("option --%1: %2 is out of range (%3 to %4)")
+                                .arg(name)
+                                .arg(n)
+                                .arg(o->min)
+                                .arg(o->max));
+            options.overrides.*(o->target) = static_cast<int>(n);
+        } else if (name == QLatin1String("tests")) {
+            QString error;
+            options.overrides.tests = parse_tests(*value, error);
+            if (!options.overrides.tests)
+                return fail(error);
+        } else if (name == QLatin1String("drive")) {
+            // A letter, optionally followed by ":" as the window shows it.
+            QString letter = value->trimmed();
+            if (letter.endsWith(QLatin1Char(':')))
+                letter.chop(1);
+            const QChar c = letter.size() == 1 ? letter.at(0).toLower() : QChar();
+            if (c < QLatin1Char('a') || c > QLatin1Char('z'))
+                return fail(QStringLiteral("option --drive needs a drive letter, not \"%1\" "
+                                           "(speedmetrix --list-drives shows them)")
+                                .arg(*value));
+            options.overrides.drive_letter = static_cast<char>(c.unicode());
+        } else if (name == QLatin1String("save")) {
+            options.save_name = *value;
+        } else {
+            options.compare_name = *value;
+        }
+    }
+    if (options.overwrite && !options.save_name)
+        return fail(QStringLiteral("option --overwrite needs --save NAME"));
+    return Parsed{options, {}};
+}
+
+void Apply_Overrides(const Overrides& overrides, Run_Settings& settings) {
+    if (overrides.tests)
+        settings.ticked = *overrides.tests;
+    for (const Number_Option& o : Number_Options)
+        if (const auto& value = overrides.*(o.target))
+            settings.*(o.setting) = *value;
+    if (overrides.drive_letter)
+        settings.drive_letter = *overrides.drive_letter;
+}
+
+QString Help_Text() {
+    QString text = QStringLiteral(
+        "Usage: speedmetrix                 the benchmark window\n"
+        "       speedmetrix --batch [OPTION]...\n"
+        "       speedmetrix --list-drives | --help\n"
+        "\n"
+        "--batch runs the tests without a window: the tests ticked in the settings file beside\n"
+        "the program (Speedmetrix.ini), with its parameters, drive and repetitions, unless an\n"
+        "option below says otherwise for this run. The results go to standard output as the\n"
+        "TAB-separated text that \"Copy Results Data to Windows Clipboard\" gives (CR LF line\n"
+        "ends); the progress and all messages go to standard error. Nothing is asked and the\n"
+        "settings file is not changed.\n"
+        "\n"
+        "  --tests LIST          the tests to run, comma-separated, in any order:\n"
+        "                        %1, or all\n");
+    text = text.arg(test_name_list());
+    for (const Number_Option& o : Number_Options)
+        text += QStringLiteral("  --%1 N").arg(QLatin1String(o.name)).leftJustified(24) +
+                QStringLiteral("%1 (%2 to %3)\n").arg(QLatin1String(o.help)).arg(o.min).arg(o.max);
+    text += QStringLiteral(
+        "  --drive LETTER        the drive the disk tests write to (--list-drives shows them)\n"
+        "  --save NAME           store the results in the results database (Speedmetrix_DB.INI)\n"
+        "                        under NAME, as the window's Save does\n"
+        "  --overwrite           with --save: replace a set of that name that already exists\n"
+        "                        (without it the run stops before it starts, and nothing is\n"
+        "                        written)\n"
+        "  --compare NAME        add the saved set NAME as a second column\n"
+        "  --json                print JSON instead: both sets' values, every repetition's time\n"
+        "                        of each test with its minimum, median and maximum, the ratio\n"
+        "                        of each rate to the comparison set, and the machine and run\n"
+        "                        details\n"
+        "  --list-drives         print the drive letters, their folders and filesystems\n"
+        "  --help                print this text\n"
+        "\n"
+        "Without a display (no DISPLAY or WAYLAND_DISPLAY) the graphics tests run on Qt's\n"
+        "offscreen platform.\n"
+        "\n"
+        "Exit status:\n"
+        "  0  the run completed and its results were printed\n"
+        "  1  a test failed (its files are removed)\n"
+        "  2  a bad option or value, an unknown test name or drive\n"
+        "  3  the drive cannot be written to\n"
+        "  4  not enough free space on the drive for the disk tests\n"
+        "  5  no test to run\n"
+        "  6  results database: the save name exists (without --overwrite) or is not allowed,\n"
+        "     the comparison set does not exist, or the database could not be read or written\n"
+        "  7  interrupted (SIGINT, SIGTERM or SIGHUP); the test files are removed\n"
+        "  8  the results could not be written to standard output\n");
+    return text;
+}
+
+} // namespace smx::app::batch

@@ -1,0 +1,76 @@
+#pragma once
+#include "engine/Run_Driver.h"
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <optional>
+
+namespace smx::app::batch {
+
+// What `speedmetrix --batch` ends with. Listed by --help and in the README.
+enum Exit_Code {
+    Exit_Ok = 0,
+    Exit_Test_Failed = 1,        // a test failed (a file it could not write or read, no memory)
+    Exit_Bad_Usage = 2,          // unknown option, bad value, unknown test or drive name
+    Exit_Drive_Not_Writable = 3, // the drive's root cannot be written
+    Exit_Not_Enough_Space = 4,   // the drive has too little free space for the disk tests
+    Exit_No_Tests = 5,           // no test ticked or chosen
+    Exit_Database_Error = 6,     // save refused or failed, comparison set missing or unreadable
+    Exit_Interrupted = 7,        // SIGINT, SIGTERM or SIGHUP during the run
+    Exit_Output_Failed = 8       // the results could not be written to standard output
+};
+
+// The command-line names of the seven tests, in test order.
+inline constexpr std::array<const char*, engine::Test_Id_Count> Test_Names = {
+    "integer", "float", "memory", "small-files", "large-files", "controls", "2d"};
+
+// The check boxes' captions, in test order: the names the progress and the run driver use.
+const std::array<QString, engine::Test_Id_Count>& Test_Captions();
+
+// What the command line changes for one run; everything left empty comes from the settings file.
+struct Overrides {
+    std::optional<std::array<bool, engine::Test_Id_Count>> tests;
+    std::optional<int> repetitions;
+    std::optional<int> integer_loops_millions;
+    std::optional<int> float_loops_millions;
+    std::optional<int> array_size;
+    std::optional<int> array_loops;
+    std::optional<int> small_files;
+    std::optional<int> small_file_kb;
+    std::optional<int> large_files;
+    std::optional<int> large_file_kb;
+    std::optional<char> drive_letter; // lower case
+};
+
+struct Options {
+    bool json = false;
+    bool overwrite = false;
+    std::optional<QString> save_name;
+    std::optional<QString> compare_name;
+    Overrides overrides;
+};
+
+struct Parsed {
+    std::optional<Options> options; // empty when `error` says what is wrong
+    QString error;
+};
+
+// True when the arguments (program name excluded) ask for the batch run, for the help text or for
+// the drive list. Without any of these the program is the window and reads no argument.
+bool Wants_Batch(const QStringList& arguments);
+bool Wants_Help(const QStringList& arguments);
+bool Wants_Drive_List(const QStringList& arguments);
+
+// Parses the arguments of a batch run (program name excluded; "--batch" among them). Accepts
+// "--option value" and "--option=value". Values are checked against the ranges the window's
+// spin edits allow.
+Parsed Parse_Arguments(const QStringList& arguments);
+
+// Applies the overrides to the settings read from the settings file.
+void Apply_Overrides(const Overrides& overrides, engine::Run_Settings& settings);
+
+// The text of --help.
+QString Help_Text();
+
+} // namespace smx::app::batch

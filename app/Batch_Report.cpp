@@ -1,0 +1,250 @@
+#include "app/Batch_Report.h"
+
+#include "app/Batch_Options.h"
+#include "app/MainForm1.h"
+#include "platform/Drives.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QRegularExpression>
+#include <QSet>
+#include <QStorageInfo>
+#include <QSysInfo>
+#include <QThread>
+#include <algorithm>
+#include <cmath>
+#include <sys/utsname.h>
+
+namespace smx::app::batch {
+namespace {
+
+using engine::Test_Id_Count;
+
+QString read_text_file(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll());
+}
+
+// Infinity and NaN have no JSON form; they cannot come out of the rate formulas, but a hand-edited
+// comparison set might hold anything.
+QJsonValue number(long double value) {
+    const double d = static_cast<double>(value);
+    if (!std::isfinite(d))
+        return QJsonValue(QJsonValue::Null);
+    return d;
+}
+
+QJsonObject values_object(const engine::TBenchmark_Results& r) {
+    QJsonObject values;
+    for (int i = 0; i < engine::TBenchmark_Results::Rate_Count; ++i)
+        values.insert(Value_Names()[i], number(r.rate(i)));
+    values.insert(Value_Names()[7], number(r.Elapsed_Time_MSec));
+    return values;
+}
+
+const char* const Units[Test_Id_Count] = {"integer operations per second",
+                                          "floating-point operations per second",
+                                          "MB per second (1 MB = 1048576 bytes)",
+                                          "KB per second (1 KB = 1024 bytes)",
+                                          "KB per second (1 KB = 1024 bytes)",
+                                          "control operations per second",
+                                          "pixels per second"};
+
+QJsonObject parameters_object(const engine::Run_Settings& s) {
+    QJsonArray tests;
+    for (int i = 0; i < Test_Id_Count; ++i)
+        if (s.ticked[i])
+            tests.append(QLatin1String(Test_Names[i]));
+    QJsonObject p;
+    p.insert(QStringLiteral("tests"), tests);
+    p.insert(QStringLiteral("repetitions"), s.repetitions);
+    p.insert(QStringLiteral("integer_loops_millions"), s.integer_loops_millions);
+    p.insert(QStringLiteral("float_loops_millions"), s.float_loops_millions);
+    p.insert(QStringLiteral("array_size"), s.array_size);
+    p.insert(QStringLiteral("array_loops"), s.array_loops);
+    p.insert(QStringLiteral("small_files"), s.small_files);
+    p.insert(QStringLiteral("small_file_kb"), s.small_file_kb);
+    p.insert(QStringLiteral("large_files"), s.large_files);
+    p.insert(QStringLiteral("large_file_kb"), s.large_file_kb);
+    p.insert(QStringLiteral("drive"), QString(QLatin1Char(s.drive_letter)));
+    return p;
+}
+
+} // namespace
+
+const std::array<QString, 8>& Value_Names() {
+    static const std::array<QString, 8> names = {
+        QStringLiteral("Integer_Operations_Per_Sec"),
+        QStringLiteral("Floating_Point_Operations_Per_Sec"),
+        QStringLiteral("Memory_Speed_MB_Per_Sec"),
+        QStringLiteral("Small_Files_KB_Per_Sec"),
+        QStringLiteral("Large_Files_KB_Per_Sec"),
+        QStringLiteral("Windows_Controls_Operations_Per_Sec"),
+        QStringLiteral("Windows_Graphics_Pixels_Per_Sec"),
+        QStringLiteral("Elapsed_Time_MSec")};
+    return names;
+}
+
+Cpu_Info Cpu_Info_From(const QString& cpuinfo_text) {
+    Cpu_Info info;
+    QSet<QString> cores; // "physical id/core id" pairs
+    QString physical_id;
+    const QStringList lines = cpuinfo_text.split(QLatin1Char('\n'));
+    for (const QString& line : lines) {
+        const qsizetype colon = line.indexOf(QLatin1Char(':'));
+        if (colon < 0)
+            continue;
+        const QString key = line.left(colon).trimmed();
+        const QString value = line.mid(colon + 1).trimmed();
+        if (key == QLatin1String("processor")) {
+            ++info.logical;
+            physical_id.clear();
+        } else if (key == QLatin1String("physical id")) {
+            physical_id = value;
+        } else if (key == QLatin1String("core id")) {
+            cores.insert(physical_id + QLatin1Char('/') + value);
+        } else if (info.model.isEmpty() &&
+                   (key == QLatin1String("model name") || key == QLatin1String("Model") ||
+                    key == QLatin1String("cpu model") || key == QLatin1String("Hardware"))) {
+            info.model = value;
+        }
+    }
+    info.cores = cores.isEmpty() ? info.logical : static_cast<int>(cores.size());
+    return info;
+}
+
+std::int64_t Memory_Bytes_From(const QString& meminfo_text) {
+    static const QRegularExpression total(QStringLiteral("^MemTotal:\\s*(\\d+)\\s*kB"),
+                                          QRegularExpression::MultilineOption);
+    const auto match = total.match(meminfo_text);
+    return match.hasMatch() ? match.captured(1).toLongLong() * 1024 : 0;
+}
+
+Run_Context Collect_Context(char drive_letter) {
+    Run_Context c;
+    c.program = TMainForm1::Program_Title();
+    c.version = c.program.mid(c.program.lastIndexOf(QLatin1Char('v')) + 1);
+    const QDateTime now = QDateTime::currentDateTime();
+    c.date_time = now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODate);
+    const Cpu_Info cpu = Cpu_Info_From(read_text_file(QStringLiteral("/proc/cpuinfo")));
+    c.cpu_model = cpu.model.isEmpty() ? QSysInfo::currentCpuArchitecture() : cpu.model;
+    c.cpu_logical = cpu.logical > 0 ? cpu.logical : QThread::idealThreadCount();
+    c.cpu_cores = cpu.cores > 0 ? cpu.cores : c.cpu_logical;
+    struct utsname names {};
+    if (::uname(&names) == 0)
+        c.kernel = QString::fromUtf8(names.sysname) + QLatin1Char(' ') +
+                   QString::fromUtf8(names.release) + QLatin1Char(' ') +
+                   QString::fromUtf8(names.machine);
+    c.memory_bytes = Memory_Bytes_From(read_text_file(QStringLiteral("/proc/meminfo")));
+    if (const auto drive = platform::find_drive(drive_letter)) {
+        c.drive_root = drive->root;
+        const QStorageInfo storage(drive->root);
+        if (storage.isValid())
+            c.drive_filesystem = QString::fromUtf8(storage.fileSystemType());
+    }
+    c.display_platform = QGuiApplication::platformName();
+    return c;
+}
+
+Time_Summary Summarise(const std::vector<std::uint32_t>& times) {
+    Time_Summary s;
+    if (times.empty())
+        return s;
+    std::vector<std::uint32_t> sorted = times;
+    std::sort(sorted.begin(), sorted.end());
+    const std::size_t n = sorted.size();
+    s.min = sorted.front();
+    s.max = sorted.back();
+    s.median = n % 2 ? sorted[n / 2] : (double(sorted[n / 2 - 1]) + double(sorted[n / 2])) / 2;
+    // The run driver's rule: a 32-bit sum divided by the count, truncating.
+    std::uint32_t sum = 0;
+    for (std::uint32_t t : times)
+        sum += t;
+    s.averaged = sum / static_cast<std::uint32_t>(n);
+    return s;
+}
+
+QJsonObject Json_Report(const engine::Run_Settings& settings,
+                        const engine::TBenchmark_Results& main_results,
+                        const std::optional<engine::TBenchmark_Results>& compare_results,
+                        const Test_Times& times, const Run_Context& context,
+                        const std::optional<QString>& saved_as) {
+    QJsonObject report;
+    report.insert(QStringLiteral("name"), main_results.Name);
+    report.insert(QStringLiteral("values"), values_object(main_results));
+    if (compare_results) {
+        QJsonObject compare;
+        compare.insert(QStringLiteral("name"), compare_results->Name);
+        compare.insert(QStringLiteral("values"), values_object(*compare_results));
+        report.insert(QStringLiteral("compare"), compare);
+    } else {
+        report.insert(QStringLiteral("compare"), QJsonValue(QJsonValue::Null));
+    }
+    report.insert(QStringLiteral("saved_as"),
+                  saved_as ? QJsonValue(*saved_as) : QJsonValue(QJsonValue::Null));
+
+    QJsonArray tests;
+    for (int i = 0; i < Test_Id_Count; ++i) {
+        QJsonObject t;
+        t.insert(QStringLiteral("test"), QLatin1String(Test_Names[i]));
+        t.insert(QStringLiteral("caption"), Test_Captions()[i]);
+        t.insert(QStringLiteral("ran"), !times[i].empty());
+        t.insert(QStringLiteral("value_name"), Value_Names()[i]);
+        t.insert(QStringLiteral("unit"), QLatin1String(Units[i]));
+        const long double rate = main_results.rate(i);
+        t.insert(QStringLiteral("rate"), number(rate));
+        QJsonArray ms;
+        for (std::uint32_t m : times[i])
+            ms.append(static_cast<qint64>(m));
+        t.insert(QStringLiteral("times_ms"), ms);
+        const QJsonValue none(QJsonValue::Null);
+        if (times[i].empty()) {
+            for (const char* key : {"min_ms", "median_ms", "max_ms", "averaged_ms"})
+                t.insert(QLatin1String(key), none);
+        } else {
+            const Time_Summary s = Summarise(times[i]);
+            t.insert(QStringLiteral("min_ms"), static_cast<qint64>(s.min));
+            t.insert(QStringLiteral("median_ms"), s.median);
+            t.insert(QStringLiteral("max_ms"), static_cast<qint64>(s.max));
+            t.insert(QStringLiteral("averaged_ms"), static_cast<qint64>(s.averaged));
+        }
+        // No ratio where either rate is 0: a test that did not run or came out at 0 ms.
+        QJsonValue ratio = none;
+        if (compare_results && rate != 0 && compare_results->rate(i) != 0)
+            ratio = number(rate / compare_results->rate(i));
+        t.insert(QStringLiteral("ratio_to_compare"), ratio);
+        tests.append(t);
+    }
+    report.insert(QStringLiteral("tests"), tests);
+
+    QJsonObject c;
+    c.insert(QStringLiteral("program"), context.program);
+    c.insert(QStringLiteral("version"), context.version);
+    c.insert(QStringLiteral("date_time"), context.date_time);
+    QJsonObject cpu;
+    cpu.insert(QStringLiteral("model"), context.cpu_model);
+    cpu.insert(QStringLiteral("cores"), context.cpu_cores);
+    cpu.insert(QStringLiteral("logical_processors"), context.cpu_logical);
+    c.insert(QStringLiteral("cpu"), cpu);
+    c.insert(QStringLiteral("kernel"), context.kernel);
+    c.insert(QStringLiteral("memory_bytes"), static_cast<qint64>(context.memory_bytes));
+    QJsonObject drive;
+    drive.insert(QStringLiteral("letter"), QString(QLatin1Char(settings.drive_letter)));
+    drive.insert(QStringLiteral("root"), context.drive_root.isEmpty()
+                                             ? QJsonValue(QJsonValue::Null)
+                                             : QJsonValue(context.drive_root));
+    drive.insert(QStringLiteral("filesystem"), context.drive_filesystem.isEmpty()
+                                                   ? QJsonValue(QJsonValue::Null)
+                                                   : QJsonValue(context.drive_filesystem));
+    c.insert(QStringLiteral("drive"), drive);
+    c.insert(QStringLiteral("display_platform"), context.display_platform);
+    c.insert(QStringLiteral("parameters"), parameters_object(settings));
+    report.insert(QStringLiteral("context"), c);
+    return report;
+}
+
+} // namespace smx::app::batch

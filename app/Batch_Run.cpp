@@ -1,0 +1,293 @@
+#include "app/Batch_Run.h"
+
+#include "app/Batch_Options.h"
+#include "app/Batch_Report.h"
+#include "app/Batch_Store.h"
+#include "app/MainForm1.h"
+#include "engine/Graphics_2D_Form.h"
+#include "engine/Run_Driver.h"
+#include "engine/Windows_Graphics_Controls_Form.h"
+#include "platform/Drives.h"
+#include "platform/Message_Boxes.h"
+#include "platform/Spin_Edit.h"
+#include "platform/Termination.h"
+
+#include <QApplication>
+#include <QJsonDocument>
+#include <cstdio>
+#include <memory>
+
+namespace smx::app::batch {
+namespace {
+
+using engine::Test_Id;
+
+void write_err(const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), stderr);
+    std::fflush(stderr);
+}
+
+// Messages are written for a window, with CR LF between paragraphs.
+QString for_terminal(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text.trimmed();
+}
+
+void report_error(const QString& text) {
+    write_err(QStringLiteral("speedmetrix: ") + for_terminal(text) + QLatin1Char('\n'));
+}
+
+int usage_error(const QString& text) {
+    report_error(text);
+    write_err(QStringLiteral("Try 'speedmetrix --help' for more information.\n"));
+    return Exit_Bad_Usage;
+}
+
+// The run driver's side of a batch run: no window, no question; the progress goes to standard
+// error and each test's time of every repetition is kept for the report.
+class Batch_Host : public engine::Run_Host {
+public:
+    Batch_Host(const engine::Run_Settings& settings, const bool& interrupted)
+        : settings_(settings), interrupted_(interrupted) {
+        if (settings.is_ticked(Test_Id::Graphics_Windows_Controls))
+            controls_form_ = std::make_unique<engine::TWindows_Graphics_Controls_Form>();
+        if (settings.is_ticked(Test_Id::Graphics_2D))
+            form_2d_ = std::make_unique<engine::TGraphics_2D_Form>();
+    }
+    ~Batch_Host() override { end_line(); }
+
+    const Test_Times& times() const { return times_; }
+
+    engine::Run_Settings read_settings() override { return settings_; }
+    engine::TBenchmark_Results& main_results() override { return results_; }
+    bool results_saved() override { return saved_; }
+    void set_results_saved(bool saved) override { saved_ = saved; }
+    bool information_suppressed() override { return true; }
+    void show_information_dialog(const engine::Information_Message&) override {}
+    void show_progress_panel(int) override {}
+    void hide_progress_panel() override {}
+
+    void show_progress(int TestIndex, const QString& TestCaption, int Repetition,
+                       int TestCount) override {
+        end_line();
+        write_err(QStringLiteral("Repetition %1 of %2, test %3 of %4: %5 ... ")
+                      .arg(Repetition)
+                      .arg(settings_.repetitions)
+                      .arg(TestIndex)
+                      .arg(TestCount)
+                      .arg(TestCaption));
+        line_open_ = true;
+    }
+    void test_timed(Test_Id test, int, std::uint32_t milliseconds) override {
+        times_[static_cast<int>(test)].push_back(milliseconds);
+        write_err(QStringLiteral("%1 ms\n").arg(milliseconds));
+        line_open_ = false;
+    }
+    void advance_progress(int) override {}
+    void set_buttons_enabled(bool) override {}
+    void set_menu_enabled(bool) override {}
+
+    void set_graphics_caption(Test_Id test, const QString& caption) override {
+        if (QDialog* form = graphics_form(test))
+            form->setWindowTitle(caption);
+    }
+    void run_graphics_test(Test_Id test) override {
+        if (QDialog* form = graphics_form(test))
+            form->exec();
+    }
+    int controls_manipulated() override {
+        return controls_form_ ? controls_form_->Num_Controls_Manipulated_SpinEdit->Value() : 0;
+    }
+    long double test_pixel_count() override {
+        return form_2d_ ? engine::Test_Pixel_Count_Of(*form_2d_) : 0;
+    }
+    void redraw_graph() override {}
+    void show_results_page() override {}
+    bool close_requested() override { return interrupted_; }
+
+    // Ends a progress line that a failing test left open.
+    void end_line() {
+        if (line_open_)
+            write_err(QStringLiteral("\n"));
+        line_open_ = false;
+    }
+
+private:
+    QDialog* graphics_form(Test_Id test) const {
+        if (test == Test_Id::Graphics_Windows_Controls)
+            return controls_form_.get();
+        if (test == Test_Id::Graphics_2D)
+            return form_2d_.get();
+        return nullptr;
+    }
+
+    engine::Run_Settings settings_;
+    const bool& interrupted_;
+    engine::TBenchmark_Results results_;
+    bool saved_ = true;
+    Test_Times times_;
+    bool line_open_ = false;
+    std::unique_ptr<engine::TWindows_Graphics_Controls_Form> controls_form_;
+    std::unique_ptr<engine::TGraphics_2D_Form> form_2d_;
+};
+
+bool has_display() {
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+// The same platform as the window where there is a display; the offscreen one where there is
+// none, which would otherwise stop the program before it starts. A platform the user chose stays.
+bool choose_platform() {
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return false;
+    if (!has_display()) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return true;
+    }
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    return false;
+}
+
+bool write_out(const QByteArray& bytes) {
+    return std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout) ==
+               static_cast<std::size_t>(bytes.size()) &&
+           std::fflush(stdout) == 0;
+}
+
+bool any_graphics(const engine::Run_Settings& s) {
+    return s.is_ticked(Test_Id::Graphics_Windows_Controls) || s.is_ticked(Test_Id::Graphics_2D);
+}
+
+bool any_disk(const engine::Run_Settings& s) {
+    return s.is_ticked(Test_Id::Disk_Speed_Small_Files) ||
+           s.is_ticked(Test_Id::Disk_Speed_Large_Files);
+}
+
+} // namespace
+
+int Print_Help() {
+    std::fputs(Help_Text().toLocal8Bit().constData(), stdout);
+    return std::fflush(stdout) == 0 ? Exit_Ok : Exit_Output_Failed;
+}
+
+int Print_Drive_List() {
+    QString text;
+    for (const platform::Drive& d : platform::drive_table())
+        text += QStringLiteral("%1\t%2\t%3\n").arg(QLatin1Char(d.letter)).arg(d.root, d.label);
+    return write_out(text.toLocal8Bit()) ? Exit_Ok : Exit_Output_Failed;
+}
+
+int Run_Batch(int argc, char** argv, const QStringList& arguments) {
+    const Parsed parsed = Parse_Arguments(arguments);
+    if (!parsed.options)
+        return usage_error(parsed.error);
+    const Options& options = *parsed.options;
+    if (options.save_name) {
+        const QString refusal = Save_Name_Refusal(*options.save_name);
+        if (!refusal.isEmpty()) {
+            report_error(refusal);
+            return Exit_Database_Error;
+        }
+    }
+
+    engine::Run_Settings settings = Read_Run_Settings();
+    settings.captions = Test_Captions();
+    Apply_Overrides(options.overrides, settings);
+
+    if (options.overrides.drive_letter && any_disk(settings) &&
+        !platform::find_drive(settings.drive_letter))
+        return usage_error(QStringLiteral("there is no drive %1 (speedmetrix --list-drives "
+                                          "shows the drives)")
+                               .arg(QLatin1Char(settings.drive_letter)));
+    if (settings.ticked_count() == 0) {
+        report_error(engine::No_Tests_Selected_Message());
+        return Exit_No_Tests;
+    }
+
+    // Everything that can refuse the run is checked before it, so that a long run is not lost.
+    std::optional<engine::TBenchmark_Results> compare;
+    if (options.compare_name) {
+        QString error;
+        compare = Load_Compare_Set(*options.compare_name, error);
+        if (!compare) {
+            report_error(error);
+            return Exit_Database_Error;
+        }
+    }
+    if (options.save_name && !options.overwrite && Saved_Set_Exists(*options.save_name)) {
+        report_error(Save_Name_Exists_Message(*options.save_name));
+        return Exit_Database_Error;
+    }
+
+    const bool offscreen_chosen = choose_platform();
+    // The layout of the graphics windows is designed at 96 dots per inch, as the window's.
+    if (qEnvironmentVariableIsEmpty("QT_FONT_DPI"))
+        qputenv("QT_FONT_DPI", "96");
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("speedmetrix"));
+    QGuiApplication::setApplicationDisplayName(TMainForm1::Program_Title());
+    app.setQuitOnLastWindowClosed(false);
+
+    if (any_graphics(settings) && QGuiApplication::platformName() == QLatin1String("offscreen"))
+        write_err(offscreen_chosen
+                      ? QStringLiteral("No display available: the graphics tests run on an "
+                                       "offscreen display.\n")
+                      : QStringLiteral("The graphics tests run on an offscreen display.\n"));
+
+    bool interrupted = false;
+    platform::install_termination_handler([&interrupted] { interrupted = true; });
+    const Run_Context context = Collect_Context(settings.drive_letter);
+
+    // No box may appear in batch mode: the run driver's messages are collected and reported here.
+    platform::Scripted_Responder boxes;
+    Batch_Host host(settings, interrupted);
+    const engine::Run_Outcome outcome = engine::Run_Benchmark(host);
+    host.end_line();
+    for (const platform::Shown_Box& box : boxes.shown())
+        report_error(box.text);
+
+    switch (outcome) {
+    case engine::Run_Outcome::Completed:
+        break;
+    case engine::Run_Outcome::Refused:
+        return !boxes.shown().empty() && boxes.shown().front().text ==
+                                             engine::Read_Only_Drive_Message(settings.drive_letter)
+                   ? Exit_Drive_Not_Writable
+                   : Exit_Not_Enough_Space;
+    case engine::Run_Outcome::No_Tests:
+        return Exit_No_Tests;
+    case engine::Run_Outcome::Failed:
+        return Exit_Test_Failed;
+    case engine::Run_Outcome::Abandoned:
+        report_error(QStringLiteral("interrupted; no results."));
+        return Exit_Interrupted;
+    }
+
+    engine::TBenchmark_Results results = host.main_results();
+    if (options.save_name) {
+        QString error;
+        if (!Save_Set(*options.save_name, options.overwrite, results, error)) {
+            report_error(error);
+            return Exit_Database_Error;
+        }
+        results.Name = *options.save_name;
+        write_err(for_terminal(Saved_Message(*options.save_name)) + QLatin1Char('\n'));
+    }
+
+    QByteArray out;
+    if (options.json)
+        out = QJsonDocument(
+                  Json_Report(settings, results, compare, host.times(), context, options.save_name))
+                  .toJson(QJsonDocument::Indented);
+    else
+        out = Results_Text(results, compare).toLocal8Bit();
+    if (!write_out(out)) {
+        report_error(QStringLiteral("the results could not be written to standard output."));
+        return Exit_Output_Failed;
+    }
+    return Exit_Ok;
+}
+
+} // namespace smx::app::batch

@@ -1,0 +1,221 @@
+#include "app/Batch_Options.h"
+#include "app/Batch_Report.h"
+#include "app/Forms.h"
+#include "app/MainForm1.h"
+
+#include <QCheckBox>
+#include <QJsonArray>
+#include <gtest/gtest.h>
+
+namespace smx::app::batch {
+namespace {
+
+using engine::Test_Id_Count;
+
+QStringList args(std::initializer_list<const char*> list) {
+    QStringList out;
+    for (const char* a : list)
+        out << QString::fromUtf8(a);
+    return out;
+}
+
+TEST(Batch_Arguments, OnlyTheBatchHelpAndDriveSwitchesLeaveTheWindow) {
+    EXPECT_FALSE(Wants_Batch({}));
+    EXPECT_FALSE(Wants_Batch(args({"-platform", "offscreen"})));
+    EXPECT_TRUE(Wants_Batch(args({"--json", "--batch"})));
+    // After "--" everything is a plain argument.
+    EXPECT_FALSE(Wants_Batch(args({"--", "--batch"})));
+    EXPECT_TRUE(Wants_Help(args({"--batch", "-h"})));
+    EXPECT_TRUE(Wants_Drive_List(args({"--list-drives"})));
+}
+
+TEST(Batch_Arguments, OverridesInBothSpellings) {
+    const Parsed p = Parse_Arguments(args({"--batch",
+                                           "--tests",
+                                           "2d,Integer, small-files",
+                                           "--repetitions=3",
+                                           "--drive",
+                                           "D:",
+                                           "--integer-loops",
+                                           "2147",
+                                           "--float-loops=1",
+                                           "--array-size",
+                                           "5",
+                                           "--array-loops",
+                                           "6",
+                                           "--small-files",
+                                           "7",
+                                           "--small-file-kb",
+                                           "2097151",
+                                           "--large-files",
+                                           "9",
+                                           "--large-file-kb",
+                                           "10",
+                                           "--save",
+                                           "Lab [x]",
+                                           "--overwrite",
+                                           "--compare=",
+                                           "--json"}));
+    ASSERT_TRUE(p.options) << p.error.toStdString();
+    const Options& o = *p.options;
+    EXPECT_TRUE(o.json);
+    EXPECT_TRUE(o.overwrite);
+    EXPECT_EQ(o.save_name, QStringLiteral("Lab [x]")); // judged later, as the window judges it
+    EXPECT_EQ(o.compare_name, QString());
+    const std::array<bool, Test_Id_Count> ticked = {true, false, false, true, false, false, true};
+    EXPECT_EQ(o.overrides.tests, ticked);
+
+    engine::Run_Settings s;
+    s.ticked.fill(false);
+    Apply_Overrides(o.overrides, s);
+    EXPECT_EQ(s.ticked, ticked);
+    EXPECT_EQ(s.repetitions, 3);
+    EXPECT_EQ(s.drive_letter, 'd');
+    EXPECT_EQ(s.integer_loops_millions, 2147);
+    EXPECT_EQ(s.float_loops_millions, 1);
+    EXPECT_EQ(s.array_size, 5);
+    EXPECT_EQ(s.array_loops, 6);
+    EXPECT_EQ(s.small_files, 7);
+    EXPECT_EQ(s.small_file_kb, 2097151);
+    EXPECT_EQ(s.large_files, 9);
+    EXPECT_EQ(s.large_file_kb, 10);
+}
+
+TEST(Batch_Arguments, WhatIsNotOverriddenStays) {
+    const Parsed p = Parse_Arguments(args({"--batch", "--float-loops", "3", "--tests", "all"}));
+    ASSERT_TRUE(p.options);
+    engine::Run_Settings s;
+    s.repetitions = 4;
+    s.integer_loops_millions = 900;
+    s.drive_letter = 'e';
+    Apply_Overrides(p.options->overrides, s);
+    EXPECT_EQ(s.ticked_count(), Test_Id_Count);
+    EXPECT_EQ(s.repetitions, 4);
+    EXPECT_EQ(s.integer_loops_millions, 900);
+    EXPECT_EQ(s.float_loops_millions, 3);
+    EXPECT_EQ(s.drive_letter, 'e');
+}
+
+struct Bad_Case {
+    std::vector<const char*> arguments;
+    const char* error_part;
+};
+
+class Batch_Bad_Arguments : public ::testing::TestWithParam<Bad_Case> {};
+
+TEST_P(Batch_Bad_Arguments, AreRefusedWithAMessageNamingTheProblem) {
+    QStringList list;
+    for (const char* a : GetParam().arguments)
+        list << QString::fromUtf8(a);
+    const Parsed p = Parse_Arguments(list);
+    EXPECT_FALSE(p.options);
+    EXPECT_TRUE(p.error.contains(QString::fromUtf8(GetParam().error_part)))
+        << p.error.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Batch_Bad_Arguments,
+    ::testing::Values(Bad_Case{{"--batch", "--bogus"}, "unknown option \"--bogus\""},
+                      Bad_Case{{"--batch", "stray"}, "unexpected argument \"stray\""},
+                      Bad_Case{{"--batch", "--tests", "integer,disk"},
+                               "unknown test name \"disk\""},
+                      Bad_Case{{"--batch", "--tests", ""}, "unknown test name \"\""},
+                      Bad_Case{{"--batch", "--repetitions", "0"}, "out of range (1 to 100)"},
+                      Bad_Case{{"--batch", "--repetitions", "101"}, "out of range (1 to 100)"},
+                      Bad_Case{{"--batch", "--integer-loops", "2148"}, "(1 to 2147)"},
+                      Bad_Case{{"--batch", "--small-file-kb", "2097152"}, "(1 to 2097151)"},
+                      Bad_Case{{"--batch", "--array-size", "2147483648"}, "(1 to 2147483647)"},
+                      Bad_Case{{"--batch", "--large-files", "1e3"}, "whole number, not \"1e3\""},
+                      Bad_Case{{"--batch", "--repetitions"}, "--repetitions needs a value"},
+                      Bad_Case{{"--batch", "--drive", "cd"}, "drive letter, not \"cd\""},
+                      Bad_Case{{"--batch", "--drive", "1"}, "drive letter, not \"1\""},
+                      Bad_Case{{"--batch", "--json=yes"}, "--json takes no value"},
+                      Bad_Case{{"--batch", "--overwrite"}, "--overwrite needs --save"}));
+
+TEST(Batch_Arguments, HelpNamesEveryOptionTestAndExitCode) {
+    const QString help = Help_Text();
+    for (const char* option :
+         {"--batch", "--tests", "--repetitions", "--integer-loops", "--float-loops", "--array-size",
+          "--array-loops", "--small-files", "--small-file-kb", "--large-files", "--large-file-kb",
+          "--drive", "--save", "--overwrite", "--compare", "--json", "--list-drives", "--help"})
+        EXPECT_TRUE(help.contains(QLatin1String(option))) << option;
+    for (const char* test : Test_Names)
+        EXPECT_TRUE(help.contains(QLatin1String(test))) << test;
+    for (int code = Exit_Ok; code <= Exit_Output_Failed; ++code)
+        EXPECT_TRUE(help.contains(QStringLiteral("\n  %1  ").arg(code))) << code;
+}
+
+// The progress and the report name the tests as the window's check boxes do.
+TEST(Batch_Arguments, CaptionsAreTheCheckBoxes) {
+    Forms& f = create_forms();
+    const auto boxes = f.MainForm1->Test_CheckBoxes();
+    ASSERT_EQ(boxes.size(), static_cast<std::size_t>(Test_Id_Count));
+    for (int i = 0; i < Test_Id_Count; ++i)
+        EXPECT_EQ(Test_Captions()[i], boxes[i]->text());
+    destroy_forms();
+}
+
+TEST(Batch_Report, TimeSummary) {
+    const Time_Summary odd = Summarise({12, 10, 11});
+    EXPECT_EQ(odd.min, 10u);
+    EXPECT_EQ(odd.median, 11);
+    EXPECT_EQ(odd.max, 12u);
+    EXPECT_EQ(odd.averaged, 11u);
+    const Time_Summary even = Summarise({10, 11, 10, 13});
+    EXPECT_EQ(even.median, 10.5);
+    EXPECT_EQ(even.averaged, 11u);                    // 44 / 4
+    EXPECT_EQ(Summarise({10, 10, 11}).averaged, 10u); // truncated
+}
+
+TEST(Batch_Report, ProcessorAndMemoryFromProc) {
+    const QString cpuinfo = QStringLiteral("processor\t: 0\nmodel name\t: Test CPU 3000\n"
+                                           "physical id\t: 0\ncore id\t\t: 0\n\n"
+                                           "processor\t: 1\nmodel name\t: Test CPU 3000\n"
+                                           "physical id\t: 0\ncore id\t\t: 0\n\n"
+                                           "processor\t: 2\nmodel name\t: Test CPU 3000\n"
+                                           "physical id\t: 1\ncore id\t\t: 0\n");
+    const Cpu_Info cpu = Cpu_Info_From(cpuinfo);
+    EXPECT_EQ(cpu.model, QStringLiteral("Test CPU 3000"));
+    EXPECT_EQ(cpu.logical, 3);
+    EXPECT_EQ(cpu.cores, 2); // two sockets of one core, one of them with two threads
+    // No core ids (some virtual machines, other architectures): every processor counts.
+    EXPECT_EQ(Cpu_Info_From(QStringLiteral("processor : 0\nprocessor : 1\n")).cores, 2);
+
+    EXPECT_EQ(Memory_Bytes_From(QStringLiteral("MemFree:  10 kB\nMemTotal:  2048 kB\n")),
+              2048 * 1024);
+    EXPECT_EQ(Memory_Bytes_From(QStringLiteral("MemFree: 10 kB\n")), 0);
+}
+
+TEST(Batch_Report, RatiosOnlyWhereBothRatesAreKnown) {
+    engine::Run_Settings s;
+    s.ticked = {true, true, false, false, false, false, false};
+    s.drive_letter = 'c';
+    engine::TBenchmark_Results main;
+    main.Name = QStringLiteral("This PC");
+    main.Integer_Operations_Per_Sec = 3e9L;
+    main.Floating_Point_Operations_Per_Sec = 1e8L;
+    engine::TBenchmark_Results compare;
+    compare.Name = QStringLiteral("Old");
+    compare.Integer_Operations_Per_Sec = 1.5e9L;
+    compare.Memory_Speed_MB_Per_Sec = 100;
+    Test_Times times;
+    times[0] = {1, 2};
+    times[1] = {5};
+    const QJsonObject report = Json_Report(s, main, compare, times, Run_Context{}, std::nullopt);
+    const QJsonArray tests = report[QStringLiteral("tests")].toArray();
+    ASSERT_EQ(tests.size(), Test_Id_Count);
+    EXPECT_EQ(tests[0][QStringLiteral("ratio_to_compare")].toDouble(), 2.0);
+    EXPECT_TRUE(tests[1][QStringLiteral("ratio_to_compare")].isNull()); // compare is 0
+    EXPECT_TRUE(tests[2][QStringLiteral("ratio_to_compare")].isNull()); // not run here
+    EXPECT_FALSE(tests[2][QStringLiteral("ran")].toBool());
+    EXPECT_EQ(tests[0][QStringLiteral("times_ms")].toArray(), QJsonArray({1, 2}));
+    EXPECT_EQ(tests[0][QStringLiteral("median_ms")].toDouble(), 1.5);
+    EXPECT_EQ(report[QStringLiteral("compare")][QStringLiteral("name")].toString(),
+              QStringLiteral("Old"));
+    EXPECT_EQ(
+        report[QStringLiteral("values")][QStringLiteral("Integer_Operations_Per_Sec")].toDouble(),
+        3e9);
+}
+
+} // namespace
+} // namespace smx::app::batch
