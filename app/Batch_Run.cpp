@@ -4,6 +4,7 @@
 #include "app/Batch_Report.h"
 #include "app/Batch_Store.h"
 #include "app/MainForm1.h"
+#include "app/Program.h"
 #include "engine/Graphics_2D_Form.h"
 #include "engine/Run_Driver.h"
 #include "engine/Windows_Graphics_Controls_Form.h"
@@ -138,15 +139,14 @@ bool has_display() {
 
 // The same platform as the window where there is a display; the offscreen one where there is
 // none, which would otherwise stop the program before it starts. A platform the user chose stays.
-bool choose_platform() {
+bool choose_batch_platform() {
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         return false;
     if (!has_display()) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         return true;
     }
-    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && !qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    app::choose_platform();
     return false;
 }
 
@@ -221,7 +221,7 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
         return Exit_Database_Error;
     }
 
-    const bool offscreen_chosen = choose_platform();
+    const bool offscreen_chosen = choose_batch_platform();
     // The layout of the graphics windows is designed at 96 dots per inch, as the window's.
     if (qEnvironmentVariableIsEmpty("QT_FONT_DPI"))
         qputenv("QT_FONT_DPI", "96");

@@ -17,15 +17,6 @@
 namespace smx::app {
 namespace {
 
-// Placement, centring and stay-on-top need a window system that lets programs place their
-// windows; under Wayland that is XWayland, unless the user chose a platform.
-void choose_platform() {
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        return;
-    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && !qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
-}
-
 // For the start-up benchmark: report the main window's first paint on stdout, then close.
 class First_Paint_Reporter : public QObject {
 public:
@@ -49,6 +40,15 @@ private:
 };
 
 } // namespace
+
+// Placement, centring and stay-on-top need a window system that lets programs place their
+// windows; under Wayland that is XWayland, unless the user chose a platform.
+void choose_platform() {
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return;
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+}
 
 int run_program(int argc, char** argv) {
     // Only the batch run, its help and the drive list read the command line; otherwise the

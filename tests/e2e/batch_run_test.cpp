@@ -1,0 +1,257 @@
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+struct Finished {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+// Tiny work counts, so that a run of every test takes about a second.
+const QStringList Tiny = {
+    QStringLiteral("--integer-loops=1"),  QStringLiteral("--float-loops=1"),
+    QStringLiteral("--array-size=20000"), QStringLiteral("--array-loops=20"),
+    QStringLiteral("--small-files=5"),    QStringLiteral("--small-file-kb=4"),
+    QStringLiteral("--large-files=2"),    QStringLiteral("--large-file-kb=256")};
+
+// A copy of the built program in a fresh directory (its settings file and results database live
+// beside it), with drive c, the home directory, in a folder of its own.
+class Batch_Run : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString program;
+    QString home;
+
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        program = dir.filePath(QStringLiteral("speedmetrix"));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(SMX_EXECUTABLE), program));
+        QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner);
+        home = dir.filePath(QStringLiteral("home"));
+        ASSERT_TRUE(QDir().mkpath(home));
+    }
+
+    // No display: the program must find its own way to draw the graphics tests.
+    QProcessEnvironment environment(const QString& home_dir) const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QLatin1String(name));
+        env.insert(QStringLiteral("HOME"), home_dir);
+        env.insert(QStringLiteral("LANG"), QStringLiteral("C"));
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+        return env;
+    }
+
+    void start(QProcess& process, const QStringList& arguments, const QString& home_dir = {}) {
+        process.setProcessEnvironment(environment(home_dir.isEmpty() ? home : home_dir));
+        process.setWorkingDirectory(dir.path());
+        process.start(program, arguments);
+    }
+
+    Finished run(const QStringList& arguments, const QString& home_dir = {}) {
+        QProcess process;
+        start(process, arguments, home_dir);
+        Finished f;
+        if (!process.waitForFinished(120000)) {
+            process.kill();
+            process.waitForFinished();
+            ADD_FAILURE() << "no end within two minutes";
+        }
+        f.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        f.out = QString::fromUtf8(process.readAllStandardOutput());
+        f.err = QString::fromUtf8(process.readAllStandardError());
+        return f;
+    }
+
+    QStringList left_in_home() const {
+        return QDir(home).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    }
+};
+
+QStringList lines_of(const QString& text) {
+    QStringList lines = text.split(QStringLiteral("\r\n"));
+    EXPECT_EQ(lines.last(), QString()) << "the last line ends with CR LF too";
+    lines.removeLast();
+    return lines;
+}
+
+TEST_F(Batch_Run, EveryTestPrintsTheNineLinesOfTheResultsText) {
+    const Finished f = run(QStringList{QStringLiteral("--batch"), QStringLiteral("--tests=all"),
+                                       QStringLiteral("--repetitions=2")} +
+                           Tiny);
+    ASSERT_EQ(f.code, 0) << f.err.toStdString();
+    const QStringList lines = lines_of(f.out);
+    ASSERT_EQ(lines.size(), 9) << f.out.toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("\tThis PC"));
+    const char* const headings[] = {
+        "Integer (MIops/sec)", "Float (MFops/Sec)",   "Memory (MB/Sec)",    "Sm Files (KB/Sec)",
+        "Lg Files (KB/Sec)",   "Windows (Ctrls/Sec)", "Graphics (KPix/Sec)"};
+    for (int i = 0; i < 7; ++i) {
+        const QStringList fields = lines[i + 1].split(QLatin1Char('\t'));
+        ASSERT_EQ(fields.size(), 2) << lines[i + 1].toStdString();
+        EXPECT_EQ(fields[0], QLatin1String(headings[i]));
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\.\\d{17}E[+-]\\d+$"))
+                        .match(fields[1])
+                        .hasMatch())
+            << fields[1].toStdString();
+    }
+    EXPECT_TRUE(lines[8].startsWith(QStringLiteral("Courtesy of : Windows PC Speedmetrix v1.3f")));
+
+    // Progress for every test of every repetition, and why the graphics tests drew offscreen.
+    EXPECT_TRUE(f.err.contains(QStringLiteral("No display available")));
+    for (const char* step : {"Repetition 1 of 2, test 1 of 7: Integer Arithmetic",
+                             "Repetition 2 of 2, test 7 of 7: Graphics: 2D Bitmaps and Drawings"})
+        EXPECT_TRUE(f.err.contains(QLatin1String(step))) << f.err.toStdString();
+    EXPECT_EQ(left_in_home(), QStringList());
+}
+
+// The averaging rule: each test's times summed and divided by the repetitions, truncating; the
+// rate is one repetition's work over that time.
+TEST_F(Batch_Run, JsonTimesCombineIntoTheRates) {
+    const Finished f = run(
+        QStringList{QStringLiteral("--batch"), QStringLiteral("--json"), QStringLiteral("--tests"),
+                    QStringLiteral("float,memory,small-files,large-files,integer"),
+                    QStringLiteral("--repetitions"), QStringLiteral("3")} +
+        Tiny);
+    ASSERT_EQ(f.code, 0) << f.err.toStdString();
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(f.out.toUtf8(), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << f.out.toStdString();
+    const QJsonObject report = doc.object();
+    EXPECT_EQ(report[QStringLiteral("name")].toString(), QStringLiteral("This PC"));
+    const QJsonObject values = report[QStringLiteral("values")].toObject();
+    EXPECT_EQ(values.size(), 8);
+    const QJsonObject context = report[QStringLiteral("context")].toObject();
+    const QJsonObject p = context[QStringLiteral("parameters")].toObject();
+    EXPECT_EQ(p[QStringLiteral("repetitions")].toInt(), 3);
+    EXPECT_EQ(p[QStringLiteral("small_files")].toInt(), 5);
+    EXPECT_EQ(context[QStringLiteral("drive")][QStringLiteral("root")].toString(), home);
+    EXPECT_FALSE(
+        context[QStringLiteral("drive")][QStringLiteral("filesystem")].toString().isEmpty());
+    for (const char* key : {"program", "version", "date_time", "kernel", "display_platform"})
+        EXPECT_FALSE(context[QLatin1String(key)].toString().isEmpty()) << key;
+    EXPECT_GT(context[QStringLiteral("cpu")][QStringLiteral("cores")].toInt(), 0);
+    EXPECT_GT(context[QStringLiteral("memory_bytes")].toDouble(), 0);
+
+    const double work[] = {1e6 * 4, 1e6 * 6, 20.0 * 20000 * 2 / 1024 / 1024, 5.0 * 4, 2.0 * 256};
+    const QJsonArray tests = report[QStringLiteral("tests")].toArray();
+    ASSERT_EQ(tests.size(), 7);
+    for (int i = 0; i < 5; ++i) {
+        const QJsonObject t = tests[i].toObject();
+        const QJsonArray times = t[QStringLiteral("times_ms")].toArray();
+        ASSERT_EQ(times.size(), 3) << i;
+        qint64 sum = 0, lo = times[0].toInteger(), hi = lo;
+        for (const auto& ms : times) {
+            sum += ms.toInteger();
+            lo = std::min(lo, ms.toInteger());
+            hi = std::max(hi, ms.toInteger());
+        }
+        const qint64 averaged = sum / 3;
+        EXPECT_EQ(t[QStringLiteral("min_ms")].toInteger(), lo);
+        EXPECT_EQ(t[QStringLiteral("max_ms")].toInteger(), hi);
+        EXPECT_EQ(t[QStringLiteral("averaged_ms")].toInteger(), averaged);
+        const double expected = averaged > 0 ? work[i] / (averaged / 1000.0) : 0;
+        const double rate = values[t[QStringLiteral("value_name")].toString()].toDouble();
+        EXPECT_NEAR(rate, expected, expected * 1e-12) << i;
+        EXPECT_EQ(t[QStringLiteral("rate")].toDouble(), rate);
+    }
+    for (int i = 5; i < 7; ++i)
+        EXPECT_TRUE(tests[i][QStringLiteral("times_ms")].toArray().isEmpty());
+    EXPECT_FALSE(f.err.contains(QStringLiteral("offscreen"))) << "no graphics test ran";
+}
+
+TEST_F(Batch_Run, BadOptionsStopBeforeAnythingRuns) {
+    const Finished bad = run({QStringLiteral("--batch"), QStringLiteral("--repetition=2")});
+    EXPECT_EQ(bad.code, 2);
+    EXPECT_TRUE(bad.err.contains(QStringLiteral("unknown option \"--repetition=2\"")));
+    const Finished test = run({QStringLiteral("--batch"), QStringLiteral("--tests=integer,disk")});
+    EXPECT_EQ(test.code, 2);
+    EXPECT_TRUE(test.err.contains(QStringLiteral("unknown test name \"disk\"")));
+    for (const Finished& f : {bad, test}) {
+        EXPECT_TRUE(f.out.isEmpty());
+        EXPECT_FALSE(f.err.contains(QStringLiteral("Repetition")));
+    }
+    const Finished help = run({QStringLiteral("--help")});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_TRUE(help.out.contains(QStringLiteral("Exit status:")));
+}
+
+// /proc takes no file, not even from root.
+TEST_F(Batch_Run, ReadOnlyDriveIsRefused) {
+    const Finished f = run({QStringLiteral("--batch"), QStringLiteral("--tests=small-files")},
+                           QStringLiteral("/proc"));
+    EXPECT_EQ(f.code, 3);
+    EXPECT_TRUE(f.err.contains(QStringLiteral(
+        "The selected drive C:\\ is READ-ONLY.\n\nPlease select a drive that you can write to.")))
+        << f.err.toStdString();
+    EXPECT_TRUE(f.out.isEmpty());
+}
+
+TEST_F(Batch_Run, TooLittleSpaceIsRefusedAndNothingWritten) {
+    const Finished f = run({QStringLiteral("--batch"), QStringLiteral("--tests=large-files"),
+                            QStringLiteral("--large-files=2147483647"),
+                            QStringLiteral("--large-file-kb=2097151")});
+    EXPECT_EQ(f.code, 4);
+    EXPECT_TRUE(f.err.contains(QStringLiteral("There is not enough free disk space free on the "
+                                              "selected drive C:\\.")));
+    EXPECT_TRUE(f.err.contains(QStringLiteral("\"Disk Speed (Large Files)\" benchmark test.")));
+    EXPECT_EQ(left_in_home(), QStringList());
+}
+
+// A folder where the third test file should go makes the write pass fail there.
+TEST_F(Batch_Run, FailingTestReportsItsErrorAndRemovesItsFiles) {
+    const QString blocker = QDir(home).filePath(QStringLiteral("$$BENCHMARK_TEMP_3.tmp"));
+    ASSERT_TRUE(QDir().mkdir(blocker));
+    const Finished f =
+        run({QStringLiteral("--batch"), QStringLiteral("--tests=integer,small-files"),
+             QStringLiteral("--integer-loops=1")});
+    EXPECT_EQ(f.code, 1);
+    EXPECT_TRUE(f.err.contains(QStringLiteral("Cannot create file ") + blocker + QLatin1Char('.')))
+        << f.err.toStdString();
+    EXPECT_TRUE(f.out.isEmpty());
+    EXPECT_EQ(left_in_home(), QStringList{QStringLiteral("$$BENCHMARK_TEMP_3.tmp")});
+}
+
+TEST_F(Batch_Run, InterruptedRunEndsAfterItsTestAndLeavesNothing) {
+    QProcess process;
+    start(process, {QStringLiteral("--batch"), QStringLiteral("--tests=small-files"),
+                    QStringLiteral("--small-files=200"), QStringLiteral("--repetitions=100")});
+    ASSERT_TRUE(process.waitForStarted(10000));
+    process.setReadChannel(QProcess::StandardError);
+    QByteArray err;
+    while (!err.contains("Repetition 3 of 100") && process.waitForReadyRead(20000))
+        err += process.readAllStandardError();
+    ASSERT_TRUE(err.contains("Repetition 3 of 100"));
+    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    ASSERT_TRUE(process.waitForFinished(120000));
+    EXPECT_EQ(process.exitCode(), 7);
+    EXPECT_TRUE(process.readAllStandardOutput().isEmpty());
+    EXPECT_EQ(left_in_home(), QStringList());
+}
+
+// Without the batch switch the program is the window; other arguments are ignored as before.
+TEST_F(Batch_Run, WithoutBatchTheWindowOpens) {
+    for (const QStringList& arguments : {QStringList{}, QStringList{QStringLiteral("file.txt")}}) {
+        QProcess process;
+        QProcessEnvironment env = environment(home);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("SPEEDMETRIX_QUIT_AFTER_FIRST_PAINT"), QStringLiteral("1"));
+        process.setProcessEnvironment(env);
+        process.start(program, arguments);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitCode(), 0);
+        EXPECT_EQ(process.readAllStandardOutput(), QByteArray("first-paint\n"));
+    }
+}
+
+} // namespace
