@@ -241,7 +241,9 @@ QJsonObject Json_Report(const engine::Run_Settings& settings,
                                                    ? QJsonValue(QJsonValue::Null)
                                                    : QJsonValue(context.drive_filesystem));
     c.insert(QStringLiteral("drive"), drive);
-    c.insert(QStringLiteral("display_platform"), context.display_platform);
+    c.insert(QStringLiteral("display_platform"), context.display_platform.isEmpty()
+                                                     ? QJsonValue(QJsonValue::Null)
+                                                     : QJsonValue(context.display_platform));
     c.insert(QStringLiteral("parameters"), parameters_object(settings));
     report.insert(QStringLiteral("context"), c);
     return report;

@@ -26,7 +26,7 @@ struct Run_Context {
     std::int64_t memory_bytes = 0;
     QString drive_root; // the tested drive's folder; empty when the letter names no drive
     QString drive_filesystem;
-    QString display_platform; // the Qt platform the graphics tests draw on
+    QString display_platform; // the Qt platform the graphics tests draw on; empty: none ran
 };
 
 // The processor from the text of /proc/cpuinfo: model name and core counts.

@@ -137,14 +137,16 @@ bool has_display() {
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
-// The same platform as the window where there is a display; the offscreen one where there is
-// none, which would otherwise stop the program before it starts. A platform the user chose stays.
-bool choose_batch_platform() {
+// The graphics tests draw where the window would, when there is a display; the offscreen
+// platform serves where there is none (which would otherwise stop the program before it starts)
+// and for runs without a graphics test, which need no display at all. A platform the user chose
+// stays. True when the graphics tests go offscreen for want of a display.
+bool choose_batch_platform(bool graphics) {
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         return false;
-    if (!has_display()) {
+    if (!graphics || !has_display()) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        return true;
+        return graphics;
     }
     app::choose_platform();
     return false;
@@ -221,7 +223,7 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
         return Exit_Database_Error;
     }
 
-    const bool offscreen_chosen = choose_batch_platform();
+    const bool offscreen_chosen = choose_batch_platform(any_graphics(settings));
     // The layout of the graphics windows is designed at 96 dots per inch, as the window's.
     if (qEnvironmentVariableIsEmpty("QT_FONT_DPI"))
         qputenv("QT_FONT_DPI", "96");
@@ -238,7 +240,9 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
 
     bool interrupted = false;
     platform::install_termination_handler([&interrupted] { interrupted = true; });
-    const Run_Context context = Collect_Context(settings.drive_letter);
+    Run_Context context = Collect_Context(settings.drive_letter);
+    if (!any_graphics(settings))
+        context.display_platform.clear();
 
     // No box may appear in batch mode: the run driver's messages are collected and reported here.
     platform::Scripted_Responder boxes;
