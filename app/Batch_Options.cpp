@@ -1,6 +1,6 @@
 #include "app/Batch_Options.h"
 
-#include <limits>
+#include "app/Settings.h"
 
 namespace smx::app::batch {
 namespace {
@@ -13,31 +13,28 @@ struct Number_Option {
     const char* name;
     std::optional<int> Overrides::*target;
     int Run_Settings::*setting;
-    int min;
-    int max;
+    Spin_Bounds bounds;
     const char* help;
 };
 
-constexpr int Max_Int = std::numeric_limits<int>::max();
-
 const Number_Option Number_Options[] = {
-    {"repetitions", &Overrides::repetitions, &Run_Settings::repetitions, 1, 100,
+    {"repetitions", &Overrides::repetitions, &Run_Settings::repetitions, kRepetitions_Bounds,
      "how often each test runs; the times are averaged"},
-    {"integer-loops", &Overrides::integer_loops_millions, &Run_Settings::integer_loops_millions, 1,
-     2147, "millions of integer loops"},
-    {"float-loops", &Overrides::float_loops_millions, &Run_Settings::float_loops_millions, 1, 2147,
-     "millions of floating-point loops"},
-    {"array-size", &Overrides::array_size, &Run_Settings::array_size, 1, Max_Int,
+    {"integer-loops", &Overrides::integer_loops_millions, &Run_Settings::integer_loops_millions,
+     kLoops_Millions_Bounds, "millions of integer loops"},
+    {"float-loops", &Overrides::float_loops_millions, &Run_Settings::float_loops_millions,
+     kLoops_Millions_Bounds, "millions of floating-point loops"},
+    {"array-size", &Overrides::array_size, &Run_Settings::array_size, kCount_Bounds,
      "elements of the memory test's array"},
-    {"array-loops", &Overrides::array_loops, &Run_Settings::array_loops, 1, Max_Int,
+    {"array-loops", &Overrides::array_loops, &Run_Settings::array_loops, kCount_Bounds,
      "allocate-fill-release loops of the memory test"},
-    {"small-files", &Overrides::small_files, &Run_Settings::small_files, 1, Max_Int,
+    {"small-files", &Overrides::small_files, &Run_Settings::small_files, kCount_Bounds,
      "number of small files"},
-    {"small-file-kb", &Overrides::small_file_kb, &Run_Settings::small_file_kb, 1, 2097151,
+    {"small-file-kb", &Overrides::small_file_kb, &Run_Settings::small_file_kb, kFile_Size_KB_Bounds,
      "size of each small file in KB"},
-    {"large-files", &Overrides::large_files, &Run_Settings::large_files, 1, Max_Int,
+    {"large-files", &Overrides::large_files, &Run_Settings::large_files, kCount_Bounds,
      "number of large files"},
-    {"large-file-kb", &Overrides::large_file_kb, &Run_Settings::large_file_kb, 1, 2097151,
+    {"large-file-kb", &Overrides::large_file_kb, &Run_Settings::large_file_kb, kFile_Size_KB_Bounds,
      "size of each large file in KB"},
 };
 
@@ -168,12 +165,12 @@ Parsed Parse_Arguments(const QStringList& arguments) {
             if (!ok)
                 return fail(QStringLiteral("option --%1 needs a whole number, not \"%2\"")
                                 .arg(name, *value));
-            if (n < o->min || n > o->max)
+            if (n < o->bounds.min || n > o->bounds.max)
                 return fail(QStringLiteral("option --%1: %2 is out of range (%3 to %4)")
                                 .arg(name)
                                 .arg(n)
-                                .arg(o->min)
-                                .arg(o->max));
+                                .arg(o->bounds.min)
+                                .arg(o->bounds.max));
             options.overrides.*(o->target) = static_cast<int>(n);
         } else if (name == QLatin1String("tests")) {
             QString error;
@@ -230,7 +227,10 @@ QString Help_Text() {
     text = text.arg(test_name_list());
     for (const Number_Option& o : Number_Options)
         text += QStringLiteral("  --%1 N").arg(QLatin1String(o.name)).leftJustified(24) +
-                QStringLiteral("%1 (%2 to %3)\n").arg(QLatin1String(o.help)).arg(o.min).arg(o.max);
+                QStringLiteral("%1 (%2 to %3)\n")
+                    .arg(QLatin1String(o.help))
+                    .arg(o.bounds.min)
+                    .arg(o.bounds.max);
     text += QStringLiteral(
         "  --drive LETTER        the drive the disk tests write to (--list-drives shows them)\n"
         "  --save NAME           store the results in the results database (Speedmetrix_DB.INI)\n"

@@ -3,6 +3,7 @@
 #include "app/Batch_Options.h"
 #include "app/MainForm1.h"
 #include "platform/Drives.h"
+#include "results/Results_Database.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -77,16 +78,7 @@ QJsonObject parameters_object(const engine::Run_Settings& s) {
 } // namespace
 
 const std::array<QString, 8>& Value_Names() {
-    static const std::array<QString, 8> names = {
-        QStringLiteral("Integer_Operations_Per_Sec"),
-        QStringLiteral("Floating_Point_Operations_Per_Sec"),
-        QStringLiteral("Memory_Speed_MB_Per_Sec"),
-        QStringLiteral("Small_Files_KB_Per_Sec"),
-        QStringLiteral("Large_Files_KB_Per_Sec"),
-        QStringLiteral("Windows_Controls_Operations_Per_Sec"),
-        QStringLiteral("Windows_Graphics_Pixels_Per_Sec"),
-        QStringLiteral("Elapsed_Time_MSec")};
-    return names;
+    return results::Result_Key_Names();
 }
 
 Cpu_Info Cpu_Info_From(const QString& cpuinfo_text) {

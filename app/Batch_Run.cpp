@@ -167,6 +167,16 @@ bool any_disk(const engine::Run_Settings& s) {
            s.is_ticked(Test_Id::Disk_Speed_Large_Files);
 }
 
+// PROVISIONAL until the export routine lands.
+QString Results_Text(const engine::TBenchmark_Results& m,
+                     const std::optional<engine::TBenchmark_Results>&) {
+    QString t = QStringLiteral("\t") + m.Name + QStringLiteral("\r\n");
+    for (int i = 0; i < 7; ++i)
+        t += QStringLiteral("row\t%1\r\n").arg(double(m.rate(i)), 0, 'E', 17);
+    t += QStringLiteral("Courtesy of\r\n");
+    return t;
+}
+
 } // namespace
 
 int Print_Help() {
@@ -271,13 +281,13 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
 
     engine::TBenchmark_Results results = host.main_results();
     if (options.save_name) {
-        QString error;
-        if (!Save_Set(*options.save_name, options.overwrite, results, error)) {
-            report_error(error);
+        QStringList messages;
+        const bool saved = Save_Set(*options.save_name, options.overwrite, results, messages);
+        for (const QString& message : messages)
+            write_err(for_terminal(message) + QLatin1Char('\n'));
+        if (!saved)
             return Exit_Database_Error;
-        }
         results.Name = *options.save_name;
-        write_err(for_terminal(Saved_Message(*options.save_name)) + QLatin1Char('\n'));
     }
 
     QByteArray out;

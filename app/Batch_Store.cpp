@@ -1,52 +1,114 @@
-// PROVISIONAL: replaced when the settings, database and export routines land.
 #include "app/Batch_Store.h"
 
+#include "app/Settings.h"
+#include "platform/Message_Boxes.h"
+#include "results/Results_Commands.h"
+#include "results/Results_Database.h"
+
 namespace smx::app::batch {
+namespace {
+
+// The save name box of the window takes at most this many characters.
+constexpr int Max_Save_Name_Length = 255;
+
+// The window's Save command run without a window: its two sets are the batch run's, and nothing
+// is drawn or picked.
+class Save_Host : public results::Results_Host {
+public:
+    explicit Save_Host(const engine::TBenchmark_Results& results) : main_(results) {}
+
+    engine::TBenchmark_Results& main_results() override { return main_; }
+    engine::TBenchmark_Results& compare_results() override { return compare_; }
+    bool results_saved() override { return saved_; }
+    void set_results_saved(bool saved) override { saved_ = saved; }
+    void set_scratch_names(const QStringList&) override {}
+    void picker_fill(const QStringList&) override {}
+    void picker_set_title(const QString&) override {}
+    void picker_set_sorted(bool) override {}
+    void picker_set_multi_select(bool) override {}
+    void picker_show() override {}
+    int picker_result() override { return -1; }
+    int picker_count() override { return 0; }
+    QString picker_item(int) override { return {}; }
+    bool picker_selected(int) override { return false; }
+    void redraw_graph() override {}
+
+private:
+    engine::TBenchmark_Results main_;
+    engine::TBenchmark_Results compare_; // unnamed: the report keeps its own comparison set
+    bool saved_ = false;
+};
+
+} // namespace
 
 engine::Run_Settings Read_Run_Settings() {
+    const Settings_Record r = Clip_To_Spin_Edit_Bounds(Read_Settings_File(Settings_File_Path()));
     engine::Run_Settings s;
-    s.ticked.fill(true);
-    s.repetitions = 1;
-    s.integer_loops_millions = 900;
-    s.float_loops_millions = 128;
-    s.array_size = 30000;
-    s.array_loops = 4000;
-    s.small_files = 500;
-    s.small_file_kb = 4;
-    s.large_files = 10;
-    s.large_file_kb = 10240;
-    s.drive_letter = 'c';
+    s.ticked = r.Tests();
+    s.repetitions = r.Number_Repetitions_SpinEdit;
+    s.integer_loops_millions = r.Integer_Loops_Millions_Of_SpinEdit;
+    s.float_loops_millions = r.Float_Loops_Millions_Of_SpinEdit;
+    s.array_size = r.Dynamic_Array_Size_In_Bytes_SpinEdit;
+    s.array_loops = r.Dynamic_Array_Number_Of_Loops_SpinEdit;
+    s.small_files = r.Small_Files_Number_of_SpinEdit;
+    s.small_file_kb = r.Small_File_Size_KB_of_Each_SpinEdit;
+    s.large_files = r.Large_Files_Number_of_SpinEdit;
+    s.large_file_kb = r.Large_File_Size_KB_of_Each_SpinEdit;
+    s.drive_letter = r.DriveComboBox1;
     return s;
 }
 
 QString Save_Name_Refusal(const QString& name) {
-    return name.isEmpty() ? QStringLiteral("The Save Name cannot be blank - save aborted.")
-                          : QString();
+    if (name.isEmpty())
+        return results::Blank_Name_Message();
+    if (name.size() > Max_Save_Name_Length)
+        return QStringLiteral("The Save Name cannot be longer than %1 characters - save aborted.")
+            .arg(Max_Save_Name_Length);
+    if (!results::Is_Storable_Set_Name(name))
+        return results::Unstorable_Name_Message();
+    return {};
 }
-bool Saved_Set_Exists(const QString&) {
-    return false;
+
+bool Saved_Set_Exists(const QString& name) {
+    QStringList names;
+    results::Read_Database_Section_Names(names, results::Database_Path(), true);
+    return results::Find_Saved_Name(names, name) >= 0;
 }
+
 QString Save_Name_Exists_Message(const QString& name) {
-    return name;
+    return QStringLiteral("A section called \"") + name +
+           QStringLiteral("\" already exists in the \"") + results::Database_File_Name() +
+           QStringLiteral("\" file; nothing was run or written. Add --overwrite to replace it.");
 }
-bool Save_Set(const QString&, bool, const engine::TBenchmark_Results&, QString& error) {
-    error = QStringLiteral("not yet");
-    return false;
+
+bool Save_Set(const QString& name, bool overwrite, const engine::TBenchmark_Results& results,
+              QStringList& messages) {
+    Save_Host host(results);
+    platform::Scripted_Responder answers;
+    answers.queue(platform::Box_Answer::Ok, name);
+    answers.queue(overwrite ? platform::Box_Answer::Yes : platform::Box_Answer::No);
+    const bool saved = results::Save_Command(host) && host.results_saved();
+    for (const platform::Shown_Box& box : answers.shown())
+        if (box.kind == platform::Box_Kind::Information || box.kind == platform::Box_Kind::Error)
+            messages << box.text;
+    return saved;
 }
-QString Saved_Message(const QString& name) {
-    return name;
-}
-std::optional<engine::TBenchmark_Results> Load_Compare_Set(const QString&, QString& error) {
-    error = QStringLiteral("not yet");
-    return std::nullopt;
-}
-QString Results_Text(const engine::TBenchmark_Results& m,
-                     const std::optional<engine::TBenchmark_Results>&) {
-    QString t = QStringLiteral("\t") + m.Name + QStringLiteral("\r\n");
-    for (int i = 0; i < 7; ++i)
-        t += QStringLiteral("row\t%1\r\n").arg(double(m.rate(i)), 0, 'E', 17);
-    t += QStringLiteral("Courtesy of\r\n");
-    return t;
+
+std::optional<engine::TBenchmark_Results> Load_Compare_Set(const QString& name, QString& error) {
+    if (!Saved_Set_Exists(name)) {
+        error = QStringLiteral("There is no saved set called \"") + name +
+                QStringLiteral("\" in the \"") + results::Database_File_Name() +
+                QStringLiteral("\" file.");
+        return std::nullopt;
+    }
+    engine::TBenchmark_Results set;
+    set.Name = name;
+    QString bad_text;
+    if (!results::Read_Result_Set(results::Database_Path(), name, set, &bad_text)) {
+        error = results::Invalid_Number_Message(bad_text) + QLatin1Char('.');
+        return std::nullopt;
+    }
+    return set;
 }
 
 } // namespace smx::app::batch

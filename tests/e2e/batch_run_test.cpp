@@ -1,3 +1,6 @@
+#include "engine/Benchmark_Results.h"
+#include "results/Results_Database.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -7,9 +10,12 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <csignal>
 
 namespace {
+
+using namespace smx;
 
 struct Finished {
     int code = -1;
@@ -238,6 +244,136 @@ TEST_F(Batch_Run, InterruptedRunEndsAfterItsTestAndLeavesNothing) {
     EXPECT_EQ(process.exitCode(), 7);
     EXPECT_TRUE(process.readAllStandardOutput().isEmpty());
     EXPECT_EQ(left_in_home(), QStringList());
+}
+
+QJsonObject parse_report(const Finished& f) {
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(f.out.toUtf8(), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << f.out.toStdString();
+    return doc.object();
+}
+
+// The settings file decides what runs unless an option overrides it.
+TEST_F(Batch_Run, RunsWhatTheSettingsFileTicks) {
+    QFile ini(dir.filePath(QStringLiteral("Speedmetrix.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Speedmetrix]\nInteger_Arithmetic_CheckBox=0\nFloating_Point_Arithmetic_CheckBox=0\n"
+              "Memory_Speed_CheckBox=1\nDisk_Speed_Small_Files_CheckBox=0\n"
+              "Disk_Speed_Large_Files_CheckBox=1\n"
+              "Graphics_Standard_Windows_Forms_Controls_CheckBox=0\n"
+              "Graphics_2D_Bitmaps_and_Drawings_CheckBox=0\nNumber_Repetitions_SpinEdit=250\n"
+              "DriveComboBox1=C\nLarge_Files_Number_of_SpinEdit=3\n"
+              "Large_File_Size_KB_of_Each_SpinEdit=0\nDynamic_Array_Size_In_Bytes_SpinEdit=1000\n"
+              "Dynamic_Array_Number_Of_Loops_SpinEdit=2\n");
+    ini.close();
+    const QByteArray before = [&] {
+        QFile f(ini.fileName());
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    const Finished f = run(
+        {QStringLiteral("--batch"), QStringLiteral("--json"), QStringLiteral("--repetitions=2")});
+    ASSERT_EQ(f.code, 0) << f.err.toStdString();
+    const QJsonObject p =
+        parse_report(f)[QStringLiteral("context")][QStringLiteral("parameters")].toObject();
+    EXPECT_EQ(p[QStringLiteral("tests")].toArray(),
+              QJsonArray({QStringLiteral("memory"), QStringLiteral("large-files")}));
+    EXPECT_EQ(p[QStringLiteral("repetitions")].toInt(), 2); // the option wins over the file
+    EXPECT_EQ(p[QStringLiteral("drive")].toString(), QStringLiteral("c"));
+    EXPECT_EQ(p[QStringLiteral("large_files")].toInt(), 3);
+    EXPECT_EQ(p[QStringLiteral("large_file_kb")].toInt(), 1); // clipped as the window clips it
+    EXPECT_EQ(p[QStringLiteral("array_loops")].toInt(), 2);
+    // Without the option, the file's 250 repetitions are clipped to 100.
+    const Finished none = run({QStringLiteral("--batch"), QStringLiteral("--tests=integer"),
+                               QStringLiteral("--integer-loops=1"), QStringLiteral("--json")});
+    ASSERT_EQ(none.code, 0);
+    EXPECT_EQ(parse_report(none)[QStringLiteral("context")][QStringLiteral("parameters")]
+                                [QStringLiteral("repetitions")]
+                                    .toInt(),
+              100);
+    QFile after(ini.fileName());
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), before) << "a batch run leaves the settings file alone";
+}
+
+TEST_F(Batch_Run, SaveStoresWhatTheWindowLoadsAndCompareAddsTheColumn) {
+    const QString db = dir.filePath(QStringLiteral("Speedmetrix_DB.INI"));
+    const QStringList quick = {QStringLiteral("--batch"), QStringLiteral("--tests=float,memory"),
+                               QStringLiteral("--float-loops=2"),
+                               QStringLiteral("--array-size=100000"),
+                               QStringLiteral("--array-loops=20")};
+    const Finished first =
+        run(quick + QStringList{QStringLiteral("--json"), QStringLiteral("--save"),
+                                QStringLiteral("Lab 1")});
+    ASSERT_EQ(first.code, 0) << first.err.toStdString();
+    EXPECT_TRUE(first.err.contains(QStringLiteral(
+        "The benchmark data has been saved to the \"Lab 1\" section in the \"Speedmetrix_DB.INI\" "
+        "file.")));
+    const QJsonObject report = parse_report(first);
+    EXPECT_EQ(report[QStringLiteral("name")].toString(), QStringLiteral("Lab 1"));
+    engine::TBenchmark_Results stored;
+    ASSERT_TRUE(results::Read_Result_Set(db, QStringLiteral("Lab 1"), stored));
+    const QJsonObject values = report[QStringLiteral("values")].toObject();
+    for (int i = 0; i < results::Result_Key_Count; ++i) {
+        const double printed = values[results::Result_Key_Names()[i]].toDouble();
+        const double saved = static_cast<double>(results::Result_Value(stored, i));
+        EXPECT_NEAR(saved, printed, std::abs(printed) * 1e-15) << i;
+    }
+    EXPECT_GT(stored.Floating_Point_Operations_Per_Sec, 0);
+
+    // A second save under the name needs --overwrite; without it nothing runs or changes.
+    QFile file(db);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray saved_once = file.readAll();
+    file.close();
+    const Finished refused = run(quick + QStringList{QStringLiteral("--save=Lab 1")});
+    EXPECT_EQ(refused.code, 6);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("--overwrite")));
+    EXPECT_FALSE(refused.err.contains(QStringLiteral("Repetition")));
+    EXPECT_TRUE(refused.out.isEmpty());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), saved_once);
+    file.close();
+
+    // Names the window refuses, and a comparison set that is not there.
+    for (const char* name : {"Lab]", "", "two\nlines"}) {
+        const Finished bad =
+            run(quick + QStringList{QStringLiteral("--save"), QString::fromUtf8(name)});
+        EXPECT_EQ(bad.code, 6) << name;
+        EXPECT_TRUE(bad.err.contains(QStringLiteral("save aborted"))) << bad.err.toStdString();
+    }
+    const Finished missing = run(quick + QStringList{QStringLiteral("--compare=lab 1")});
+    EXPECT_EQ(missing.code, 6);
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("no saved set called \"lab 1\"")));
+
+    const Finished second =
+        run(quick + QStringList{QStringLiteral("--compare"), QStringLiteral("Lab 1"),
+                                QStringLiteral("--save"), QStringLiteral("Lab 2")});
+    ASSERT_EQ(second.code, 0) << second.err.toStdString();
+    const QStringList lines = lines_of(second.out);
+    ASSERT_EQ(lines.size(), 9);
+    EXPECT_EQ(lines[0], QStringLiteral("\tLab 2\tLab 1"));
+    EXPECT_EQ(lines[2].split(QLatin1Char('\t')).size(), 3);
+
+    // Overwriting compares with the set as it stood and moves the rewritten set to the end.
+    const Finished third =
+        run(quick + QStringList{QStringLiteral("--json"), QStringLiteral("--overwrite"),
+                                QStringLiteral("--save=Lab 1"), QStringLiteral("--compare=Lab 1")});
+    ASSERT_EQ(third.code, 0) << third.err.toStdString();
+    const QJsonObject r3 = parse_report(third);
+    const QJsonObject compare = r3[QStringLiteral("compare")].toObject();
+    EXPECT_EQ(compare[QStringLiteral("values")], values);
+    const QJsonObject float_test = r3[QStringLiteral("tests")].toArray()[1].toObject();
+    const double new_rate =
+        r3[QStringLiteral("values")][QStringLiteral("Floating_Point_Operations_Per_Sec")]
+            .toDouble();
+    if (new_rate > 0)
+        EXPECT_DOUBLE_EQ(
+            float_test[QStringLiteral("ratio_to_compare")].toDouble(),
+            new_rate / values[QStringLiteral("Floating_Point_Operations_Per_Sec")].toDouble());
+    QStringList names;
+    results::Read_Database_Section_Names(names, db, true);
+    EXPECT_EQ(names, QStringList({QStringLiteral("Lab 2"), QStringLiteral("Lab 1")}));
 }
 
 // Without the batch switch the program is the window; other arguments are ignored as before.
