@@ -12,9 +12,11 @@
 #include "platform/Message_Boxes.h"
 #include "platform/Spin_Edit.h"
 #include "platform/Termination.h"
+#include "results/Result_Number.h"
 
 #include <QApplication>
 #include <QJsonDocument>
+#include <QLocale>
 #include <cstdio>
 #include <memory>
 
@@ -167,14 +169,44 @@ bool any_disk(const engine::Run_Settings& s) {
            s.is_ticked(Test_Id::Disk_Speed_Large_Files);
 }
 
-// PROVISIONAL until the export routine lands.
-QString Results_Text(const engine::TBenchmark_Results& m,
-                     const std::optional<engine::TBenchmark_Results>&) {
-    QString t = QStringLiteral("\t") + m.Name + QStringLiteral("\r\n");
-    for (int i = 0; i < 7; ++i)
-        t += QStringLiteral("row\t%1\r\n").arg(double(m.rate(i)), 0, 'E', 17);
-    t += QStringLiteral("Courtesy of\r\n");
-    return t;
+// The text of "Copy Results Data to Windows Clipboard": a heading line, one row per test with
+// the rate in the unit its heading names, the credit line; TAB-separated, CR LF after every line,
+// numbers in the stored form with the user's decimal separator.
+QString results_text(const engine::TBenchmark_Results& main_results,
+                     const std::optional<engine::TBenchmark_Results>& compare_results) {
+    struct Row {
+        const char* heading;
+        long double divisor;
+    };
+    static constexpr Row rows[engine::TBenchmark_Results::Rate_Count] = {
+        {"Integer (MIops/sec)", 1000000.0L}, {"Float (MFops/Sec)", 1000000.0L},
+        {"Memory (MB/Sec)", 1.0L},           {"Sm Files (KB/Sec)", 1.0L},
+        {"Lg Files (KB/Sec)", 1.0L},         {"Windows (Ctrls/Sec)", 1.0L},
+        {"Graphics (KPix/Sec)", 1000.0L}};
+    const QString point = QLocale().decimalPoint();
+    const QChar separator = point.isEmpty() ? QLatin1Char('.') : point.front();
+    auto number = [separator](long double value) {
+        QString text = results::Format_Result_Number(value);
+        text.replace(QLatin1Char('.'), separator);
+        return text;
+    };
+    const QString tab = QStringLiteral("\t");
+    const QString crlf = QStringLiteral("\r\n");
+    QString text = tab + main_results.Name;
+    if (compare_results)
+        text += tab + compare_results->Name;
+    text += crlf;
+    for (int i = 0; i < engine::TBenchmark_Results::Rate_Count; ++i) {
+        text +=
+            QLatin1String(rows[i].heading) + tab + number(main_results.rate(i) / rows[i].divisor);
+        if (compare_results)
+            text += tab + number(compare_results->rate(i) / rows[i].divisor);
+        text += crlf;
+    }
+    return text +
+           QStringLiteral("Courtesy of : Windows PC Speedmetrix v1.3f          WEB Page : "
+                          "https://speedmetrix.org") +
+           crlf;
 }
 
 } // namespace
@@ -296,7 +328,7 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
                   Json_Report(settings, results, compare, host.times(), context, options.save_name))
                   .toJson(QJsonDocument::Indented);
     else
-        out = Results_Text(results, compare).toLocal8Bit();
+        out = results_text(results, compare).toLocal8Bit();
     if (!write_out(out)) {
         report_error(QStringLiteral("the results could not be written to standard output."));
         return Exit_Output_Failed;
