@@ -12,7 +12,7 @@
 #include "platform/Message_Boxes.h"
 #include "platform/Spin_Edit.h"
 #include "platform/Termination.h"
-#include "results/Result_Number.h"
+#include "results/Results_Export.h"
 
 #include <QApplication>
 #include <QJsonDocument>
@@ -169,44 +169,14 @@ bool any_disk(const engine::Run_Settings& s) {
            s.is_ticked(Test_Id::Disk_Speed_Large_Files);
 }
 
-// The text of "Copy Results Data to Windows Clipboard": a heading line, one row per test with
-// the rate in the unit its heading names, the credit line; TAB-separated, CR LF after every line,
-// numbers in the stored form with the user's decimal separator.
+// The text of "Copy Results Data to Windows Clipboard", with the user's decimal separator as
+// the window writes it.
 QString results_text(const engine::TBenchmark_Results& main_results,
                      const std::optional<engine::TBenchmark_Results>& compare_results) {
-    struct Row {
-        const char* heading;
-        long double divisor;
-    };
-    static constexpr Row rows[engine::TBenchmark_Results::Rate_Count] = {
-        {"Integer (MIops/sec)", 1000000.0L}, {"Float (MFops/Sec)", 1000000.0L},
-        {"Memory (MB/Sec)", 1.0L},           {"Sm Files (KB/Sec)", 1.0L},
-        {"Lg Files (KB/Sec)", 1.0L},         {"Windows (Ctrls/Sec)", 1.0L},
-        {"Graphics (KPix/Sec)", 1000.0L}};
     const QString point = QLocale().decimalPoint();
     const QChar separator = point.isEmpty() ? QLatin1Char('.') : point.front();
-    auto number = [separator](long double value) {
-        QString text = results::Format_Result_Number(value);
-        text.replace(QLatin1Char('.'), separator);
-        return text;
-    };
-    const QString tab = QStringLiteral("\t");
-    const QString crlf = QStringLiteral("\r\n");
-    QString text = tab + main_results.Name;
-    if (compare_results)
-        text += tab + compare_results->Name;
-    text += crlf;
-    for (int i = 0; i < engine::TBenchmark_Results::Rate_Count; ++i) {
-        text +=
-            QLatin1String(rows[i].heading) + tab + number(main_results.rate(i) / rows[i].divisor);
-        if (compare_results)
-            text += tab + number(compare_results->rate(i) / rows[i].divisor);
-        text += crlf;
-    }
-    return text +
-           QStringLiteral("Courtesy of : Windows PC Speedmetrix v1.3f          WEB Page : "
-                          "https://speedmetrix.org") +
-           crlf;
+    return results::Results_Data_Text(
+        main_results, compare_results ? *compare_results : engine::TBenchmark_Results{}, separator);
 }
 
 } // namespace
