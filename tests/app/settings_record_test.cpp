@@ -1,4 +1,5 @@
 #include "app/Settings.h"
+#include "default_settings_file.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -96,38 +97,7 @@ TEST(Settings_File, MissingFileReadsAsDefaultsAndDefaultsWriteTheThirtyKeysInOrd
     const Settings_Record defaults = Read_Settings_File(path);
     EXPECT_EQ(defaults, Settings_Record{});
     ASSERT_TRUE(Write_Settings_File(path, defaults));
-    EXPECT_EQ(read_all(path).replace("\r\n", "\n"),
-              QByteArray("[Speedmetrix]\n"
-                         "WindowState_wsMaximized=0\n"
-                         "window_top_posn=20\n"
-                         "window_left_posn=20\n"
-                         "window_Width=666\n"
-                         "window_Height=502\n"
-                         "Always_on_Top_Option=0\n"
-                         "Auto_Run_at_Windows_Startup_Option=0\n"
-                         "Integer_Arithmetic_CheckBox=1\n"
-                         "Floating_Point_Arithmetic_CheckBox=1\n"
-                         "Memory_Speed_CheckBox=1\n"
-                         "Disk_Speed_Small_Files_CheckBox=1\n"
-                         "Disk_Speed_Large_Files_CheckBox=1\n"
-                         "Graphics_Standard_Windows_Forms_Controls_CheckBox=1\n"
-                         "Graphics_2D_Bitmaps_and_Drawings_CheckBox=1\n"
-                         "Number_Repetitions_SpinEdit=1\n"
-                         "DriveComboBox1=c\n"
-                         "Selected_INI_Section=\n"
-                         "Compare_Selected_INI_Section=\n"
-                         "Show_Values_CheckBox=0\n"
-                         "Dont_Show_This_Again_CheckBox=0\n"
-                         "Integer_Loops_Millions_Of_SpinEdit=900\n"
-                         "Float_Loops_Millions_Of_SpinEdit=128\n"
-                         "Small_Files_Number_of_SpinEdit=500\n"
-                         "Small_File_Size_KB_of_Each_SpinEdit=4\n"
-                         "Large_Files_Number_of_SpinEdit=10\n"
-                         "Large_File_Size_KB_of_Each_SpinEdit=10240\n"
-                         "Dynamic_Array_Size_In_Bytes_SpinEdit=30000\n"
-                         "Dynamic_Array_Number_Of_Loops_SpinEdit=4000\n"
-                         "PageControl1=0\n"
-                         "Benchmark_Results_Saved_CheckBox=1\n"));
+    EXPECT_EQ(read_all(path).replace("\r\n", "\n"), QByteArray(Default_Settings_File));
 }
 
 TEST(Settings_File, EveryKeyRoundTripsAndPageOutOfRangeIsWrittenAsNone) {
