@@ -3,6 +3,7 @@
 //
 // Rows: the chart widget alone (refill both series, then paint into an image), and the main
 // window's redraw handler with the results page in view (refill, then the message pump paints).
+#include "Bench_Support.h"
 #include "app/MainForm1.h"
 #include "graph/Chart.h"
 #include "graph/Result_Rows.h"
@@ -42,15 +43,6 @@ Stats measure(int runs, const std::function<void()>& once) {
     }
     std::sort(ms.begin(), ms.end());
     return {ms.front(), ms[ms.size() / 2], ms[ms.size() * 9 / 10]};
-}
-
-QString cpu_name() {
-    QFile f(QStringLiteral("/proc/cpuinfo"));
-    if (f.open(QIODevice::ReadOnly))
-        for (const QByteArray& line : f.readAll().split('\n'))
-            if (line.startsWith("model name"))
-                return QString::fromLatin1(line.mid(line.indexOf(':') + 1).trimmed());
-    return QSysInfo::currentCpuArchitecture();
 }
 
 void row(const char* what, const Stats& s) {
@@ -106,7 +98,8 @@ int main(int argc, char** argv) {
                     "values hidden",
             s);
     }
-    std::printf("%d runs each; %s, %d logical CPUs, platform %s\n", runs, qPrintable(cpu_name()),
-                QThread::idealThreadCount(), qPrintable(QGuiApplication::platformName()));
+    std::printf("%d runs each; %s, %d logical CPUs, platform %s\n", runs,
+                qPrintable(smx::bench::cpu_name()), QThread::idealThreadCount(),
+                qPrintable(QGuiApplication::platformName()));
     return 0;
 }

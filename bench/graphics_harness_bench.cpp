@@ -6,6 +6,7 @@
 // splits it: the queued activation call that starts the test is taken over by the filter, which
 // calls the same handler itself and times it; the closing timer's tick and the return of exec()
 // mark the rest. Figures are medians in milliseconds.
+#include "Bench_Support.h"
 #include "engine/Graphics_2D_Form.h"
 #include "engine/Windows_Graphics_Controls_Form.h"
 #include "platform/Tick.h"
@@ -97,17 +98,6 @@ double median(std::vector<double> v) {
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
-QString cpu_name() {
-    QFile f(QStringLiteral("/proc/cpuinfo"));
-    if (f.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : f.readAll().split('\n')) {
-            if (line.startsWith("model name"))
-                return QString::fromLatin1(line.mid(line.indexOf(':') + 1).trimmed());
-        }
-    }
-    return QSysInfo::currentCpuArchitecture();
-}
-
 void report(const char* name, TGraphics_Test_Dialog& form, int displays) {
     one_display(form); // fonts, styles and the window itself warm
     std::vector<double> show, steps, wait, hide, total, ticks;
@@ -139,8 +129,8 @@ int main(int argc, char** argv) {
 
     const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
     std::printf("CPU: %s\nPlatform: %s, screen %dx%d, %d displays each (medians, ms)\n\n",
-                qPrintable(cpu_name()), qPrintable(QGuiApplication::platformName()), screen.width(),
-                screen.height(), displays);
+                qPrintable(smx::bench::cpu_name()), qPrintable(QGuiApplication::platformName()),
+                screen.width(), screen.height(), displays);
     std::printf("%-10s %8s %8s %8s %8s %8s %8s %10s %7s\n", "window", "show", "steps", "wait",
                 "hide", "total", "ticks", "harness", "exposed");
 

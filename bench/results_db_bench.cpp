@@ -4,6 +4,7 @@
 //
 // The file lives in a temporary folder under /tmp; every Save replaces it twice (the erase of
 // the old section, then the write at the end), each replacement written, fsync'ed and renamed.
+#include "Bench_Support.h"
 #include "dialogs/Dialog_Item_Select_Form.h"
 #include "platform/Ini_File.h"
 #include "platform/Message_Boxes.h"
@@ -38,15 +39,6 @@ double median_ms(int runs, const std::function<void()>& once) {
     }
     std::sort(ms.begin(), ms.end());
     return ms[ms.size() / 2];
-}
-
-QString cpu_name() {
-    QFile f(QStringLiteral("/proc/cpuinfo"));
-    if (f.open(QIODevice::ReadOnly))
-        for (const QByteArray& line : f.readAll().split('\n'))
-            if (line.startsWith("model name"))
-                return QString::fromLatin1(line.mid(line.indexOf(':') + 1).trimmed());
-    return QSysInfo::currentCpuArchitecture();
 }
 
 QString set_name(int i) {
@@ -175,7 +167,8 @@ int main(int argc, char** argv) {
         // Time per set at 10,000 over time per set at 1,000: 1.00 is linear growth.
         std::printf(" %13.2f\n", (r.ms.back() / sizes.back()) / (r.ms.front() / sizes.front()));
     }
-    std::printf("%d runs each; %s, %d logical CPUs, platform %s\n", runs, qPrintable(cpu_name()),
-                QThread::idealThreadCount(), qPrintable(QGuiApplication::platformName()));
+    std::printf("%d runs each; %s, %d logical CPUs, platform %s\n", runs,
+                qPrintable(smx::bench::cpu_name()), QThread::idealThreadCount(),
+                qPrintable(QGuiApplication::platformName()));
     return 0;
 }

@@ -1,15 +1,14 @@
 // Time from process start to the main window's first paint when the program finds a settings
 // file and a results database of many sets beside it, and shows two of them.
 // Usage: bench_startup_settings [runs] [sets]   (uses QT_QPA_PLATFORM as set; offscreen when unset)
+#include "Bench_Support.h"
+
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
-#include <vector>
 
 namespace {
 
@@ -51,9 +50,7 @@ int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 15;
     const int sets = argc > 2 ? std::max(1, atoi(argv[2])) : 10000;
     QTemporaryDir dir;
-    const QString exe = dir.filePath(QStringLiteral("speedmetrix"));
-    QFile::copy(QStringLiteral(SMX_EXECUTABLE), exe);
-    QFile::setPermissions(exe, QFile::permissions(exe) | QFileDevice::ExeOwner);
+    const QString exe = smx::bench::copy_program_into(QStringLiteral(SMX_EXECUTABLE), dir.path());
     const QString settings_path = dir.filePath(QStringLiteral("Speedmetrix.ini"));
     const QByteArray settings_text = settings(sets);
     if (!write_file(dir.filePath(QStringLiteral("Speedmetrix_DB.INI")), database(sets))) {
@@ -61,38 +58,12 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")))
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("SPEEDMETRIX_QUIT_AFTER_FIRST_PAINT"), QStringLiteral("1"));
-    env.insert(QStringLiteral("HOME"), dir.path());
-
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        // Each start finds the same file: the close at the end rewrites it.
-        if (!write_file(settings_path, settings_text))
-            return 1;
-        QProcess process;
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(dir.path());
-        QElapsedTimer timer;
-        timer.start();
-        process.start(exe, {});
-        double ms = -1;
-        while (process.waitForReadyRead(10000)) {
-            if (process.readAllStandardOutput().contains("first-paint")) {
-                ms = timer.nsecsElapsed() / 1e6;
-                break;
-            }
-        }
-        process.waitForFinished(10000);
-        if (ms < 0) {
-            std::fprintf(stderr, "run %d: no first paint reported\n", i + 1);
-            return 1;
-        }
-        times.push_back(ms);
-    }
-    std::sort(times.begin(), times.end());
+    const QProcessEnvironment env = smx::bench::first_paint_environment(dir.path());
+    // Each start finds the same file: the close at the end rewrites it.
+    const std::vector<double> times = smx::bench::time_first_paints(
+        exe, env, dir.path(), runs, [&] { return write_file(settings_path, settings_text); });
+    if (times.empty())
+        return 1;
     std::printf("%-36s %10s %10s %10s\n", "start to first paint", "min ms", "median ms", "max ms");
     std::printf("%-36s %10.1f %10.1f %10.1f   (%d runs, platform %s)\n",
                 qPrintable(QStringLiteral("settings file, %1 saved sets").arg(sets)), times.front(),

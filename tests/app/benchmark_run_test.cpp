@@ -5,6 +5,7 @@
 #include "engine/Graphics_2D_Form.h"
 #include "engine/Run_Driver.h"
 #include "engine/Windows_Graphics_Controls_Form.h"
+#include "information_text.h"
 #include "platform/Bit_Button.h"
 #include "platform/Message_Boxes.h"
 #include "platform/Spin_Edit.h"
@@ -257,23 +258,7 @@ TEST_F(Benchmark_Run, InformationDialogComesFirstUntilSwitchedOff) {
     ASSERT_EQ(shown, 1);
     EXPECT_EQ(caption, QStringLiteral("Benchmark Information :"));
     // What the user reads, line by line: five sentences, each followed by an empty line.
-    const QStringList expected = {
-        QStringLiteral("This program benchmarks the operation of various components in your PC and "
-                       "then displays the results in a special logarithmic graph."),
-        QString(),
-        QStringLiteral("This means that significant differences in values may only appear as "
-                       "slight differences in bar lengths on the graph."),
-        QString(),
-        QStringLiteral("To see the values for each test, you need to check the \"Show Values\" "
-                       "checkbox (in the top right hand corner of the graph)."),
-        QString(),
-        QStringLiteral("You can save, load, and compare the results against other saved results."),
-        QString(),
-        QStringLiteral("To get the best possible results, you should close down all other programs "
-                       "before proceeding.  See the Read Me file for details about the tests and "
-                       "how to improve the performance of your PC."),
-        QString(),
-    };
+    const QStringList expected = Information_Text_Lines();
     const QStringList lines = text.split(QLatin1Char('\n'));
     ASSERT_EQ(lines.size(), expected.size()) << text.toStdString();
     for (int i = 0; i < expected.size(); ++i)

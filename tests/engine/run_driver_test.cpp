@@ -1,4 +1,5 @@
 #include "engine/Run_Driver.h"
+#include "information_text.h"
 #include "platform/Message_Boxes.h"
 #include "platform/Termination.h"
 #include "platform/Tick.h"
@@ -199,23 +200,7 @@ TEST(Run_Messages, InformationMessage) {
     EXPECT_EQ(m.outer_height, 460);
     EXPECT_EQ(m.font_points, 12);
     EXPECT_TRUE(m.centred);
-    const QStringList expected = {
-        QStringLiteral("This program benchmarks the operation of various components in your PC and "
-                       "then displays the results in a special logarithmic graph."),
-        QString(),
-        QStringLiteral("This means that significant differences in values may only appear as "
-                       "slight differences in bar lengths on the graph."),
-        QString(),
-        QStringLiteral("To see the values for each test, you need to check the \"Show Values\" "
-                       "checkbox (in the top right hand corner of the graph)."),
-        QString(),
-        QStringLiteral("You can save, load, and compare the results against other saved results."),
-        QString(),
-        QStringLiteral("To get the best possible results, you should close down all other programs "
-                       "before proceeding.  See the Read Me file for details about the tests and "
-                       "how to improve the performance of your PC."),
-        QString(),
-    };
+    const QStringList expected = Information_Text_Lines();
     ASSERT_EQ(m.lines.size(), expected.size());
     for (int i = 0; i < expected.size(); ++i)
         EXPECT_EQ(m.lines[i], expected[i]) << "line " << i;
