@@ -72,6 +72,28 @@ std::string normalised_number(const QString& text) {
     return out;
 }
 
+// to_chars text that strtold would take as beyond the range of long double.
+bool reads_as_overflow(const std::string& text) {
+    if (text.size() < 5 || text.compare(text.size() - 5, 5, "+4932") != 0)
+        return false; // only the top decade can round past the largest value
+    return std::isinf(strtold_l(text.c_str(), nullptr, c_numeric_locale()));
+}
+
+// The digits were rounded up from a value that fits, so one unit less in the last digit (with a
+// borrow past zeros) is the same digits cut short: the largest 18-digit number not above it.
+void cut_last_digit_towards_zero(std::string& mantissa) {
+    for (std::size_t i = mantissa.size(); i-- > 0;) {
+        char& c = mantissa[i];
+        if (!is_digit(c))
+            continue;
+        if (c != '0') {
+            --c;
+            return;
+        }
+        c = '9';
+    }
+}
+
 } // namespace
 
 QString Format_Result_Number(long double value) {
@@ -88,6 +110,11 @@ QString Format_Result_Number(long double value) {
     if (e == std::string_view::npos) // infinity or NaN: cannot come from a run
         return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
     std::string out(text.substr(0, e));
+    // Within half a unit of the 18th digit of the largest long double, rounding up gives a
+    // number the reader must refuse as out of range; the digits are cut short instead so that
+    // everything written can be read back.
+    if (reads_as_overflow(std::string(text)))
+        cut_last_digit_towards_zero(out);
     out += 'E';
     out += text[e + 1]; // the exponent's sign, always present
     std::string_view exponent = text.substr(e + 2);

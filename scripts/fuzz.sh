@@ -2,6 +2,8 @@
 # Builds the libFuzzer targets of tests/fuzz with clang in build-fuzz/ and runs each briefly;
 # fails when one of them finds a crash or a broken check.
 #   scripts/fuzz.sh [seconds per target]   (default 20)
+# The random seed is fixed (SMX_FUZZ_SEED, default 1) so that a run can be repeated exactly;
+# set it to 0 for a fresh seed each time when hunting locally.
 # Adding a target: one line in tests/fuzz/CMakeLists.txt,
 #   smx_fuzz_target(fuzz_<name> <name>_fuzz.cpp ${CMAKE_SOURCE_DIR}/<folder>/<Source>.cpp)
 # plus its source file; seed inputs may go in tests/fuzz/seeds/fuzz_<name>/ and a dictionary in
@@ -10,6 +12,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-20}"
+seed="${SMX_FUZZ_SEED:-1}"
 "$root/scripts/install-deps.sh"
 
 build="$root/build-fuzz"
@@ -31,7 +34,7 @@ for t in $targets; do
     [ -d "$root/tests/fuzz/seeds/$t" ] && seeds=("$root/tests/fuzz/seeds/$t")
     echo "== $t for ${seconds}s"
     "$build/tests/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-        -max_len=4096 -print_final_stats=1 "${extra[@]}" "$corpus" "${seeds[@]}" 2>"$build/$t.log" ||
+        -max_len=4096 -seed="$seed" -print_final_stats=1 "${extra[@]}" "$corpus" "${seeds[@]}" 2>"$build/$t.log" ||
         { tail -n 60 "$build/$t.log"; echo "$t FAILED (log: $build/$t.log)"; exit 1; }
     grep -E "^stat::number_of_executed_units|^Done" "$build/$t.log" || true
 done

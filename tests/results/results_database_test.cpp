@@ -50,7 +50,11 @@ const Number_Case kNumbers[] = {
     {99999999999999999.96875L, "1.00000000000000000E+17"},
     {1e4000L, "1.00000000000000000E+4000"},
     {-2.5e-4000L, "-2.50000000000000000E-4000"},
-    {LDBL_MAX, "1.18973149535723177E+4932"},
+    // Rounded up, the largest value would read back as out of range: its digits are cut short.
+    {LDBL_MAX, "1.18973149535723176E+4932"},
+    {-LDBL_MAX, "-1.18973149535723176E+4932"},
+    {std::nextafter(LDBL_MAX, 0.0L), "1.18973149535723176E+4932"},
+    {1.000000000000000006e4932L, "1.00000000000000001E+4932"},
     {LDBL_TRUE_MIN, "3.64519953188247460E-4951"},
 };
 
@@ -90,7 +94,8 @@ private:
 
 // Finite long doubles spread over the whole exponent range, denormals included.
 std::vector<long double> spread_values() {
-    std::vector<long double> values{0.1L, 1.0L / 3, 2.0L / 3, 1e-4940L, 123456.789L};
+    std::vector<long double> values{0.1L,        1.0L / 3, 2.0L / 3, 1e-4940L,
+                                    123456.789L, LDBL_MAX, -LDBL_MAX};
     std::mt19937_64 random(20261208);
     while (values.size() < 3000) {
         long double v = 0;
