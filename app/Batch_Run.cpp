@@ -140,18 +140,23 @@ bool has_display() {
 }
 
 // The graphics tests draw where the window would, when there is a display; the offscreen
-// platform serves where there is none (which would otherwise stop the program before it starts)
-// and for runs without a graphics test, which need no display at all. A platform the user chose
-// stays. True when the graphics tests go offscreen for want of a display.
+// platform serves where there is none, or where the one named cannot be reached (either would
+// otherwise stop the program before it starts), and for runs without a graphics test, which
+// need no display at all. A platform the user chose stays. True unless the user chose it.
 bool choose_batch_platform(bool graphics) {
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         return false;
     if (!graphics || !has_display()) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        return graphics;
+        return true;
     }
     app::choose_platform();
-    return false;
+    // Qt tries the platforms of a list in turn and takes the first that starts.
+    QByteArray platforms = qgetenv("QT_QPA_PLATFORM");
+    if (platforms.isEmpty())
+        platforms = qEnvironmentVariableIsEmpty("DISPLAY") ? "wayland;xcb" : "xcb";
+    qputenv("QT_QPA_PLATFORM", platforms + ";offscreen");
+    return true;
 }
 
 bool write_out(const QByteArray& bytes) {
@@ -235,7 +240,7 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
         return Exit_Database_Error;
     }
 
-    const bool offscreen_chosen = choose_batch_platform(any_graphics(settings));
+    const bool platform_ours = choose_batch_platform(any_graphics(settings));
     // The layout of the graphics windows is designed at 96 dots per inch, as the window's.
     if (qEnvironmentVariableIsEmpty("QT_FONT_DPI"))
         qputenv("QT_FONT_DPI", "96");
@@ -245,7 +250,7 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
     app.setQuitOnLastWindowClosed(false);
 
     if (any_graphics(settings) && QGuiApplication::platformName() == QLatin1String("offscreen"))
-        write_err(offscreen_chosen
+        write_err(platform_ours
                       ? QStringLiteral("No display available: the graphics tests run on an "
                                        "offscreen display.\n")
                       : QStringLiteral("The graphics tests run on an offscreen display.\n"));

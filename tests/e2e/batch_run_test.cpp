@@ -1,4 +1,5 @@
 #include "engine/Benchmark_Results.h"
+#include "results/Result_Number.h"
 #include "results/Results_Database.h"
 
 #include <QDir>
@@ -48,10 +49,13 @@ protected:
     }
 
     // No display: the program must find its own way to draw the graphics tests.
+    QString display;
     QProcessEnvironment environment(const QString& home_dir) const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(QLatin1String(name));
+        if (!display.isEmpty())
+            env.insert(QStringLiteral("DISPLAY"), display);
         env.insert(QStringLiteral("HOME"), home_dir);
         env.insert(QStringLiteral("LANG"), QStringLiteral("C"));
         env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
@@ -119,6 +123,24 @@ TEST_F(Batch_Run, EveryTestPrintsTheNineLinesOfTheResultsText) {
                              "Repetition 2 of 2, test 7 of 7: Graphics: 2D Bitmaps and Drawings"})
         EXPECT_TRUE(f.err.contains(QLatin1String(step))) << f.err.toStdString();
     EXPECT_EQ(left_in_home(), QStringList());
+}
+
+// A display that is named but cannot be reached (a stale DISPLAY over ssh, a stopped X server)
+// must not stop the run: the graphics tests draw offscreen instead, and say why.
+TEST_F(Batch_Run, UnreachableDisplayFallsBackToOffscreen) {
+    display = QStringLiteral(":7421"); // no X server listens there
+    ASSERT_FALSE(QFile::exists(QStringLiteral("/tmp/.X11-unix/X7421")));
+    const Finished f = run({QStringLiteral("--batch"), QStringLiteral("--tests=2d,controls"),
+                            QStringLiteral("--repetitions=1")});
+    ASSERT_EQ(f.code, 0) << f.err.toStdString();
+    EXPECT_TRUE(f.err.contains(QStringLiteral("No display available"))) << f.err.toStdString();
+    const QStringList lines = lines_of(f.out);
+    ASSERT_EQ(lines.size(), 9) << f.out.toStdString();
+    for (int line : {6, 7}) {
+        long double rate = 0;
+        ASSERT_TRUE(results::Parse_Result_Number(lines[line].section(QLatin1Char('\t'), 1), rate));
+        EXPECT_GT(rate, 0) << lines[line].toStdString();
+    }
 }
 
 // The averaging rule: each test's times summed and divided by the repetitions, truncating; the
