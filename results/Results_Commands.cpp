@@ -92,26 +92,30 @@ QString Unsaved_Results_Question() {
 
 namespace {
 
-// The save of the current set. An overwrite that moves the set to the end of the file erases
-// the old section in the same replacement of the file as the write, so that a refused or
-// interrupted write never loses the old set.
-bool save_main_results(Results_Host& host, const QString& name, bool show_message,
-                       bool move_to_end) {
-    const bool written =
-        move_to_end ? Write_Result_Set_At_End(host.database_path(), name, host.main_results())
-                    : Write_Result_Set(host.database_path(), name, host.main_results());
-    if (!written)
+// The set written under a name that is already stored: the old section is erased in the same
+// replacement of the file as the write, so that a refused or interrupted write never loses the
+// old set. That replacement comes first, as the erase would: when it is refused, the set keeps
+// its name and the comparison and the graph stay as they were.
+bool overwrite_main_results(Results_Host& host, const QString& name) {
+    if (!Write_Result_Set_At_End(host.database_path(), name, host.main_results()))
         return false;
+    host.main_results().Name = name;
+    update_comparison_if_same_name(host);
+    host.redraw_graph();
     host.set_results_saved(true);
-    if (show_message)
-        inform(Saved_Confirmation_Message(name));
+    inform(Saved_Confirmation_Message(name));
     return true;
 }
 
 } // namespace
 
 bool Save_Main_Results(Results_Host& host, const QString& name, bool show_message) {
-    return save_main_results(host, name, show_message, false);
+    if (!Write_Result_Set(host.database_path(), name, host.main_results()))
+        return false;
+    host.set_results_saved(true);
+    if (show_message)
+        inform(Saved_Confirmation_Message(name));
+    return true;
 }
 
 bool Load_Main_Results(Results_Host& host, const QString& name) {
@@ -148,15 +152,16 @@ bool Save_Command(Results_Host& host) {
     QStringList names;
     Read_Database_Section_Names(names, path, true);
     host.set_scratch_names(names);
-    const bool overwrite = Find_Saved_Name(names, name) >= 0;
-    if (overwrite && !ask(Overwrite_Question(name))) {
-        inform(Save_Aborted_Message());
-        return false;
+    if (Find_Saved_Name(names, name) >= 0) {
+        if (!ask(Overwrite_Question(name))) {
+            inform(Save_Aborted_Message());
+            return false;
+        }
+        return overwrite_main_results(host, name);
     }
     update_comparison_if_same_name(host);
     host.redraw_graph();
-    // An overwritten set is erased and written anew at the end of the file, in one go.
-    return save_main_results(host, name, true, overwrite);
+    return Save_Main_Results(host, name, true);
 }
 
 bool Replace_Command(Results_Host& host) {
@@ -170,11 +175,7 @@ bool Replace_Command(Results_Host& host) {
         inform(Unstorable_Name_Message());
         return false;
     }
-    host.main_results().Name = name;
-    update_comparison_if_same_name(host);
-    host.redraw_graph();
-    // Erased and written anew at the end of the file, in one go.
-    return save_main_results(host, name, true, true);
+    return overwrite_main_results(host, name);
 }
 
 bool Delete_Command(Results_Host& host) {
