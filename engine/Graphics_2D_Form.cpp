@@ -52,8 +52,19 @@ TGraphics_2D_Form::TGraphics_2D_Form(QWidget* parent)
 }
 
 TShape* TGraphics_2D_Form::Find_Shape(int n) const {
+    ++lookups_;
     return findChild<TShape*>(QStringLiteral("Shape") + QString::number(n),
                               Qt::FindDirectChildrenOnly);
+}
+
+void TGraphics_2D_Form::Set_Top(int n, int top) const {
+    TShape* shape = Find_Shape(n);
+    shape->move(shape->x(), top);
+}
+
+void TGraphics_2D_Form::Set_Left(int n, int left) const {
+    TShape* shape = Find_Shape(n);
+    shape->move(left, shape->y());
 }
 
 void TGraphics_2D_Form::Recolour(int n) const {
@@ -80,8 +91,8 @@ void TGraphics_2D_Form::FormActivate() {
 
         for (int n = 1; n <= graphics::shape_count; ++n) {
             const QPoint design = graphics::shape_design_bounds(n).topLeft();
-            Find_Shape(n)->move(Find_Shape(n)->x(), design.y());
-            Find_Shape(n)->move(design.x(), Find_Shape(n)->y());
+            Set_Top(n, design.y());
+            Set_Left(n, design.x());
         }
         Num_Manipulations_per_Shape_SpinEdit->setValue(
             Num_Manipulations_per_Shape_SpinEdit->Value() + 1);
@@ -95,14 +106,12 @@ void TGraphics_2D_Form::FormActivate() {
 
         // Each shape takes the place of the next; the last takes the recorded place.
         for (int n = 1; n < graphics::shape_count; ++n) {
-            Find_Shape(n)->move(Find_Shape(n)->x(), Find_Shape(n + 1)->y());
-            Find_Shape(n)->move(Find_Shape(n + 1)->x(), Find_Shape(n)->y());
+            Set_Top(n, Find_Shape(n + 1)->y());
+            Set_Left(n, Find_Shape(n + 1)->x());
             Pump_Messages();
         }
-        Find_Shape(graphics::shape_count)
-            ->move(Find_Shape(graphics::shape_count)->x(), recorded_top);
-        Find_Shape(graphics::shape_count)
-            ->move(recorded_left, Find_Shape(graphics::shape_count)->y());
+        Set_Top(graphics::shape_count, recorded_top);
+        Set_Left(graphics::shape_count, recorded_left);
         Num_Manipulations_per_Shape_SpinEdit->setValue(
             Num_Manipulations_per_Shape_SpinEdit->Value() + 1);
 

@@ -27,11 +27,20 @@ public:
 
     void FormActivate() override;
 
+    // Lookups of a shape by name since the window was made: one for every colour test, colour
+    // change and position read or write.
+    long long Shape_Lookups() const { return lookups_; }
+
 private:
     // The shape named "Shape" + n, looked up by name every time: the lookup is part of the work
     // this test measures.
     platform::TShape* Find_Shape(int n) const;
     void Recolour(int n) const;
+    // A position write: one lookup, the other coordinate kept.
+    void Set_Top(int n, int top) const;
+    void Set_Left(int n, int left) const;
+
+    mutable long long lookups_ = 0;
 };
 
 // The pixels one display drew, as the run driver counts them: the shapes' areas times the

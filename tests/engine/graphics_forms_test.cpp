@@ -348,6 +348,26 @@ TEST(Graphics_2D_Form, RepetitionCountDecidesTheWork) {
     EXPECT_EQ(form.Shape1->pos(), shape1);
 }
 
+// The lookup by name is part of the measured work, once for every colour test, colour change
+// and position read or write: no more, no fewer.
+TEST(Graphics_2D_Form, LooksEachShapeUpOncePerReadOrWrite) {
+    TGraphics_2D_Form form;
+    form.Max_Repetitions_SpinEdit->setValue(1);
+    long long colour_work = 0;
+    for (QRgb colour : graphics::colour_cycle) {
+        const auto next = graphics::next_cycle_colour([&] {
+            ++colour_work;
+            return colour;
+        });
+        colour_work += next ? 1 : 0;
+    }
+    exec_display(form);
+    // The recorded place of Shape1 (two reads); per shape, Top and Left set back to the design
+    // (two writes); then the recolouring; then Top and Left of the next shape read and written for
+    // five shapes, and the last shape's two writes.
+    EXPECT_EQ(form.Shape_Lookups(), 2 + 6 * 2 + colour_work + 5 * 4 + 2);
+}
+
 TEST(Graphics_2D_Form, ActivationDuringTheTestDoesNotStartItAgain) {
     TGraphics_2D_Form form;
     form.Max_Repetitions_SpinEdit->setValue(5);
