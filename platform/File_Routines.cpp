@@ -108,6 +108,9 @@ QString Get_File_Open_State(const QString& path) {
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return QStringLiteral("NOT FOUND"); // vanished since the look above
+        // The path was reached: a file we may not read is denied access, not missing.
+        if (errno == EACCES)
+            return QStringLiteral("ERROR");
         return not_reachable_or_error(errno);
     }
     ::close(fd);
@@ -120,13 +123,14 @@ QString Get_File_Open_State(const QString& path) {
 bool Set_File_Attributes(const QString& path, bool read_only, bool archive, bool system,
                          bool hidden) {
     // Read-only is the absence of write permission; hidden, system and archive do not exist
-    // here, so asking for them set cannot read back as asked.
+    // here, so asking for them set cannot read back as asked. A file that is not read-only can
+    // be opened for reading and writing by its owner, as a plain file can elsewhere.
     const QByteArray name = QFile::encodeName(path);
     struct stat st {};
     if (path.isEmpty() || ::stat(name.constData(), &st) != 0)
         return false;
     const mode_t mode = st.st_mode & 07777;
-    const mode_t wanted = read_only ? (mode & ~mode_t(0222)) : (mode | S_IWUSR);
+    const mode_t wanted = read_only ? (mode & ~mode_t(0222)) : (mode | S_IRUSR | S_IWUSR);
     if (wanted != mode)
         ::chmod(name.constData(), wanted);
     if (::stat(name.constData(), &st) != 0)

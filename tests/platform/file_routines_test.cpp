@@ -196,6 +196,34 @@ TEST(File_Open_State, AFolderThatCannotBeEnteredIsNotFound) {
     ::chmod(QFile::encodeName(closed).constData(), 0755);
 }
 
+// Reached but not readable: access is denied, which is an error, not a missing file. Cleared
+// of its attributes, such a file can be deleted.
+TEST(File_Open_State, AFileThatMayNotBeReadIsAnError) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(S("f"));
+    make_file(path);
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0220), 0);
+    if (::geteuid() != 0) {
+        EXPECT_EQ(Get_File_Open_State(path), S("ERROR"));
+    } else {
+        // Root reads every file: ask as an ordinary user who may write the file but not read it.
+        ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(3);
+            ::_exit(Get_File_Open_State(path) == S("ERROR") ? 1 : 0);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0), 0);
+    EXPECT_TRUE(Set_File_Attributes(path, false, false, false, false));
+    EXPECT_EQ(mode_of(path), 0600u);
+}
+
 TEST(File_Attributes, ReadOnlyIsTheOnlyOneThatCanBeSet) {
     QTemporaryDir dir;
     const QString path = dir.filePath(S("f"));
