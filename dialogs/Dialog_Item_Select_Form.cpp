@@ -8,7 +8,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QShowEvent>
+#include <QStyledItemDelegate>
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -43,6 +45,17 @@ bool is_sorted_ignoring_case(const QStringList& items) {
     return true;
 }
 
+// Entries 13 pixels high, whatever the font would ask for.
+class Entry_Height_Delegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setHeight(13);
+        return size;
+    }
+};
+
 QFont sans_serif(int pixels) {
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setStyleHint(QFont::SansSerif);
@@ -71,6 +84,7 @@ TDialog_Item_Select_Form::TDialog_Item_Select_Form(QWidget* parent) : QDialog(pa
     Item_ListBox->setObjectName(QStringLiteral("Item_ListBox"));
     Item_ListBox->setGeometry(3, 20, 354, 270);
     Item_ListBox->setUniformItemSizes(true);
+    Item_ListBox->setItemDelegate(new Entry_Height_Delegate(Item_ListBox));
     Item_ListBox->setSelectionMode(QAbstractItemView::SingleSelection);
 
     const QFont button_font = sans_serif(11);
@@ -114,8 +128,8 @@ TDialog_Item_Select_Form::TDialog_Item_Select_Form(QWidget* parent) : QDialog(pa
     connect(OK_Button, &QAbstractButton::clicked, this, &TDialog_Item_Select_Form::OK_ButtonClick);
     connect(Cancel_Button, &QAbstractButton::clicked, this,
             &TDialog_Item_Select_Form::Cancel_ButtonClick);
-    connect(Item_ListBox, &QListWidget::itemDoubleClicked, this,
-            &TDialog_Item_Select_Form::Item_ListBoxDblClick);
+    // A double-click anywhere on the list counts, below the last entry too.
+    Item_ListBox->viewport()->installEventFilter(this);
 }
 
 void TDialog_Item_Select_Form::Clear_Items() {
@@ -264,6 +278,11 @@ void TDialog_Item_Select_Form::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TDialog_Item_Select_Form::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Item_ListBox->viewport() && event->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        Item_ListBoxDblClick();
+        return true;
+    }
     if (event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         FormKeyDown(Escape_Key);

@@ -175,6 +175,28 @@ TEST(Item_Select_Dialog, DoubleClickChoosesAndClosesInOneStep) {
     });
     EXPECT_EQ(dialog.exec(), QDialog::Accepted);
     EXPECT_EQ(dialog.Selected_Item(), 2);
+    EXPECT_EQ(dialog.Item_ListBox->visualItemRect(dialog.Item_ListBox->item(2)).height(), 13);
+}
+
+// Below the last entry a double-click is still OK: the entry chosen before is taken, and with
+// none chosen the dialog says so and stays open.
+TEST(Item_Select_Dialog, DoubleClickBelowTheEntriesActsAsOK) {
+    Scripted_Responder responder;
+    TDialog_Item_Select_Form dialog;
+    fill(dialog, {QStringLiteral("a"), QStringLiteral("b")}, false);
+    while_modal(dialog, [&] {
+        const QPoint below(20, dialog.Item_ListBox->viewport()->height() - 5);
+        ASSERT_EQ(dialog.Item_ListBox->itemAt(below), nullptr);
+        QTest::mouseDClick(dialog.Item_ListBox->viewport(), Qt::LeftButton, {}, below);
+        EXPECT_TRUE(dialog.isVisible());
+        ASSERT_EQ(responder.shown().size(), 1u);
+        EXPECT_EQ(responder.shown()[0].text,
+                  QStringLiteral("You need to select an item in the list !"));
+        dialog.Item_ListBox->item(1)->setSelected(true);
+        QTest::mouseDClick(dialog.Item_ListBox->viewport(), Qt::LeftButton, {}, below);
+    });
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Selected_Item(), 1);
 }
 
 // Every way out other than OK leaves -1, even after an entry was chosen the last time.
