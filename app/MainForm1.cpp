@@ -25,6 +25,7 @@
 #include <QProgressBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace smx::app {
 namespace {
@@ -526,6 +527,11 @@ void TMainForm1::Scale_Controls_To_Window() {
 // Handlers
 
 void TMainForm1::showEvent(QShowEvent* event) {
+    if (QWindow* window = windowHandle(); window != nullptr && !watching_window_) {
+        // Its exposure tells when the window manager has framed it.
+        watching_window_ = true;
+        window->installEventFilter(this);
+    }
     if (!first_show_done_) {
         first_show_done_ = true;
         FormShow();
@@ -536,7 +542,27 @@ void TMainForm1::showEvent(QShowEvent* event) {
 bool TMainForm1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Client && event->type() == QEvent::Resize)
         FormResize();
+    if (watched == windowHandle() && event->type() == QEvent::Expose)
+        Fit_Window_To_Requested_Bounds();
     return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm1::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    Note_Window_Bounds();
+}
+
+void TMainForm1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Note_Window_Bounds();
+}
+
+void TMainForm1::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    // Back to normal: a window opened maximised gets its stored bounds now.
+    Fit_Window_To_Requested_Bounds();
 }
 
 void TMainForm1::FormResize() {

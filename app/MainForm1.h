@@ -1,5 +1,6 @@
 #pragma once
 #include "app/Settings.h"
+#include "app/Window_Bounds.h"
 #include "engine/Benchmark_Results.h"
 
 #include <QImage>
@@ -259,6 +260,9 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -266,8 +270,16 @@ private:
     void Create_Menus();
     void Connect_Handlers();
 
+    // The stored bounds are the frame's: they are applied by placing the frame's corner, and
+    // the client area is fitted once the window manager has framed the window.
+    void Place_Window(const QRect& outer);
+    bool Fit_Window_To_Requested_Bounds();
+    void Note_Window_Bounds();
+
     std::vector<Component> components_;
     bool first_show_done_ = false;
+    bool watching_window_ = false;
+    Normal_Window_Bounds normal_bounds_;
 };
 
 } // namespace smx::app

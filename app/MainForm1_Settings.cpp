@@ -12,9 +12,11 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDebug>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTabWidget>
+#include <QWindow>
 
 namespace smx::app {
 namespace {
@@ -89,9 +91,10 @@ void TMainForm1::Apply_Settings_To_Controls(const Settings_Record& stored) {
     const QScreen* primary = QGuiApplication::primaryScreen();
     const QRect stored_bounds(r.window_left_posn, r.window_top_posn, r.window_Width,
                               r.window_Height);
-    move(primary ? Window_Position_On_Screens(stored_bounds, screens, primary->availableGeometry())
-                 : stored_bounds.topLeft());
-    resize(r.window_Width, r.window_Height);
+    Place_Window(QRect(
+        primary ? Window_Position_On_Screens(stored_bounds, screens, primary->availableGeometry())
+                : stored_bounds.topLeft(),
+        stored_bounds.size()));
 
     Always_On_Top_Option->setChecked(r.Always_on_Top_Option);
     Auto_Run_at_Windows_Startup_Option->setChecked(r.Auto_Run_at_Windows_Startup_Option);
@@ -120,13 +123,8 @@ void TMainForm1::Apply_Settings_To_Controls(const Settings_Record& stored) {
 Settings_Record TMainForm1::Settings_From_Controls() const {
     Settings_Record r;
     r.WindowState_wsMaximized = isMaximized();
-    QRect bounds(pos(), size());
-    if (r.WindowState_wsMaximized) {
-        // The bounds the window returns to when it is restored, placed by its frame's corner as
-        // move() places it.
-        const QPoint frame_offset = geometry().topLeft() - pos();
-        bounds = QRect(normalGeometry().topLeft() - frame_offset, normalGeometry().size());
-    }
+    // Those of the normal window, also when it is maximised or minimised now.
+    const QRect bounds = normal_bounds_.Outer();
     r.window_top_posn = bounds.top();
     r.window_left_posn = bounds.left();
     r.window_Width = bounds.width();
@@ -159,6 +157,7 @@ Settings_Record TMainForm1::Settings_From_Controls() const {
 }
 
 void TMainForm1::Save_Settings() {
+    Note_Window_Bounds();
     Settings_Record settings = Settings_From_Controls();
     if (!Benchmark_Results_Saved_CheckBox->isChecked()) {
         // The last run was never stored: keep it under a fixed name and show it next time.
@@ -192,6 +191,50 @@ void TMainForm1::Select_Page(int Index) {
         PageControl1->setTabVisible(index, false);
     }
     PageControl1->setCurrentWidget(No_Page_TabSheet);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Window bounds
+
+void TMainForm1::Place_Window(const QRect& outer) {
+    normal_bounds_.Request(outer);
+    if (Fit_Window_To_Requested_Bounds())
+        return;
+    // Not framed yet, so the frame's size is unknown: the size is fitted once it is on screen,
+    // while the window manager is asked to put the frame's corner at the position now, so the
+    // window does not move then.
+    resize(outer.size());
+    move(outer.topLeft());
+    if (QWindow* window = windowHandle())
+        window->setFramePosition(outer.topLeft());
+}
+
+bool TMainForm1::Fit_Window_To_Requested_Bounds() {
+    QWindow* window = windowHandle();
+    if (!normal_bounds_.Fit_Pending() || window == nullptr ||
+        (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
+        return false;
+    // The frame is known once the window is on screen; some window systems know it before.
+    const QMargins frame = window->frameMargins();
+    if (!window->isExposed() && frame.isNull())
+        return false;
+    const QRect client = normal_bounds_.Fitted_Client(frame);
+    if (qEnvironmentVariableIsSet("SMX_GEOM_DEBUG")) qWarning() << "fit" << geometry() << frame << client << window->isExposed();
+    normal_bounds_.Fitted();
+    if (geometry() != client)
+        setGeometry(client);
+    Note_Window_Bounds();
+    return true;
+}
+
+void TMainForm1::Note_Window_Bounds() {
+    const QWindow* window = windowHandle();
+    if (window == nullptr || !isVisible())
+        return;
+    normal_bounds_.Observe(geometry(), window->frameMargins(), windowState());
+    if (qEnvironmentVariableIsSet("SMX_GEOM_DEBUG"))
+        qWarning() << "note" << geometry() << window->frameMargins() << windowState()
+                   << normal_bounds_.Fit_Pending() << normal_bounds_.Outer() << minimumSize();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,0 +1,39 @@
+#include "app/Window_Bounds.h"
+
+namespace smx::app {
+namespace {
+
+bool is_normal(Qt::WindowStates state) {
+    return !(state & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
+}
+
+} // namespace
+
+void Normal_Window_Bounds::Request(const QRect& outer) {
+    outer_ = outer;
+    fit_pending_ = true;
+}
+
+QRect Normal_Window_Bounds::Fitted_Client(const QMargins& frame) const {
+    return outer_.marginsRemoved(normal_frame_.value_or(frame));
+}
+
+void Normal_Window_Bounds::Observe(const QRect& client, const QMargins& frame,
+                                   Qt::WindowStates state) {
+    if (!is_normal(state))
+        return;
+    if (fit_pending_) {
+        // Until the window manager has framed it, the window has no frame, and the program's own
+        // placing stands for the outer bounds. Once framed, the window keeps the bounds asked
+        // for until it is fitted to them.
+        if (frame.isNull())
+            outer_ = client;
+        return;
+    }
+    outer_ = client.marginsAdded(frame);
+    // No frame yet (or none at all) says nothing about the frame to come.
+    if (!frame.isNull())
+        normal_frame_ = frame;
+}
+
+} // namespace smx::app

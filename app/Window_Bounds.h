@@ -1,0 +1,35 @@
+#pragma once
+#include <QMargins>
+#include <QRect>
+#include <optional>
+
+namespace smx::app {
+
+// The main window's bounds in its normal (not maximised, not minimised) state, frame included,
+// as the settings file keeps them. The frame belongs to the window manager: its size is known
+// only once the window is on screen, while the window system places and reports the client
+// area. The bounds asked for hold until the window has been fitted to them on screen; after
+// that they follow what the window system reports of the normal window.
+class Normal_Window_Bounds {
+public:
+    // New bounds for the normal window; they hold until Fitted().
+    void Request(const QRect& outer);
+    bool Fit_Pending() const { return fit_pending_; }
+    // The client rect that puts the frame exactly on the requested bounds. The frame margins
+    // last seen on the normal window count before those given (a maximised frame can differ).
+    QRect Fitted_Client(const QMargins& frame) const;
+    void Fitted() { fit_pending_ = false; }
+
+    // The window as the window system reports it: its client rect, its frame and its state.
+    // Taken as the normal bounds only when the window is in its normal state: once fitted, with
+    // the frame added; before that, while it has no frame, as it stands.
+    void Observe(const QRect& client, const QMargins& frame, Qt::WindowStates state);
+    QRect Outer() const { return outer_; }
+
+private:
+    QRect outer_;
+    bool fit_pending_ = false;
+    std::optional<QMargins> normal_frame_;
+};
+
+} // namespace smx::app
