@@ -549,20 +549,14 @@ bool TMainForm1::eventFilter(QObject* watched, QEvent* event) {
 
 void TMainForm1::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
-    Note_Window_Bounds();
+    if (!Fit_Window_To_Requested_Bounds())
+        Note_Window_Bounds();
 }
 
 void TMainForm1::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    Note_Window_Bounds();
-}
-
-void TMainForm1::changeEvent(QEvent* event) {
-    QMainWindow::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange)
-        return;
-    // Back to normal: a window opened maximised gets its stored bounds now.
-    Fit_Window_To_Requested_Bounds();
+    if (!Fit_Window_To_Requested_Bounds())
+        Note_Window_Bounds();
 }
 
 void TMainForm1::FormResize() {

@@ -12,7 +12,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QDebug>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTabWidget>
@@ -219,7 +218,6 @@ bool TMainForm1::Fit_Window_To_Requested_Bounds() {
     if (!window->isExposed() && frame.isNull())
         return false;
     const QRect client = normal_bounds_.Fitted_Client(frame);
-    if (qEnvironmentVariableIsSet("SMX_GEOM_DEBUG")) qWarning() << "fit" << geometry() << frame << client << window->isExposed();
     normal_bounds_.Fitted();
     if (geometry() != client)
         setGeometry(client);
@@ -232,9 +230,6 @@ void TMainForm1::Note_Window_Bounds() {
     if (window == nullptr || !isVisible())
         return;
     normal_bounds_.Observe(geometry(), window->frameMargins(), windowState());
-    if (qEnvironmentVariableIsSet("SMX_GEOM_DEBUG"))
-        qWarning() << "note" << geometry() << window->frameMargins() << windowState()
-                   << normal_bounds_.Fit_Pending() << normal_bounds_.Outer() << minimumSize();
 }
 
 // ---------------------------------------------------------------------------------------------
