@@ -1,0 +1,193 @@
+#!/usr/bin/env bash
+# The main window's stored bounds under a real window manager (Xvfb 1280 x 1024 with openbox,
+# which frames every window), watched from outside the program. Each cycle starts a copy of the
+# built program in a fresh folder (it keeps its settings file beside itself), waits until the
+# window stands where it should, ends it with SIGTERM (the normal close, which writes the
+# settings) and reads the settings file back. The window keys are the frame's: its top-left
+# corner and its outer size, frame included (xwininfo for the client area, _NET_FRAME_EXTENTS
+# for the frame around it). A start and close with nothing done in between writes back what it
+# read, cycle after cycle, normal or maximised. One cycle runs first with no window manager.
+# Usage: scripts/x11-wm-check.sh <speedmetrix executable>
+# Exits 0 when every check holds, 1 when one fails (in two attempts), 77 (skipped) when Xvfb,
+# openbox, xwininfo or xprop is not installed.
+set -euo pipefail
+export LC_ALL=C
+
+program=${1:?usage: x11-wm-check.sh <speedmetrix executable>}
+for tool in Xvfb openbox xwininfo xprop; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "skipped: $tool is not installed"
+        exit 77
+    fi
+done
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# Polls a command until it succeeds, every 50 ms, for at most the given seconds.
+wait_for() {
+    local seconds=$1
+    shift
+    local tries=$((seconds * 20))
+    for _ in $(seq "$tries"); do
+        "$@" && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$work/display" >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+has_display() { [ -s "$work/display" ]; }
+wait_for 10 has_display || { cat "$work/xvfb.log"; echo "FAIL: Xvfb did not start"; exit 1; }
+export DISPLAY=":$(cat "$work/display")" QT_QPA_PLATFORM=xcb
+# The program looks at the autostart folder; keep it away from the user's.
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
+
+window_manager=none
+# The program's main window: the top-level window of that process with the program's caption.
+find_window() {
+    local pid=$1 id
+    if [ "$window_manager" = openbox ]; then
+        # The managed windows.
+        for id in $(xprop -root _NET_CLIENT_LIST | sed -n 's/.*# //p' | tr -d ','); do
+            xprop -id "$id" _NET_WM_PID 2>/dev/null | grep -q "= $pid\$" || continue
+            xprop -id "$id" WM_NAME 2>/dev/null | grep -q 'Speedmetrix' || continue
+            echo "$id"
+            return 0
+        done
+    else
+        for id in $(xwininfo -root -children | sed -n 's/^ *\(0x[0-9a-f]*\) "Windows PC Speedmetrix.*/\1/p'); do
+            xwininfo -id "$id" | grep -q 'Map State: IsViewable' || continue
+            xprop -id "$id" _NET_WM_PID 2>/dev/null | grep -q "= $pid\$" || continue
+            echo "$id"
+            return 0
+        done
+    fi
+    return 1
+}
+
+# "left top width height" of the frame around the window: its client area widened by the frame
+# extents (left, right, top, bottom) that the window manager publishes; none without one.
+frame_of() {
+    local id=$1 x y w h extents l=0 r=0 t=0 b=0
+    read -r x y w h < <(xwininfo -id "$id" | awk '
+        /Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+        /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF } END { print x, y, w, h }')
+    extents=$(xprop -id "$id" _NET_FRAME_EXTENTS | sed -n 's/.* = //p' | tr -d ',')
+    [ -n "$extents" ] && read -r l r t b <<<"$extents"
+    echo "$((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))"
+}
+framed() { [ "$window_manager" = none ] || xprop -id "$1" _NET_FRAME_EXTENTS | grep -q ' = '; }
+maximised() {
+    xprop -id "$1" _NET_WM_STATE | grep -q '_NET_WM_STATE_MAXIMIZED_VERT' &&
+        xprop -id "$1" _NET_WM_STATE | grep -q '_NET_WM_STATE_MAXIMIZED_HORZ'
+}
+frame_is() { [ "$(frame_of "$1")" = "$2" ]; }
+
+# "maximised top left width height" from the settings file.
+stored_window() {
+    awk -F= '
+        /^WindowState_wsMaximized=/ { m = $2 } /^window_top_posn=/ { t = $2 }
+        /^window_left_posn=/ { l = $2 } /^window_Width=/ { w = $2 } /^window_Height=/ { h = $2 }
+        END { print m, t, l, w, h }' "$1" | tr -d '\r'
+}
+
+# One start and close. $1: a name; $2: settings file content to start from ("" for none);
+# $3: "normal" or "maximised", how the window must stand; $4: the frame it must have, when
+# normal ("left top width height"); $5: what the settings file must hold afterwards
+# ("maximised top left width height").
+cycle() {
+    local name=$1 start=$2 state=$3 frame=$4 expected=$5
+    local dir="$work/$name" pid id seen extents written
+    mkdir -p "$dir"
+    cp "$program" "$dir/speedmetrix"
+    [ -n "$start" ] && printf '%s' "$start" >"$dir/Speedmetrix.ini"
+    "$dir/speedmetrix" >"$dir/out.log" 2>&1 &
+    pid=$!
+    id=
+    find_id() { id=$(find_window "$pid"); }
+    if ! wait_for 20 find_id; then
+        fail "$name: no window appeared"
+        kill "$pid" 2>/dev/null || true
+        return
+    fi
+    wait_for 10 framed "$id" || fail "$name: the window manager did not frame the window"
+    if [ "$state" = maximised ]; then
+        wait_for 10 maximised "$id" || fail "$name: the window did not open maximised"
+    else
+        wait_for 10 frame_is "$id" "$frame" || true
+        maximised "$id" && fail "$name: the window opened maximised"
+    fi
+    seen=$(frame_of "$id")
+    extents=$(xprop -id "$id" _NET_FRAME_EXTENTS | sed -n 's/.* = //p' | tr -d ' ')
+    kill -TERM "$pid"
+    gone() { ! kill -0 "$pid" 2>/dev/null; }
+    if ! wait_for 20 gone; then
+        fail "$name: the program did not end on SIGTERM"
+        kill -KILL "$pid" 2>/dev/null || true
+    fi
+    wait "$pid" 2>/dev/null || true
+    written=$(stored_window "$dir/Speedmetrix.ini" 2>/dev/null || true)
+    printf '%-20s %-9s frame %-18s extents %-10s settings %s\n' "$name" "$state" "$seen" \
+        "${extents:-none}" "$written"
+    if [ "$state" = normal ] && [ "$seen" != "$frame" ]; then
+        fail "$name: the frame is at $seen, not $frame"
+    fi
+    [ "$written" = "$expected" ] || fail "$name: the settings file holds \"$written\", not \"$expected\""
+    cp "$dir/Speedmetrix.ini" "$work/last.ini" 2>/dev/null || true
+}
+
+settings() { printf '[Speedmetrix]\nWindowState_wsMaximized=%s\nwindow_top_posn=%s\nwindow_left_posn=%s\nwindow_Width=%s\nwindow_Height=%s\n' "$@"; }
+
+# No window manager: the client area is the window.
+cycle bare-first-start "" normal "20 20 666 502" "0 20 20 666 502"
+
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+pids+=($!)
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+wait_for 10 wm_running || { cat "$work/openbox.log"; echo "FAIL: openbox did not start"; exit 1; }
+window_manager=openbox
+
+for n in 1 2; do
+    cycle "first-start-$n" "" normal "20 20 666 502" "0 20 20 666 502"
+done
+# Each start from what the one before wrote: no creep.
+normal=$(settings 0 100 100 700 500)
+for n in 1 2 3; do
+    cycle "stored-normal-$n" "$normal" normal "100 100 700 500" "0 100 100 700 500"
+    normal=$(cat "$work/last.ini")
+done
+maximised_start=$(settings 1 50 100 700 500)
+for n in 1 2 3; do
+    cycle "stored-maximised-$n" "$maximised_start" maximised "" "1 50 100 700 500"
+    maximised_start=$(cat "$work/last.ini")
+done
+
+if [ "$failures" -gt 0 ]; then
+    # A machine busy enough to hold the window manager up for seconds gets a second try; a
+    # program that places or stores its window wrongly fails every time.
+    attempt=${X11_WM_CHECK_ATTEMPT:-1}
+    if [ "$attempt" -lt 2 ]; then
+        echo "attempt $attempt failed; once more"
+        trap - EXIT
+        cleanup
+        export X11_WM_CHECK_ATTEMPT=$((attempt + 1))
+        exec "$0" "$@"
+    fi
+    exit 1
+fi
+echo "all window-manager checks hold"
