@@ -6,15 +6,17 @@
 # settings) and reads the settings file back. The window keys are the frame's: its top-left
 # corner and its outer size, frame included (xwininfo for the client area, _NET_FRAME_EXTENTS
 # for the frame around it). A start and close with nothing done in between writes back what it
-# read, cycle after cycle, normal or maximised. One cycle runs first with no window manager.
+# read, cycle after cycle, normal or maximised; the frame goes straight to its place (xev on the
+# root window: no ConfigureNotify of the frame elsewhere); a window maximised or restored by the
+# window manager (wmctrl) stores its normal bounds. One cycle runs first with no window manager.
 # Usage: scripts/x11-wm-check.sh <speedmetrix executable>
 # Exits 0 when every check holds, 1 when one fails (in two attempts), 77 (skipped) when Xvfb,
-# openbox, xwininfo or xprop is not installed.
+# openbox, xwininfo, xprop, xev or wmctrl is not installed.
 set -euo pipefail
 export LC_ALL=C
 
 program=${1:?usage: x11-wm-check.sh <speedmetrix executable>}
-for tool in Xvfb openbox xwininfo xprop; do
+for tool in Xvfb openbox xwininfo xprop xev wmctrl stdbuf; do
     if ! command -v "$tool" >/dev/null; then
         echo "skipped: $tool is not installed"
         exit 77
@@ -106,16 +108,39 @@ stored_window() {
         END { print m, t, l, w, h }' "$1" | tr -d '\r'
 }
 
+# The window's ancestor that is a child of the root window: the frame, or the window itself.
+top_level_of() {
+    local id=$1 parent root
+    root=$(xwininfo -root | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p')
+    while :; do
+        parent=$(xwininfo -id "$id" -tree | sed -n 's/.*Parent window id: \(0x[0-9a-f]*\).*/\1/p')
+        [ -z "$parent" ] || [ "$parent" = "$root" ] && break
+        id=$parent
+    done
+    echo "$id"
+}
+
 # One start and close. $1: a name; $2: settings file content to start from ("" for none);
 # $3: "normal" or "maximised", how the window must stand; $4: the frame it must have, when
 # normal ("left top width height"); $5: what the settings file must hold afterwards
-# ("maximised top left width height").
+# ("maximised top left width height"); $6: what the window manager does to the window once it
+# is up: "maximise" or "restore" (optional), after which it must stand as $3 and $4 say.
 cycle() {
-    local name=$1 start=$2 state=$3 frame=$4 expected=$5
-    local dir="$work/$name" pid id seen extents written
+    local name=$1 start=$2 state=$3 frame=$4 expected=$5 action=${6:-}
+    local dir="$work/$name" pid id seen extents written top corners
     mkdir -p "$dir"
     cp "$program" "$dir/speedmetrix"
     [ -n "$start" ] && printf '%s' "$start" >"$dir/Speedmetrix.ini"
+    # Every ConfigureNotify of the root window's children, from before the window exists.
+    (stdbuf -oL xev -root -event substructure -event property >"$dir/xev.log" 2>/dev/null) &
+    local xev_pid=$!
+    pids+=($xev_pid)
+    # Ready once it reports a change of a property of the root window made for the purpose.
+    xev_ready() {
+        xprop -root -f _SMX_WM_CHECK 8s -set _SMX_WM_CHECK "$name"
+        grep -q _SMX_WM_CHECK "$dir/xev.log"
+    }
+    wait_for 10 xev_ready || fail "$name: xev did not start"
     "$dir/speedmetrix" >"$dir/out.log" 2>&1 &
     pid=$!
     id=
@@ -126,6 +151,17 @@ cycle() {
         return
     fi
     wait_for 10 framed "$id" || fail "$name: the window manager did not frame the window"
+    top=$(top_level_of "$id")
+    case $action in
+    maximise)
+        wait_for 10 frame_is "$id" "$frame" || true
+        wmctrl -i -r "$id" -b add,maximized_vert,maximized_horz
+        ;;
+    restore)
+        wait_for 10 maximised "$id" || true
+        wmctrl -i -r "$id" -b remove,maximized_vert,maximized_horz
+        ;;
+    esac
     if [ "$state" = maximised ]; then
         wait_for 10 maximised "$id" || fail "$name: the window did not open maximised"
     else
@@ -148,6 +184,26 @@ cycle() {
         fail "$name: the frame is at $seen, not $frame"
     fi
     [ "$written" = "$expected" ] || fail "$name: the settings file holds \"$written\", not \"$expected\""
+    # Where the frame went while it was on screen: only to its place, when it opened normal.
+    kill "$xev_pid" 2>/dev/null || true
+    corners=$(awk -v w="$top" '
+        /^(ConfigureNotify|MapNotify|UnmapNotify) event/ { type = $1; next }
+        type != "" {
+            this = type
+            type = ""
+            if ($0 !~ "window " w ",") next
+            if (this == "MapNotify") mapped = 1
+            else if (this == "UnmapNotify") mapped = 0
+            else if (mapped) {
+                match($0, /\(-?[0-9]+,-?[0-9]+\)/)
+                print substr($0, RSTART + 1, RLENGTH - 2)
+            }
+        }' "$dir/xev.log" | sort -u | tr '\n' ' ')
+    if [ -z "$action" ] && [ "$state" = normal ]; then
+        # Nothing at all when it was mapped in its place and never moved.
+        [ -z "$corners" ] || [ "$corners" = "$(echo "$frame" | awk '{ print $1 "," $2 }') " ] ||
+            fail "$name: the frame was placed at $corners on its way"
+    fi
     cp "$dir/Speedmetrix.ini" "$work/last.ini" 2>/dev/null || true
 }
 
@@ -171,6 +227,9 @@ for n in 1 2 3; do
     cycle "stored-normal-$n" "$normal" normal "100 100 700 500" "0 100 100 700 500"
     normal=$(cat "$work/last.ini")
 done
+# Maximised and restored by the window manager.
+cycle maximised-by-wm "$(settings 0 100 100 700 500)" maximised "" "1 100 100 700 500" maximise
+cycle restored-by-wm "$(settings 1 50 100 700 500)" normal "100 50 700 500" "0 50 100 700 500" restore
 maximised_start=$(settings 1 50 100 700 500)
 for n in 1 2 3; do
     cycle "stored-maximised-$n" "$maximised_start" maximised "" "1 50 100 700 500"
