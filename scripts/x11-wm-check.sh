@@ -51,10 +51,28 @@ wait_for() {
 }
 
 Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$work/display" >"$work/xvfb.log" 2>&1 &
-pids+=($!)
+xvfb_pid=$!
+pids+=($xvfb_pid)
 has_display() { [ -s "$work/display" ]; }
 wait_for 10 has_display || { cat "$work/xvfb.log"; echo "FAIL: Xvfb did not start"; exit 1; }
 export DISPLAY=":$(cat "$work/display")" QT_QPA_PLATFORM=xcb
+# Never work on a display that is not this script's own (another server of the same number).
+own_display() {
+    kill -0 "$xvfb_pid" 2>/dev/null &&
+        xwininfo -root | grep -q 'geometry 1280x1024+0+0'
+}
+retry_or_fail() {
+    echo "FAIL: $*"
+    attempt=${X11_WM_CHECK_ATTEMPT:-1}
+    if [ "$attempt" -lt 2 ]; then
+        trap - EXIT
+        cleanup
+        export X11_WM_CHECK_ATTEMPT=$((attempt + 1))
+        exec "$0" "$program"
+    fi
+    exit 1
+}
+wait_for 10 own_display || { cat "$work/xvfb.log"; retry_or_fail "Xvfb is not answering on $DISPLAY"; }
 # The program looks at the autostart folder; keep it away from the user's.
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
@@ -215,7 +233,9 @@ cycle bare-first-start "" normal "20 20 666 502" "0 20 20 666 502"
 openbox --sm-disable >"$work/openbox.log" 2>&1 &
 pids+=($!)
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-wait_for 10 wm_running || { cat "$work/openbox.log"; echo "FAIL: openbox did not start"; exit 1; }
+wait_for 30 wm_running || { cat "$work/openbox.log"; retry_or_fail "openbox did not start"; }
+own_display || retry_or_fail "Xvfb is gone"
+
 window_manager=openbox
 
 for n in 1 2; do
@@ -236,17 +256,10 @@ for n in 1 2 3; do
     maximised_start=$(cat "$work/last.ini")
 done
 
+own_display || retry_or_fail "Xvfb is gone"
 if [ "$failures" -gt 0 ]; then
     # A machine busy enough to hold the window manager up for seconds gets a second try; a
     # program that places or stores its window wrongly fails every time.
-    attempt=${X11_WM_CHECK_ATTEMPT:-1}
-    if [ "$attempt" -lt 2 ]; then
-        echo "attempt $attempt failed; once more"
-        trap - EXIT
-        cleanup
-        export X11_WM_CHECK_ATTEMPT=$((attempt + 1))
-        exec "$0" "$@"
-    fi
-    exit 1
+    retry_or_fail "$failures checks failed"
 fi
 echo "all window-manager checks hold"
