@@ -272,7 +272,8 @@ private:
     // The stored bounds are the frame's: they are applied by placing the frame's corner, and
     // the client area is fitted once the window manager has framed the window.
     void Place_Window(const QRect& outer);
-    bool Fit_Window_To_Requested_Bounds();
+    // Frame_Known: the window system's frame margins hold even before the window is shown.
+    bool Fit_Window_To_Requested_Bounds(bool Frame_Known = false);
     void Note_Window_Bounds();
 
     std::vector<Component> components_;

@@ -197,28 +197,35 @@ void TMainForm1::Select_Page(int Index) {
 
 void TMainForm1::Place_Window(const QRect& outer) {
     normal_bounds_.Request(outer);
-    if (Fit_Window_To_Requested_Bounds())
+    // A window system that frames its windows itself knows the frame before the window is on
+    // screen.
+    const QWindow* window = windowHandle();
+    if (window != nullptr && !window->frameMargins().isNull() &&
+        Fit_Window_To_Requested_Bounds(true))
+        return;
+    if (Fit_Window_To_Requested_Bounds(false))
         return;
     // Not framed yet, so the frame's size is unknown: the size is fitted once it is on screen,
     // while the window manager is asked to put the frame's corner at the position now, so the
     // window does not move then.
     resize(outer.size());
     move(outer.topLeft());
-    if (QWindow* window = windowHandle())
-        window->setFramePosition(outer.topLeft());
+    if (QWindow* handle = windowHandle())
+        handle->setFramePosition(outer.topLeft());
 }
 
-bool TMainForm1::Fit_Window_To_Requested_Bounds() {
+bool TMainForm1::Fit_Window_To_Requested_Bounds(bool Frame_Known) {
     QWindow* window = windowHandle();
     if (!normal_bounds_.Fit_Pending() || window == nullptr ||
         (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
         return false;
-    // The frame is known once the window is on screen; some window systems know it before.
-    const QMargins frame = window->frameMargins();
-    if (!window->isExposed() && frame.isNull())
+    // A window manager frames the window before it is on screen; until then, what the window
+    // system says of the frame is not to be trusted.
+    if (!Frame_Known && !window->isExposed())
         return false;
+    const QMargins frame = window->frameMargins();
     const QRect client = normal_bounds_.Fitted_Client(frame);
-    normal_bounds_.Fitted();
+    normal_bounds_.Fitted(client, frame);
     if (geometry() != client)
         setGeometry(client);
     Note_Window_Bounds();
@@ -229,6 +236,8 @@ void TMainForm1::Note_Window_Bounds() {
     const QWindow* window = windowHandle();
     if (window == nullptr || !isVisible())
         return;
+    if (const auto client = normal_bounds_.Refit(geometry(), window->frameMargins(), windowState()))
+        setGeometry(*client);
     normal_bounds_.Observe(geometry(), window->frameMargins(), windowState());
 }
 

@@ -18,6 +18,30 @@ QRect Normal_Window_Bounds::Fitted_Client(const QMargins& frame) const {
     return outer_.marginsRemoved(normal_frame_.value_or(frame));
 }
 
+void Normal_Window_Bounds::Fitted(const QRect& client, const QMargins& frame) {
+    fit_pending_ = false;
+    refit_possible_ = true;
+    fitted_client_ = client;
+    fitted_frame_ = frame;
+}
+
+std::optional<QRect> Normal_Window_Bounds::Refit(const QRect& client, const QMargins& frame,
+                                                 Qt::WindowStates state) {
+    if (!refit_possible_ || fit_pending_ || !is_normal(state) || frame.isNull())
+        return std::nullopt;
+    if (client != fitted_client_) {
+        // Moved or resized since: the bounds are the user's now.
+        refit_possible_ = false;
+        return std::nullopt;
+    }
+    if (frame == fitted_frame_)
+        return std::nullopt;
+    const QRect outer = fitted_client_.marginsAdded(fitted_frame_);
+    Fitted(outer.marginsRemoved(frame), frame);
+    normal_frame_ = frame;
+    return fitted_client_;
+}
+
 void Normal_Window_Bounds::Observe(const QRect& client, const QMargins& frame,
                                    Qt::WindowStates state) {
     if (!is_normal(state))

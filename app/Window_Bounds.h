@@ -18,7 +18,12 @@ public:
     // The client rect that puts the frame exactly on the requested bounds. The frame margins
     // last seen on the normal window count before those given (a maximised frame can differ).
     QRect Fitted_Client(const QMargins& frame) const;
-    void Fitted() { fit_pending_ = false; }
+    // The window has been given `client`, fitted to the frame `frame`.
+    void Fitted(const QRect& client, const QMargins& frame);
+    // The frame a window is fitted to can turn out to be another one a moment later (the window
+    // manager changes it around restoring a window, for one). While the window still stands
+    // where it was fitted, the client rect that fits the new frame; nothing otherwise.
+    std::optional<QRect> Refit(const QRect& client, const QMargins& frame, Qt::WindowStates state);
 
     // The window as the window system reports it: its client rect, its frame and its state.
     // Taken as the normal bounds only when the window is in its normal state: once fitted, with
@@ -29,6 +34,9 @@ public:
 private:
     QRect outer_;
     bool fit_pending_ = false;
+    bool refit_possible_ = false;
+    QRect fitted_client_;
+    QMargins fitted_frame_;
     std::optional<QMargins> normal_frame_;
 };
 

@@ -194,7 +194,9 @@ cycle() {
         fail "$name: the program did not end on SIGTERM"
         kill -KILL "$pid" 2>/dev/null || true
     fi
-    wait "$pid" 2>/dev/null || true
+    local status=0
+    wait "$pid" 2>/dev/null || status=$?
+    [ "$status" = 0 ] || { tail -20 "$dir/out.log"; fail "$name: the program ended with status $status"; }
     written=$(stored_window "$dir/Speedmetrix.ini" 2>/dev/null || true)
     printf '%-20s %-9s frame %-18s extents %-10s settings %s\n' "$name" "$state" "$seen" \
         "${extents:-none}" "$written"

@@ -31,7 +31,7 @@ TEST(Normal_Window_Bounds, AFramedWindowIsFittedToItsOuterBoundsAndWritesThemBac
         ASSERT_TRUE(bounds.Fit_Pending());
         const QRect client = bounds.Fitted_Client(kFrame);
         EXPECT_EQ(client, QRect(101, 70, 698, 475));
-        bounds.Fitted();
+        bounds.Fitted(client, kFrame);
         EXPECT_FALSE(bounds.Fit_Pending());
         bounds.Observe(client, kFrame, Qt::WindowNoState);
         EXPECT_EQ(bounds.Outer(), kStored) << "cycle " << cycle;
@@ -44,7 +44,7 @@ TEST(Normal_Window_Bounds, WithoutAFrameTheClientAreaIsTheWindow) {
     bounds.Request(QRect(20, 20, 666, 502));
     bounds.Observe(QRect(20, 20, 666, 502), QMargins(), Qt::WindowNoState);
     EXPECT_EQ(bounds.Fitted_Client(QMargins()), QRect(20, 20, 666, 502));
-    bounds.Fitted();
+    bounds.Fitted(QRect(20, 20, 666, 502), QMargins());
     bounds.Observe(QRect(30, 40, 600, 400), QMargins(), Qt::WindowNoState);
     EXPECT_EQ(bounds.Outer(), QRect(30, 40, 600, 400));
 }
@@ -69,7 +69,7 @@ TEST(Normal_Window_Bounds, AMaximisedOrMinimisedWindowKeepsItsNormalBounds) {
     // Restored by the window manager, then fitted with the normal frame.
     bounds.Observe(QRect(101, 70, 1280, 1005), kFrame, Qt::WindowNoState);
     EXPECT_EQ(bounds.Outer(), kStored);
-    bounds.Fitted();
+    bounds.Fitted(kStored.marginsRemoved(kFrame), kFrame);
     bounds.Observe(kStored.marginsRemoved(kFrame), kFrame, Qt::WindowNoState);
     EXPECT_EQ(bounds.Outer(), kStored);
 
@@ -87,16 +87,39 @@ TEST(Normal_Window_Bounds, AMaximisedOrMinimisedWindowKeepsItsNormalBounds) {
 TEST(Normal_Window_Bounds, NewBoundsOnAFramedWindowUseTheNormalFrame) {
     Normal_Window_Bounds bounds;
     bounds.Request(kStored);
-    bounds.Fitted();
+    bounds.Fitted(kStored.marginsRemoved(kFrame), kFrame);
     bounds.Observe(kStored.marginsRemoved(kFrame), kFrame, Qt::WindowNoState);
     // Factory defaults while the window is still maximised: its frame is not the normal one.
     bounds.Request(QRect(20, 20, 666, 502));
     EXPECT_EQ(bounds.Fitted_Client(kMaximised_Frame), QRect(21, 40, 664, 477));
     // A window without a frame for a moment does not forget the frame it had.
-    bounds.Fitted();
+    bounds.Fitted(QRect(21, 40, 664, 477), kFrame);
     bounds.Observe(QRect(21, 40, 664, 477), QMargins(), Qt::WindowNoState);
     bounds.Request(kStored);
     EXPECT_EQ(bounds.Fitted_Client(QMargins()), kStored.marginsRemoved(kFrame));
+}
+
+TEST(Normal_Window_Bounds, AWindowFittedToAFrameThatThenChangesIsFittedAgain) {
+    // Restored from maximised: fitted while the frame reported is still the maximised one.
+    Normal_Window_Bounds bounds;
+    bounds.Request(kStored);
+    const QRect early = bounds.Fitted_Client(kMaximised_Frame);
+    bounds.Fitted(early, kMaximised_Frame);
+    EXPECT_FALSE(bounds.Refit(early, kMaximised_Frame, Qt::WindowNoState));
+    EXPECT_FALSE(bounds.Refit(early, kFrame, Qt::WindowMaximized));
+    EXPECT_FALSE(bounds.Refit(early, QMargins(), Qt::WindowNoState));
+    const auto again = bounds.Refit(early, kFrame, Qt::WindowNoState);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(*again, kStored.marginsRemoved(kFrame));
+    bounds.Observe(*again, kFrame, Qt::WindowNoState);
+    EXPECT_EQ(bounds.Outer(), kStored);
+    EXPECT_FALSE(bounds.Refit(*again, kFrame, Qt::WindowNoState));
+
+    // Once the window has been moved, its frame changing is no reason to move it.
+    bounds.Observe(QRect(301, 220, 500, 300), kFrame, Qt::WindowNoState);
+    EXPECT_FALSE(bounds.Refit(QRect(301, 220, 500, 300), kFrame, Qt::WindowNoState));
+    EXPECT_FALSE(bounds.Refit(*again, kMaximised_Frame, Qt::WindowNoState));
+    EXPECT_FALSE(bounds.Refit(*again, QMargins(2, 2, 2, 2), Qt::WindowNoState));
 }
 
 } // namespace
