@@ -3,6 +3,7 @@
 #include "app/Window_Bounds.h"
 #include "engine/Benchmark_Results.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QMainWindow>
 #include <QString>
@@ -275,11 +276,13 @@ private:
     // Frame_Known: the window system's frame margins hold even before the window is shown.
     bool Fit_Window_To_Requested_Bounds(bool Frame_Known = false);
     void Note_Window_Bounds();
+    qint64 Clock_ms();
 
     std::vector<Component> components_;
     bool first_show_done_ = false;
     bool watching_window_ = false;
     Normal_Window_Bounds normal_bounds_;
+    QElapsedTimer clock_;
 };
 
 } // namespace smx::app

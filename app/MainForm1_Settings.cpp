@@ -15,6 +15,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTimer>
 #include <QWindow>
 
 namespace smx::app {
@@ -225,18 +226,29 @@ bool TMainForm1::Fit_Window_To_Requested_Bounds(bool Frame_Known) {
         return false;
     const QMargins frame = window->frameMargins();
     const QRect client = normal_bounds_.Fitted_Client(frame);
-    normal_bounds_.Fitted(client, frame);
+    normal_bounds_.Fitted(client, frame, Clock_ms());
     if (geometry() != client)
         setGeometry(client);
     Note_Window_Bounds();
+    // The window manager may change the frame just after (around restoring a window) without
+    // the window being moved or resized, so nothing else would show it: look again.
+    for (const int ms : {150, 500, 1200})
+        QTimer::singleShot(ms, this, [this] { Note_Window_Bounds(); });
     return true;
+}
+
+qint64 TMainForm1::Clock_ms() {
+    if (!clock_.isValid())
+        clock_.start();
+    return clock_.elapsed();
 }
 
 void TMainForm1::Note_Window_Bounds() {
     const QWindow* window = windowHandle();
     if (window == nullptr || !isVisible())
         return;
-    if (const auto client = normal_bounds_.Refit(geometry(), window->frameMargins(), windowState()))
+    if (const auto client =
+            normal_bounds_.Refit(geometry(), window->frameMargins(), windowState(), Clock_ms()))
         setGeometry(*client);
     normal_bounds_.Observe(geometry(), window->frameMargins(), windowState());
 }

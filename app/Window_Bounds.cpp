@@ -18,26 +18,26 @@ QRect Normal_Window_Bounds::Fitted_Client(const QMargins& frame) const {
     return outer_.marginsRemoved(normal_frame_.value_or(frame));
 }
 
-void Normal_Window_Bounds::Fitted(const QRect& client, const QMargins& frame) {
+void Normal_Window_Bounds::Fitted(const QRect& client, const QMargins& frame, qint64 now_ms) {
     fit_pending_ = false;
     refit_possible_ = true;
     fitted_client_ = client;
     fitted_frame_ = frame;
+    fitted_at_ms_ = now_ms;
 }
 
 std::optional<QRect> Normal_Window_Bounds::Refit(const QRect& client, const QMargins& frame,
-                                                 Qt::WindowStates state) {
-    if (!refit_possible_ || fit_pending_ || !is_normal(state) || frame.isNull())
+                                                 Qt::WindowStates state, qint64 now_ms) {
+    if (!refit_possible_ || fit_pending_)
         return std::nullopt;
-    if (client != fitted_client_) {
-        // Moved or resized since: the bounds are the user's now.
+    if (now_ms - fitted_at_ms_ > kRefit_Time_ms) {
         refit_possible_ = false;
         return std::nullopt;
     }
-    if (frame == fitted_frame_)
+    if (!is_normal(state) || frame.isNull() || client != fitted_client_ || frame == fitted_frame_)
         return std::nullopt;
     const QRect outer = fitted_client_.marginsAdded(fitted_frame_);
-    Fitted(outer.marginsRemoved(frame), frame);
+    Fitted(outer.marginsRemoved(frame), frame, now_ms);
     normal_frame_ = frame;
     return fitted_client_;
 }

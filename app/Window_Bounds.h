@@ -18,12 +18,16 @@ public:
     // The client rect that puts the frame exactly on the requested bounds. The frame margins
     // last seen on the normal window count before those given (a maximised frame can differ).
     QRect Fitted_Client(const QMargins& frame) const;
-    // The window has been given `client`, fitted to the frame `frame`.
-    void Fitted(const QRect& client, const QMargins& frame);
+    // The window has been given `client`, fitted to the frame `frame`, at `now_ms` (a
+    // monotonic clock).
+    void Fitted(const QRect& client, const QMargins& frame, qint64 now_ms = 0);
     // The frame a window is fitted to can turn out to be another one a moment later (the window
-    // manager changes it around restoring a window, for one). While the window still stands
-    // where it was fitted, the client rect that fits the new frame; nothing otherwise.
-    std::optional<QRect> Refit(const QRect& client, const QMargins& frame, Qt::WindowStates state);
+    // manager changes it around restoring a window, for one, and reports the window's old
+    // places meanwhile). Shortly after a fit, while the window stands where it was fitted, the
+    // client rect that fits the new frame; nothing otherwise.
+    std::optional<QRect> Refit(const QRect& client, const QMargins& frame, Qt::WindowStates state,
+                               qint64 now_ms = 0);
+    static constexpr qint64 kRefit_Time_ms = 2000;
 
     // The window as the window system reports it: its client rect, its frame and its state.
     // Taken as the normal bounds only when the window is in its normal state: once fitted, with
@@ -37,6 +41,7 @@ private:
     bool refit_possible_ = false;
     QRect fitted_client_;
     QMargins fitted_frame_;
+    qint64 fitted_at_ms_ = 0;
     std::optional<QMargins> normal_frame_;
 };
 

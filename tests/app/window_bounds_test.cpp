@@ -115,11 +115,28 @@ TEST(Normal_Window_Bounds, AWindowFittedToAFrameThatThenChangesIsFittedAgain) {
     EXPECT_EQ(bounds.Outer(), kStored);
     EXPECT_FALSE(bounds.Refit(*again, kFrame, Qt::WindowNoState));
 
-    // Once the window has been moved, its frame changing is no reason to move it.
-    bounds.Observe(QRect(301, 220, 500, 300), kFrame, Qt::WindowNoState);
-    EXPECT_FALSE(bounds.Refit(QRect(301, 220, 500, 300), kFrame, Qt::WindowNoState));
-    EXPECT_FALSE(bounds.Refit(*again, kMaximised_Frame, Qt::WindowNoState));
-    EXPECT_FALSE(bounds.Refit(*again, QMargins(2, 2, 2, 2), Qt::WindowNoState));
+    // Elsewhere, the window is not moved for its frame.
+    EXPECT_FALSE(bounds.Refit(QRect(301, 220, 500, 300), kMaximised_Frame, Qt::WindowNoState));
+}
+
+TEST(Normal_Window_Bounds, OnlyShortlyAfterTheFitTheFrameChangingMovesTheWindow) {
+    Normal_Window_Bounds bounds;
+    bounds.Request(kStored);
+    const QRect early = bounds.Fitted_Client(kMaximised_Frame);
+    bounds.Fitted(early, kMaximised_Frame, 10'000);
+    // The window manager reports an old place of the window in between.
+    EXPECT_FALSE(
+        bounds.Refit(QRect(101, 70, 1280, 1005), kMaximised_Frame, Qt::WindowNoState, 10'100));
+    const auto again = bounds.Refit(early, kFrame, Qt::WindowNoState,
+                                    10'000 + Normal_Window_Bounds::kRefit_Time_ms);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(*again, kStored.marginsRemoved(kFrame));
+
+    const QRect later = bounds.Fitted_Client(kFrame);
+    bounds.Fitted(later, kFrame, 20'000);
+    EXPECT_FALSE(bounds.Refit(later, kMaximised_Frame, Qt::WindowNoState,
+                              20'001 + Normal_Window_Bounds::kRefit_Time_ms));
+    EXPECT_FALSE(bounds.Refit(later, kMaximised_Frame, Qt::WindowNoState, 20'001));
 }
 
 } // namespace
