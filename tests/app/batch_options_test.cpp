@@ -82,7 +82,8 @@ TEST(Batch_Arguments, OverridesInBothSpellings) {
 }
 
 TEST(Batch_Arguments, WhatIsNotOverriddenStays) {
-    const Parsed p = Parse_Arguments(args({"--batch", "--float-loops", "3", "--tests", "memory,all,memory"}));
+    const Parsed p =
+        Parse_Arguments(args({"--batch", "--float-loops", "3", "--tests", "memory,all,memory"}));
     ASSERT_TRUE(p.options);
     engine::Run_Settings s;
     s.repetitions = 4;
