@@ -13,21 +13,10 @@ export LC_ALL=C
 
 probe=${1:?usage: x11-check.sh <x11_probe> [trace file]}
 trace_out=${2:-}
-for tool in Xvfb xev xprop stdbuf; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "skipped: $tool is not installed"
-        exit 77
-    fi
-done
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=scripts/x11-common.sh
+. "$(dirname "$0")/x11-common.sh"
+require_tools Xvfb xev xprop stdbuf
+start_scratch
 
 # Xvfb picks a free display number itself and writes it to the descriptor given.
 Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$work/display" >"$work/xvfb.log" 2>&1 &
@@ -154,7 +143,7 @@ if [ "$failures" -gt 0 ]; then
     if [ "$attempt" -lt 3 ]; then
         echo "attempt $attempt failed; once more"
         trap - EXIT
-        cleanup
+        cleanup_scratch
         export X11_CHECK_ATTEMPT=$((attempt + 1))
         exec "$0" "$@"
     fi

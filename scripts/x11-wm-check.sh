@@ -16,21 +16,10 @@ set -euo pipefail
 export LC_ALL=C
 
 program=${1:?usage: x11-wm-check.sh <speedmetrix executable>}
-for tool in Xvfb openbox xwininfo xprop xev wmctrl stdbuf; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "skipped: $tool is not installed"
-        exit 77
-    fi
-done
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=scripts/x11-common.sh
+. "$(dirname "$0")/x11-common.sh"
+require_tools Xvfb openbox xwininfo xprop xev wmctrl stdbuf
+start_scratch
 
 failures=0
 fail() {
@@ -66,7 +55,7 @@ retry_or_fail() {
     attempt=${X11_WM_CHECK_ATTEMPT:-1}
     if [ "$attempt" -lt 3 ]; then
         trap - EXIT
-        cleanup
+        cleanup_scratch
         export X11_WM_CHECK_ATTEMPT=$((attempt + 1))
         exec "$0" "$program"
     fi
