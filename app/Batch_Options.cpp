@@ -103,18 +103,6 @@ bool has_argument(const QStringList& arguments, const QString& wanted) {
 
 } // namespace
 
-const std::array<QString, Test_Id_Count>& Test_Captions() {
-    static const std::array<QString, Test_Id_Count> captions = {
-        QStringLiteral("Integer Arithmetic"),
-        QStringLiteral("Floating Point Arithmetic"),
-        QStringLiteral("Memory Speed"),
-        QStringLiteral("Disk Speed (Small Files)"),
-        QStringLiteral("Disk Speed (Large Files)"),
-        QStringLiteral("Graphics: Standard Windows Forms / Controls"),
-        QStringLiteral("Graphics: 2D Bitmaps and Drawings")};
-    return captions;
-}
-
 bool Wants_Batch(const QStringList& arguments) {
     return has_argument(arguments, QStringLiteral("--batch"));
 }

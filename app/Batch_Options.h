@@ -25,9 +25,6 @@ enum Exit_Code {
 inline constexpr std::array<const char*, engine::Test_Id_Count> Test_Names = {
     "integer", "float", "memory", "small-files", "large-files", "controls", "2d"};
 
-// The check boxes' captions, in test order: the names the progress and the run driver use.
-const std::array<QString, engine::Test_Id_Count>& Test_Captions();
-
 // What the command line changes for one run; everything left empty comes from the settings file.
 struct Overrides {
     std::optional<std::array<bool, engine::Test_Id_Count>> tests;

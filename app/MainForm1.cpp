@@ -73,9 +73,8 @@ void TMainForm1::Create_Controls() {
         return widget;
     };
     auto check_box = [&](QWidget* parent, const char* name, int left, int top, int width,
-                         int height, const char* caption) {
-        auto* box = place(new QCheckBox(QString::fromLatin1(caption), parent), name, left, top,
-                          width, height);
+                         int height, const QString& caption) {
+        auto* box = place(new QCheckBox(caption, parent), name, left, top, width, height);
         return box;
     };
     auto label = [&](QWidget* parent, const char* name, int left, int top, const QString& text) {
@@ -117,22 +116,21 @@ void TMainForm1::Create_Controls() {
     Benchmark_Available_Test_GroupBox = group_box(TabSheet1, "Benchmark_Available_Test_GroupBox", 0,
                                                   0, 535, 129, " Available Benchmark Tests : ");
     auto* tests = Benchmark_Available_Test_GroupBox;
+    const std::array<QString, 7>& captions = Test_Captions();
     Integer_Arithmetic_CheckBox =
-        check_box(tests, "Integer_Arithmetic_CheckBox", 15, 20, 200, 17, "Integer Arithmetic");
-    Floating_Point_Arithmetic_CheckBox = check_box(tests, "Floating_Point_Arithmetic_CheckBox", 15,
-                                                   40, 200, 17, "Floating Point Arithmetic");
-    Disk_Speed_Small_Files_CheckBox = check_box(tests, "Disk_Speed_Small_Files_CheckBox", 15, 60,
-                                                200, 17, "Disk Speed (Small Files)");
-    Disk_Speed_Large_Files_CheckBox = check_box(tests, "Disk_Speed_Large_Files_CheckBox", 15, 80,
-                                                200, 17, "Disk Speed (Large Files)");
+        check_box(tests, "Integer_Arithmetic_CheckBox", 15, 20, 200, 17, captions[0]);
+    Floating_Point_Arithmetic_CheckBox =
+        check_box(tests, "Floating_Point_Arithmetic_CheckBox", 15, 40, 200, 17, captions[1]);
+    Disk_Speed_Small_Files_CheckBox =
+        check_box(tests, "Disk_Speed_Small_Files_CheckBox", 15, 60, 200, 17, captions[3]);
+    Disk_Speed_Large_Files_CheckBox =
+        check_box(tests, "Disk_Speed_Large_Files_CheckBox", 15, 80, 200, 17, captions[4]);
     Memory_Speed_CheckBox =
-        check_box(tests, "Memory_Speed_CheckBox", 225, 20, 300, 17, "Memory Speed");
-    Graphics_Standard_Windows_Forms_Controls_CheckBox =
-        check_box(tests, "Graphics_Standard_Windows_Forms_Controls_CheckBox", 225, 40, 300, 17,
-                  "Graphics: Standard Windows Forms / Controls");
-    Graphics_2D_Bitmaps_and_Drawings_CheckBox =
-        check_box(tests, "Graphics_2D_Bitmaps_and_Drawings_CheckBox", 225, 60, 300, 17,
-                  "Graphics: 2D Bitmaps and Drawings");
+        check_box(tests, "Memory_Speed_CheckBox", 225, 20, 300, 17, captions[2]);
+    Graphics_Standard_Windows_Forms_Controls_CheckBox = check_box(
+        tests, "Graphics_Standard_Windows_Forms_Controls_CheckBox", 225, 40, 300, 17, captions[5]);
+    Graphics_2D_Bitmaps_and_Drawings_CheckBox = check_box(
+        tests, "Graphics_2D_Bitmaps_and_Drawings_CheckBox", 225, 60, 300, 17, captions[6]);
     for (QCheckBox* box : Test_CheckBoxes())
         box->setChecked(true);
     Label3 = label(tests, "Label3", 13, 104, QStringLiteral("Test this drive :"));
@@ -191,7 +189,7 @@ void TMainForm1::Create_Controls() {
     components_.push_back(Component{Series1, nullptr});
     components_.push_back(Component{Series2, nullptr});
     Show_Values_CheckBox =
-        check_box(TabSheet2, "Show_Values_CheckBox", 440, 6, 93, 17, "Show Values");
+        check_box(TabSheet2, "Show_Values_CheckBox", 440, 6, 93, 17, QStringLiteral("Show Values"));
     Show_Values_CheckBox->setFont(design_font(10));
     Shape1 = place(new TShape(TabSheet2), "Shape1", 4, 372, 41, 17);
     Shape1->setBrushColor(QColor(255, 0, 0));
@@ -282,8 +280,8 @@ void TMainForm1::Create_Controls() {
     // A carrier for clipboard text outside the visible area: neither Tab nor a click may put
     // the keyboard there.
     Memo1->setFocusPolicy(Qt::NoFocus);
-    Benchmark_Results_Saved_CheckBox =
-        check_box(Client, "Benchmark_Results_Saved_CheckBox", 848, 312, 97, 17, "Results Saved");
+    Benchmark_Results_Saved_CheckBox = check_box(Client, "Benchmark_Results_Saved_CheckBox", 848,
+                                                 312, 97, 17, QStringLiteral("Results Saved"));
     Benchmark_Results_Saved_CheckBox->hide();
     Graph_Results_BitBtn = place(new TBitBtn(Client), "Graph_Results_BitBtn", 848, 336, 75, 25);
     Graph_Results_BitBtn->setText(QStringLiteral("Graph"));

@@ -42,6 +42,18 @@ void read_key(const QString& path, int index, T& field, Decode decode) {
 
 } // namespace
 
+const std::array<QString, 7>& Test_Captions() {
+    static const std::array<QString, 7> captions = {
+        QStringLiteral("Integer Arithmetic"),
+        QStringLiteral("Floating Point Arithmetic"),
+        QStringLiteral("Memory Speed"),
+        QStringLiteral("Disk Speed (Small Files)"),
+        QStringLiteral("Disk Speed (Large Files)"),
+        QStringLiteral("Graphics: Standard Windows Forms / Controls"),
+        QStringLiteral("Graphics: 2D Bitmaps and Drawings")};
+    return captions;
+}
+
 std::array<bool, 7> Settings_Record::Tests() const {
     return {Integer_Arithmetic_CheckBox,
             Floating_Point_Arithmetic_CheckBox,

@@ -52,6 +52,10 @@ struct Settings_Record {
     bool operator==(const Settings_Record&) const = default;
 };
 
+// The seven test check boxes' captions, in test order: the window shows them, and the progress,
+// the run driver and the batch report name the tests by them.
+const std::array<QString, 7>& Test_Captions();
+
 // The section that holds every key.
 inline constexpr const char* kSettings_Section = "Speedmetrix";
 // The 30 keys in the order a save writes them.
