@@ -181,4 +181,17 @@ TEST(Settings_File, SaveKeepsOtherSectionsAndKeys) {
     EXPECT_EQ(Read_Settings_File(path), r);
 }
 
+// The window, the progress and the batch report all name the tests by these captions.
+TEST(Settings_Record, TestCaptionsInTestOrder) {
+    const char* const expected[] = {"Integer Arithmetic",
+                                    "Floating Point Arithmetic",
+                                    "Memory Speed",
+                                    "Disk Speed (Small Files)",
+                                    "Disk Speed (Large Files)",
+                                    "Graphics: Standard Windows Forms / Controls",
+                                    "Graphics: 2D Bitmaps and Drawings"};
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(Test_Captions()[i], QLatin1String(expected[i])) << i;
+}
+
 } // namespace
