@@ -85,7 +85,7 @@ public:
     void picker_show() override {
         picker_.show();
         QApplication::processEvents(); // laid out and painted
-        picker_.Item_ListBox->item(choose)->setSelected(true);
+        picker_.Set_Item_Selected(choose, true);
         picker_.OK_ButtonClick();
     }
     int picker_result() override { return picker_.Selected_Item(); }

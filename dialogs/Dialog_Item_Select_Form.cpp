@@ -4,10 +4,14 @@
 #include "platform/Message_Boxes.h"
 #include "platform/Spin_Edit.h"
 
+#include <QAbstractListModel>
+#include <QCollator>
 #include <QEvent>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QShowEvent>
 #include <QStyledItemDelegate>
@@ -23,14 +27,29 @@ constexpr int Design_Client_Height = 321;
 constexpr int Result_Max = 99999;
 constexpr int Escape_Key = 27;
 
-// Alphabetical order with letter case ignored; entries equal but for case keep their order.
-QStringList sorted_ignoring_case(const QStringList& items) {
-    std::vector<std::pair<QString, qsizetype>> keys;
+// The order in which people read the names: the collation of the user's locale, letter case
+// ignored. The C and POSIX locales sort by character code, which puts "Zebra" before "Äpfel"
+// and "é" after every unaccented letter; there the common Unicode order (English's) stands in.
+QCollator reading_order() {
+    QLocale locale = QLocale().collation();
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    QCollator collator(locale);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    return collator;
+}
+
+// One sort key per entry, made once: comparing keys is a byte comparison, far cheaper than
+// collating the two strings again at each of the n log n comparisons. Equal keys (names equal
+// but for case) keep their order.
+QStringList sorted_for_reading(const QStringList& items) {
+    const QCollator collator = reading_order();
+    std::vector<std::pair<QCollatorSortKey, qsizetype>> keys;
     keys.reserve(static_cast<std::size_t>(items.size()));
     for (qsizetype i = 0; i < items.size(); ++i)
-        keys.emplace_back(items[i].toCaseFolded(), i);
+        keys.emplace_back(collator.sortKey(items[i]), i);
     std::stable_sort(keys.begin(), keys.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+                     [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
     QStringList out;
     out.reserve(items.size());
     for (const auto& key : keys)
@@ -38,9 +57,10 @@ QStringList sorted_ignoring_case(const QStringList& items) {
     return out;
 }
 
-bool is_sorted_ignoring_case(const QStringList& items) {
+bool is_sorted_for_reading(const QStringList& items) {
+    const QCollator collator = reading_order();
     for (qsizetype i = 1; i < items.size(); ++i)
-        if (items[i].compare(items[i - 1], Qt::CaseInsensitive) < 0)
+        if (collator.compare(items[i - 1], items[i]) > 0)
             return false;
     return true;
 }
@@ -55,6 +75,75 @@ public:
         return size;
     }
 };
+
+// A list box's keyboard: when the list gets the focus with nothing chosen, Qt puts its caret on
+// the first entry without selecting it, and the first Down arrow would then select the second.
+// As in a list box, that first Down (or Up) selects the entry under the caret.
+class Item_List_View : public QListView {
+public:
+    using QListView::QListView;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override {
+        const bool had_current = currentIndex().isValid();
+        QListView::focusInEvent(event);
+        caret_only_ = !had_current && currentIndex().isValid();
+    }
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override {
+        caret_only_ = false;
+        QListView::currentChanged(current, previous);
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        if ((event->key() == Qt::Key_Down || event->key() == Qt::Key_Up) && caret_only_ &&
+            currentIndex().isValid() && !selectionModel()->hasSelection()) {
+            caret_only_ = false;
+            selectionModel()->setCurrentIndex(currentIndex(), QItemSelectionModel::ClearAndSelect);
+            event->accept();
+            return;
+        }
+        QListView::keyPressEvent(event);
+    }
+
+private:
+    bool caret_only_ = false; // the caret was put on an entry by the focus, not by the user
+};
+
+} // namespace
+
+// The names on show, one plain string per row.
+class Item_List_Model final : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(entries_.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role != Qt::DisplayRole || !index.isValid() || index.row() >= entries_.size())
+            return {};
+        return entries_[index.row()];
+    }
+
+    const QStringList& entries() const { return entries_; }
+    void set_entries(QStringList entries) {
+        beginResetModel();
+        entries_ = std::move(entries);
+        endResetModel();
+    }
+    void append(const QStringList& entries) {
+        if (entries.isEmpty())
+            return;
+        const int first = static_cast<int>(entries_.size());
+        beginInsertRows({}, first, first + static_cast<int>(entries.size()) - 1);
+        entries_ += entries;
+        endInsertRows();
+    }
+
+private:
+    QStringList entries_;
+};
+
+namespace {
 
 QFont sans_serif(int pixels) {
     QFont font(QStringLiteral("MS Sans Serif"));
@@ -80,9 +169,12 @@ TDialog_Item_Select_Form::TDialog_Item_Select_Form(QWidget* parent) : QDialog(pa
     Sorted_Label->setText(QStringLiteral("(The list is not sorted)"));
     Sorted_Label->adjustSize();
 
-    Item_ListBox = new QListWidget(this);
+    model_ = new Item_List_Model(this);
+    Item_ListBox = new Item_List_View(this);
     Item_ListBox->setObjectName(QStringLiteral("Item_ListBox"));
     Item_ListBox->setGeometry(3, 20, 354, 270);
+    Item_ListBox->setModel(model_);
+    Item_ListBox->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Item_ListBox->setUniformItemSizes(true);
     Item_ListBox->setItemDelegate(new Entry_Height_Delegate(Item_ListBox));
     Item_ListBox->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -133,53 +225,43 @@ TDialog_Item_Select_Form::TDialog_Item_Select_Form(QWidget* parent) : QDialog(pa
 }
 
 void TDialog_Item_Select_Form::Clear_Items() {
-    Item_ListBox->clear();
+    model_->set_entries({});
 }
 
 void TDialog_Item_Select_Form::Add_Items(const QStringList& items) {
     if (!sorted_) {
-        Item_ListBox->addItems(items);
+        model_->append(items);
         return;
     }
     // Merged and sorted once, then put in as one block: far cheaper in a long list than
     // inserting each entry in its place.
-    set_entries(sorted_ignoring_case(entries() + items));
-}
-
-QStringList TDialog_Item_Select_Form::entries() const {
-    QStringList texts;
-    texts.reserve(Item_ListBox->count());
-    for (int i = 0; i < Item_ListBox->count(); ++i)
-        texts.append(Item_ListBox->item(i)->text());
-    return texts;
-}
-
-void TDialog_Item_Select_Form::set_entries(const QStringList& texts) {
-    Item_ListBox->clear();
-    Item_ListBox->addItems(texts);
+    model_->set_entries(sorted_for_reading(model_->entries() + items));
 }
 
 int TDialog_Item_Select_Form::Item_Count() const {
-    return Item_ListBox->count();
+    return static_cast<int>(model_->entries().size());
 }
 
 QString TDialog_Item_Select_Form::Item(int index) const {
-    const QListWidgetItem* item = Item_ListBox->item(index);
-    return item ? item->text() : QString();
+    return index >= 0 && index < Item_Count() ? model_->entries()[index] : QString();
 }
 
 bool TDialog_Item_Select_Form::Item_Selected(int index) const {
-    const QListWidgetItem* item = Item_ListBox->item(index);
-    return item && item->isSelected();
+    return index >= 0 && index < Item_Count() &&
+           Item_ListBox->selectionModel()->isSelected(model_->index(index));
+}
+
+void TDialog_Item_Select_Form::Set_Item_Selected(int index, bool selected) {
+    if (index >= 0 && index < Item_Count())
+        Item_ListBox->selectionModel()->select(model_->index(index),
+                                               selected ? QItemSelectionModel::Select
+                                                        : QItemSelectionModel::Deselect);
 }
 
 void TDialog_Item_Select_Form::Set_Sorted(bool sorted) {
     sorted_ = sorted;
-    if (!sorted)
-        return;
-    const QStringList texts = entries();
-    if (!is_sorted_ignoring_case(texts))
-        set_entries(sorted_ignoring_case(texts));
+    if (sorted && !is_sorted_for_reading(model_->entries()))
+        model_->set_entries(sorted_for_reading(model_->entries()));
 }
 
 bool TDialog_Item_Select_Form::Multi_Select() const {
@@ -222,13 +304,11 @@ void TDialog_Item_Select_Form::FormKeyDown(int key) {
 }
 
 void TDialog_Item_Select_Form::OK_ButtonClick() {
+    // The first selected entry, from the selection's ranges rather than a walk of every entry.
     int first = -1;
-    for (int i = 0; i < Item_ListBox->count(); ++i) {
-        if (Item_ListBox->item(i)->isSelected()) {
-            first = i;
-            break;
-        }
-    }
+    for (const QItemSelectionRange& range : Item_ListBox->selectionModel()->selection())
+        if (first < 0 || range.top() < first)
+            first = range.top();
     set_result(first);
     if (first < 0) {
         platform::show_information(QStringLiteral("Information"),

@@ -61,8 +61,9 @@ protected:
 
     static void choose_row(dialogs::TDialog_Item_Select_Form& p, int row,
                            Qt::KeyboardModifiers modifiers = {}) {
-        QTest::mouseClick(p.Item_ListBox->viewport(), Qt::LeftButton, modifiers,
-                          p.Item_ListBox->visualItemRect(p.Item_ListBox->item(row)).center());
+        QTest::mouseClick(
+            p.Item_ListBox->viewport(), Qt::LeftButton, modifiers,
+            p.Item_ListBox->visualRect(p.Item_ListBox->model()->index(row, 0)).center());
     }
 
     QTemporaryDir dir;
@@ -136,8 +137,9 @@ TEST_F(Results_Buttons, DeleteAndReplaceThroughThePicker) {
     form->Main_Results.Integer_Operations_Per_Sec = 77;
     in_picker([](dialogs::TDialog_Item_Select_Form& p) {
         choose_row(p, 0); // a double-click's first press and release
-        QTest::mouseDClick(p.Item_ListBox->viewport(), Qt::LeftButton, {},
-                           p.Item_ListBox->visualItemRect(p.Item_ListBox->item(0)).center());
+        QTest::mouseDClick(
+            p.Item_ListBox->viewport(), Qt::LeftButton, {},
+            p.Item_ListBox->visualRect(p.Item_ListBox->model()->index(0, 0)).center());
     });
     form->Replace_Existing_Saved_Results_BitBtn->click();
     EXPECT_EQ(form->Main_Results.Name, QStringLiteral("three"));

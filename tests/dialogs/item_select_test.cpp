@@ -5,7 +5,7 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -60,8 +60,12 @@ QWidget* next_tab_stop(QWidget* w) {
     return w;
 }
 
+QRect row_rect(const TDialog_Item_Select_Form& dialog, int row) {
+    return dialog.Item_ListBox->visualRect(dialog.Item_ListBox->model()->index(row, 0));
+}
+
 QPoint centre_of_row(const TDialog_Item_Select_Form& dialog, int row) {
-    return dialog.Item_ListBox->visualItemRect(dialog.Item_ListBox->item(row)).center();
+    return row_rect(dialog, row).center();
 }
 
 } // namespace
@@ -115,7 +119,7 @@ TEST(Item_Select_Dialog, SortedIgnoresCaseAndChoosingBetaGivesItsShownPosition) 
     while_modal(dialog, [&] {
         EXPECT_EQ(dialog.Sorted_Label->text(),
                   QStringLiteral("(The list is sorted alphabetically)"));
-        dialog.Item_ListBox->item(1)->setSelected(true);
+        dialog.Set_Item_Selected(1, true);
         dialog.OK_Button->click();
     });
     EXPECT_EQ(dialog.exec(), QDialog::Accepted);
@@ -130,18 +134,64 @@ TEST(Item_Select_Dialog, SortedIgnoresCaseAndChoosingBetaGivesItsShownPosition) 
 }
 
 TEST(Item_Select_Dialog, UnsortedKeepsTheOrderAddedAndSortingLaterReordersIt) {
-    TDialog_Item_Select_Form dialog;
-    fill(dialog, {QStringLiteral("zeta"), QStringLiteral("Alpha"), QStringLiteral("mu")}, false);
-    EXPECT_EQ(shown_entries(dialog), (QStringList{"zeta", "Alpha", "mu"}));
-    while_modal(dialog, [&] {
-        EXPECT_EQ(dialog.Sorted_Label->text(), QStringLiteral("(The list is not sorted)"));
-        dialog.Item_ListBox->item(0)->setSelected(true);
-        dialog.OK_Button->click();
-    });
-    dialog.exec();
-    EXPECT_EQ(dialog.Selected_Item(), 0);
-    dialog.Set_Sorted(true);
-    EXPECT_EQ(shown_entries(dialog), (QStringList{"Alpha", "mu", "zeta"}));
+    struct Case {
+        QStringList added;
+        QStringList sorted;
+    };
+    const std::vector<Case> cases{
+        {{"zeta", "Alpha", "mu"}, {"Alpha", "mu", "zeta"}},
+        // Strictly descending: every neighbouring pair is out of order.
+        {{"zeta", "mu", "Alpha"}, {"Alpha", "mu", "zeta"}},
+        {{"Beta", "alpha"}, {"alpha", "Beta"}},
+        // Already in order, equal but for case among them: left as it is.
+        {{"a", "B", "b", "c"}, {"a", "B", "b", "c"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.added.join(QLatin1Char(' ')).toStdString());
+        TDialog_Item_Select_Form dialog;
+        fill(dialog, c.added, false);
+        EXPECT_EQ(shown_entries(dialog), c.added);
+        while_modal(dialog, [&] {
+            EXPECT_EQ(dialog.Sorted_Label->text(), QStringLiteral("(The list is not sorted)"));
+            dialog.Set_Item_Selected(0, true);
+            dialog.OK_Button->click();
+        });
+        dialog.exec();
+        EXPECT_EQ(dialog.Selected_Item(), 0);
+        dialog.Set_Sorted(true);
+        EXPECT_EQ(shown_entries(dialog), c.sorted);
+    }
+}
+
+// The order in which people read, in the user's locale: accented letters beside their base
+// letter (after "z" in Swedish), never after every unaccented name as character codes would put
+// them; a C locale reads like English.
+TEST(Item_Select_Dialog, SortsAsPeopleReadInTheUsersLocale) {
+    struct Case {
+        QLocale locale;
+        QStringList sorted;
+    };
+    const std::vector<Case> cases{
+        {QLocale::c(), {"apfel", "\u00c4pfel", "\u00e9", "Eagle", "\u00d6lfeld", "Zebra"}},
+        {QLocale(QLocale::German, QLocale::Germany),
+         {"apfel", "\u00c4pfel", "\u00e9", "Eagle", "\u00d6lfeld", "Zebra"}},
+        {QLocale(QLocale::Swedish, QLocale::Sweden),
+         {"apfel", "\u00e9", "Eagle", "Zebra", "\u00c4pfel", "\u00d6lfeld"}},
+    };
+    const QLocale before;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.locale.name().toStdString());
+        QLocale::setDefault(c.locale);
+        TDialog_Item_Select_Form dialog;
+        // Added in character-code order, switched to sorted afterwards ...
+        fill(dialog, {"Eagle", "Zebra", "apfel", "\u00c4pfel", "\u00d6lfeld", "\u00e9"}, true);
+        EXPECT_EQ(shown_entries(dialog), c.sorted);
+        // ... and added while sorting is on, in another order.
+        fill(dialog, {}, true);
+        dialog.Add_Items({"\u00d6lfeld", "\u00e9", "Zebra", "\u00c4pfel", "Eagle", "apfel"});
+        EXPECT_EQ(shown_entries(dialog), c.sorted);
+    }
+    QLocale::setDefault(before);
 }
 
 TEST(Item_Select_Dialog, OkWithNothingSelectedIsRefusedAndTheDialogStaysOpen) {
@@ -156,7 +206,7 @@ TEST(Item_Select_Dialog, OkWithNothingSelectedIsRefusedAndTheDialogStaysOpen) {
         EXPECT_EQ(responder.shown()[0].kind, Box_Kind::Information);
         EXPECT_EQ(responder.shown()[0].text,
                   QStringLiteral("You need to select an item in the list !"));
-        dialog.Item_ListBox->item(1)->setSelected(true);
+        dialog.Set_Item_Selected(1, true);
         dialog.OK_Button->click();
     });
     EXPECT_EQ(dialog.exec(), QDialog::Accepted);
@@ -175,7 +225,7 @@ TEST(Item_Select_Dialog, DoubleClickChoosesAndClosesInOneStep) {
     });
     EXPECT_EQ(dialog.exec(), QDialog::Accepted);
     EXPECT_EQ(dialog.Selected_Item(), 2);
-    EXPECT_EQ(dialog.Item_ListBox->visualItemRect(dialog.Item_ListBox->item(2)).height(), 13);
+    EXPECT_EQ(row_rect(dialog, 2).height(), 13);
 }
 
 // Below the last entry a double-click is still OK: the entry chosen before is taken, and with
@@ -186,13 +236,13 @@ TEST(Item_Select_Dialog, DoubleClickBelowTheEntriesActsAsOK) {
     fill(dialog, {QStringLiteral("a"), QStringLiteral("b")}, false);
     while_modal(dialog, [&] {
         const QPoint below(20, dialog.Item_ListBox->viewport()->height() - 5);
-        ASSERT_EQ(dialog.Item_ListBox->itemAt(below), nullptr);
+        ASSERT_FALSE(dialog.Item_ListBox->indexAt(below).isValid());
         QTest::mouseDClick(dialog.Item_ListBox->viewport(), Qt::LeftButton, {}, below);
         EXPECT_TRUE(dialog.isVisible());
         ASSERT_EQ(responder.shown().size(), 1u);
         EXPECT_EQ(responder.shown()[0].text,
                   QStringLiteral("You need to select an item in the list !"));
-        dialog.Item_ListBox->item(1)->setSelected(true);
+        dialog.Set_Item_Selected(1, true);
         QTest::mouseDClick(dialog.Item_ListBox->viewport(), Qt::LeftButton, {}, below);
     });
     EXPECT_EQ(dialog.exec(), QDialog::Accepted);
@@ -216,14 +266,14 @@ TEST(Item_Select_Dialog, EscapeCancelCloseBoxAndRejectAllMeanNothingChosen) {
     for (std::size_t i = 0; i < ways_out.size(); ++i) {
         SCOPED_TRACE(i);
         while_modal(dialog, [&] {
-            dialog.Item_ListBox->item(1)->setSelected(true);
+            dialog.Set_Item_Selected(1, true);
             dialog.OK_ButtonClick();
         });
         dialog.exec();
         ASSERT_EQ(dialog.Selected_Item(), 1);
         while_modal(dialog, [&] {
             EXPECT_EQ(dialog.Selected_Item(), -1); // reset by the showing
-            dialog.Item_ListBox->item(1)->setSelected(true);
+            dialog.Set_Item_Selected(1, true);
             dialog.Selected_Item_SpinEdit->setValue(1);
             ways_out[i]();
         });
@@ -236,7 +286,7 @@ TEST(Item_Select_Dialog, EnterInTheListDoesNotCloseButPressesAFocusedButton) {
     TDialog_Item_Select_Form dialog;
     fill(dialog, {QStringLiteral("a"), QStringLiteral("b")}, false);
     while_modal(dialog, [&] {
-        dialog.Item_ListBox->item(0)->setSelected(true);
+        dialog.Set_Item_Selected(0, true);
         dialog.Item_ListBox->setFocus();
         QTest::keyClick(dialog.Item_ListBox, Qt::Key_Return);
         EXPECT_TRUE(dialog.isVisible());
@@ -245,6 +295,32 @@ TEST(Item_Select_Dialog, EnterInTheListDoesNotCloseButPressesAFocusedButton) {
     });
     EXPECT_EQ(dialog.exec(), QDialog::Accepted);
     EXPECT_EQ(dialog.Selected_Item(), 0);
+}
+
+// With nothing chosen, the first arrow key selects the first entry, as in a list box (not the
+// second, past the caret that the focus put on the first); the next Down moves on from there.
+// The same on every showing, each after a refill, and in multi-select mode.
+TEST(Item_Select_Dialog, FirstArrowKeyWithNothingChosenSelectsTheFirstEntry) {
+    TDialog_Item_Select_Form dialog;
+    for (const bool multi_select : {false, true}) {
+        dialog.Set_Multi_Select(multi_select);
+        for (const Qt::Key first_key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Down}) {
+            SCOPED_TRACE(testing::Message()
+                         << "multi-select " << multi_select << ", key " << first_key);
+            fill(dialog, {"a", "b", "c", "d"}, true);
+            while_modal(dialog, [&] {
+                ASSERT_EQ(dialog.focusWidget(), dialog.Item_ListBox);
+                QTest::keyClick(dialog.Item_ListBox, first_key);
+                EXPECT_TRUE(dialog.Item_Selected(0));
+                EXPECT_EQ(dialog.Item_ListBox->selectionModel()->selectedIndexes().size(), 1);
+                QTest::keyClick(dialog.Item_ListBox, Qt::Key_Down);
+                dialog.OK_Button->click();
+            });
+            EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+            EXPECT_EQ(dialog.Selected_Item(), 1);
+            EXPECT_FALSE(dialog.Item_Selected(0));
+        }
+    }
 }
 
 TEST(Item_Select_Dialog, MultiSelectGivesTheFirstSelectedAndKeepsEverySelection) {
@@ -269,7 +345,7 @@ TEST(Item_Select_Dialog, MultiSelectGivesTheFirstSelectedAndKeepsEverySelection)
     QWidget* viewport = dialog.Item_ListBox->viewport();
     QTest::mouseClick(viewport, Qt::LeftButton, {}, centre_of_row(dialog, 1));
     QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, centre_of_row(dialog, 3));
-    EXPECT_EQ(dialog.Item_ListBox->selectedItems().size(), 1);
+    EXPECT_EQ(dialog.Item_ListBox->selectionModel()->selectedIndexes().size(), 1);
     dialog.hide();
 }
 
@@ -281,7 +357,7 @@ TEST(Item_Select_Dialog, EntriesBeyondTheDesignRangeAreReportedExactly) {
         items << QString::number(i);
     fill(dialog, items, false);
     while_modal(dialog, [&] {
-        dialog.Item_ListBox->item(100003)->setSelected(true);
+        dialog.Set_Item_Selected(100003, true);
         dialog.OK_Button->click();
     });
     dialog.exec();

@@ -1,0 +1,104 @@
+// The item picker with long lists: emptied, filled with names in no particular order, sorted and
+// shown (painted), then one entry chosen with OK and read back, in milliseconds, as the median
+// of runs at 1,000, 10,000 and 100,000 entries.
+// Usage: bench_picker [runs]   (uses QT_QPA_PLATFORM as set; offscreen when unset)
+#include "Bench_Support.h"
+#include "dialogs/Dialog_Item_Select_Form.h"
+#include "platform/Bit_Button.h"
+#include "platform/Message_Boxes.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QListView>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
+namespace {
+
+using smx::dialogs::TDialog_Item_Select_Form;
+
+double median_ms(int runs, const std::function<void()>& once) {
+    once(); // caches warm
+    std::vector<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        once();
+        ms.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+// Names as people give them: mixed case, accented letters, digits, in no order.
+QStringList names(int count) {
+    static const char* const words[] = {"Zebra",   "äpfel", "Élan",  "office", "Ölfeld",  "laptop",
+                                        "Desktop", "über",  "north", "Server", "édition", "alpha"};
+    QStringList out;
+    out.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const int k = static_cast<int>((static_cast<long long>(i) * 7919) % count);
+        out << QString::fromUtf8(words[k % 12]) + QStringLiteral(" PC %1").arg(k);
+    }
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 11;
+    const std::vector<int> sizes{1000, 10000, 100000};
+
+    std::vector<double> fill_show, choose;
+    smx::platform::Scripted_Responder boxes;
+    for (int count : sizes) {
+        const QStringList list = names(count);
+        TDialog_Item_Select_Form picker;
+        fill_show.push_back(median_ms(runs, [&] {
+            picker.Clear_Items();
+            picker.Add_Items(list);
+            picker.Set_Sorted(true);
+            picker.show();
+            QApplication::processEvents();
+            picker.hide();
+        }));
+        // The modal showing with the last entry chosen and OK pressed, then the name read back.
+        choose.push_back(median_ms(runs, [&] {
+            QTimer::singleShot(0, &picker, [&] {
+                picker.Item_ListBox->setCurrentIndex(
+                    picker.Item_ListBox->model()->index(count - 1, 0));
+                picker.OK_Button->click();
+            });
+            picker.exec();
+            if (picker.Selected_Item() != count - 1 || picker.Item(count - 1).isEmpty())
+                std::exit(2);
+        }));
+    }
+
+    std::printf("%-40s", "median ms, N entries");
+    for (int count : sizes)
+        std::printf(" %9s", qPrintable(QStringLiteral("N=%1").arg(count)));
+    std::printf(" %15s\n", "growth 10k-100k");
+    auto print = [&](const char* what, const std::vector<double>& ms) {
+        std::printf("%-40s", what);
+        for (double m : ms)
+            std::printf(" %9.2f", m);
+        // Time per entry at 100,000 over time per entry at 10,000: 1.00 is linear growth.
+        std::printf(" %15.2f\n", (ms[2] / sizes[2]) / (ms[1] / sizes[1]));
+    };
+    print("emptied, filled, sorted and shown", fill_show);
+    print("last entry chosen with OK, read back", choose);
+    std::printf("%d runs each; %s, %d logical CPUs, platform %s\n", runs,
+                qPrintable(smx::bench::cpu_name()), QThread::idealThreadCount(),
+                qPrintable(QGuiApplication::platformName()));
+    return 0;
+}
