@@ -131,6 +131,19 @@ TEST(Item_Select_Dialog, SortedIgnoresCaseAndChoosingBetaGivesItsShownPosition) 
     dialog.Add_Items({QStringLiteral("Delta"), QStringLiteral("ALPHA"), QStringLiteral("alpha")});
     EXPECT_EQ(shown_entries(dialog),
               (QStringList{"Alpha", "ALPHA", "alpha", "beta", "Delta", "gamma"}));
+
+    // A long run of names equal but for case (long enough that an unstable sort reorders it)
+    // keeps the order in which it was added.
+    QStringList same;
+    for (int i = 0; i < 64; ++i) {
+        QString name = QStringLiteral("kappas");
+        for (int bit = 0; bit < 6; ++bit)
+            if ((i * 37 % 64) & (1 << bit)) // 64 different spellings
+                name[bit] = name[bit].toUpper();
+        same << name;
+    }
+    fill(dialog, same, true);
+    EXPECT_EQ(shown_entries(dialog), same);
 }
 
 TEST(Item_Select_Dialog, UnsortedKeepsTheOrderAddedAndSortingLaterReordersIt) {
@@ -149,7 +162,9 @@ TEST(Item_Select_Dialog, UnsortedKeepsTheOrderAddedAndSortingLaterReordersIt) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.added.join(QLatin1Char(' ')).toStdString());
         TDialog_Item_Select_Form dialog;
-        fill(dialog, c.added, false);
+        // Added in two calls: the second adds to the first.
+        fill(dialog, c.added.mid(0, 1), false);
+        dialog.Add_Items(c.added.mid(1));
         EXPECT_EQ(shown_entries(dialog), c.added);
         while_modal(dialog, [&] {
             EXPECT_EQ(dialog.Sorted_Label->text(), QStringLiteral("(The list is not sorted)"));
@@ -337,6 +352,18 @@ TEST(Item_Select_Dialog, MultiSelectGivesTheFirstSelectedAndKeepsEverySelection)
     EXPECT_EQ(dialog.Selected_Item(), 2);
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(dialog.Item_Selected(i), i == 2 || i == 4) << i;
+
+    // A block chosen with Shift, from its last entry up: the result is still its first entry.
+    while_modal(dialog, [&] {
+        QWidget* viewport = dialog.Item_ListBox->viewport();
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, centre_of_row(dialog, 5));
+        QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, centre_of_row(dialog, 3));
+        dialog.OK_Button->click();
+    });
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Selected_Item(), 3);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(dialog.Item_Selected(i), i >= 3) << i;
 
     // Back to single selection: a Ctrl-click no longer adds to the selection.
     dialog.Set_Multi_Select(false);
