@@ -87,7 +87,10 @@ protected:
     void focusInEvent(QFocusEvent* event) override {
         const bool had_current = currentIndex().isValid();
         QListView::focusInEvent(event);
-        caret_only_ = !had_current && currentIndex().isValid();
+        // The focus may leave and come back (the window activated after the show, a Tab away
+        // and back) without anyone moving the caret: it then stays the focus's.
+        if (!had_current && currentIndex().isValid())
+            caret_only_ = true;
     }
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override {
         caret_only_ = false;

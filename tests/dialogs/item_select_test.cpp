@@ -314,18 +314,30 @@ TEST(Item_Select_Dialog, EnterInTheListDoesNotCloseButPressesAFocusedButton) {
 
 // With nothing chosen, the first arrow key selects the first entry, as in a list box (not the
 // second, past the caret that the focus put on the first); the next Down moves on from there.
-// The same on every showing, each after a refill, and in multi-select mode.
+// The same on every showing, each after a refill, after the focus went away and came back
+// (as when the window is activated after it shows), and in multi-select mode.
 TEST(Item_Select_Dialog, FirstArrowKeyWithNothingChosenSelectsTheFirstEntry) {
+    struct Case {
+        Qt::Key first_key;
+        bool focus_away_and_back;
+    };
     TDialog_Item_Select_Form dialog;
     for (const bool multi_select : {false, true}) {
         dialog.Set_Multi_Select(multi_select);
-        for (const Qt::Key first_key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Down}) {
+        for (const Case c : {Case{Qt::Key_Down, false}, Case{Qt::Key_Up, false},
+                             Case{Qt::Key_Down, true}, Case{Qt::Key_Down, false}}) {
             SCOPED_TRACE(testing::Message()
-                         << "multi-select " << multi_select << ", key " << first_key);
+                         << "multi-select " << multi_select << ", key " << c.first_key
+                         << ", focus away and back " << c.focus_away_and_back);
             fill(dialog, {"a", "b", "c", "d"}, true);
             while_modal(dialog, [&] {
                 ASSERT_EQ(dialog.focusWidget(), dialog.Item_ListBox);
-                QTest::keyClick(dialog.Item_ListBox, first_key);
+                if (c.focus_away_and_back) {
+                    dialog.OK_Button->setFocus(Qt::TabFocusReason);
+                    ASSERT_EQ(dialog.focusWidget(), dialog.OK_Button);
+                    dialog.Item_ListBox->setFocus(Qt::BacktabFocusReason);
+                }
+                QTest::keyClick(dialog.Item_ListBox, c.first_key);
                 EXPECT_TRUE(dialog.Item_Selected(0));
                 EXPECT_EQ(dialog.Item_ListBox->selectionModel()->selectedIndexes().size(), 1);
                 QTest::keyClick(dialog.Item_ListBox, Qt::Key_Down);
