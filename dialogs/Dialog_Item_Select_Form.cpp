@@ -229,16 +229,19 @@ TDialog_Item_Select_Form::TDialog_Item_Select_Form(QWidget* parent) : QDialog(pa
 
 void TDialog_Item_Select_Form::Clear_Items() {
     model_->set_entries({});
+    in_reading_order_ = true;
 }
 
 void TDialog_Item_Select_Form::Add_Items(const QStringList& items) {
     if (!sorted_) {
         model_->append(items);
+        in_reading_order_ = in_reading_order_ && items.isEmpty();
         return;
     }
     // Merged and sorted once, then put in as one block: far cheaper in a long list than
     // inserting each entry in its place.
     model_->set_entries(sorted_for_reading(model_->entries() + items));
+    in_reading_order_ = true;
 }
 
 int TDialog_Item_Select_Form::Item_Count() const {
@@ -263,8 +266,11 @@ void TDialog_Item_Select_Form::Set_Item_Selected(int index, bool selected) {
 
 void TDialog_Item_Select_Form::Set_Sorted(bool sorted) {
     sorted_ = sorted;
-    if (sorted && !is_sorted_for_reading(model_->entries()))
+    if (!sorted || in_reading_order_)
+        return;
+    if (!is_sorted_for_reading(model_->entries()))
         model_->set_entries(sorted_for_reading(model_->entries()));
+    in_reading_order_ = true;
 }
 
 bool TDialog_Item_Select_Form::Multi_Select() const {

@@ -74,6 +74,9 @@ private:
 
     Item_List_Model* model_ = nullptr;
     bool sorted_ = false;
+    // The entries as they stand are known to be sorted (set by every sort, cleared by an
+    // unsorted addition), so that switching sorting on after a sorted fill looks at none of them.
+    bool in_reading_order_ = true;
 };
 
 } // namespace smx::dialogs
