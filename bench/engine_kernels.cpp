@@ -317,14 +317,26 @@ int main(int argc, char** argv) {
         row("Memory", std::to_string(loops) + " x 30000 el.", p, bytes, "/byte", first_ms,
             first_units);
     }
-    {
-        // The same loop built for the baseline only, against the same reference.
-        const std::int32_t loops = 4000 / scale;
+    // Arrays that fit the level-1 data cache, where the width of the stores shows most; and the
+    // same loop built for the baseline only (16-byte stores), against the same reference.
+    struct Memory_Case {
+        const char* test;
+        std::int32_t loops;
+        std::int32_t size;
+        void (*loop)(std::int32_t, std::int32_t);
+    };
+    for (const Memory_Case& c :
+         {Memory_Case{"Memory", 15000, 8000,
+                      [](std::int32_t l, std::int32_t s) { Memory_Speed_Loop(l, s); }},
+          Memory_Case{"Mem. base", 4000, 30000, baseline_memory},
+          Memory_Case{"Mem. base", 15000, 8000, baseline_memory}}) {
+        const std::int32_t loops = c.loops / scale;
         const Pair p =
-            time_pair([&] { baseline_memory(loops, 30000); },
-                      [&] { native_memory_reference(loops, 30000); }, rounds, Clock::Thread_Cpu);
-        row("Mem. base", std::to_string(loops) + " x 30000 el.", p, 2.0 * 30000 * loops, "/byte",
-            p.kernel_ms, 2.0 * 30000 * loops);
+            time_pair([&] { c.loop(loops, c.size); },
+                      [&] { native_memory_reference(loops, c.size); }, rounds, Clock::Thread_Cpu);
+        const double bytes = 2.0 * c.size * loops;
+        row(c.test, std::to_string(loops) + " x " + std::to_string(c.size) + " el.", p, bytes,
+            "/byte", p.kernel_ms, bytes);
     }
 
     first_ms = 0;
