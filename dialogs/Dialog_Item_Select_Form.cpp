@@ -5,6 +5,7 @@
 #include "platform/Spin_Edit.h"
 
 #include <QAbstractListModel>
+#include <QApplication>
 #include <QCollator>
 #include <QEvent>
 #include <QItemSelectionModel>
@@ -13,7 +14,9 @@
 #include <QListView>
 #include <QLocale>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QShowEvent>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <algorithm>
 #include <utility>
@@ -65,7 +68,10 @@ bool is_sorted_for_reading(const QStringList& items) {
     return true;
 }
 
-// Entries 13 pixels high, whatever the font would ask for.
+// Entries 13 pixels high, whatever the font would ask for. The style would lay the text out in
+// a rectangle a little lower than the row, which cuts off the dots and accents above capitals
+// ("Äpfel" read as "Apfel"); the text is therefore drawn here, centred on the whole row and
+// clipped only by it, over the style's background, selection and focus frame.
 class Entry_Height_Delegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -73,6 +79,34 @@ public:
         QSize size = QStyledItemDelegate::sizeHint(option, index);
         size.setHeight(13);
         return size;
+    }
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const QString text = opt.text;
+        opt.text.clear();
+        const QWidget* widget = opt.widget;
+        const QStyle* style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+
+        const QRect across = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget);
+        const QRect text_rect(across.left(), option.rect.top(), across.width(),
+                              option.rect.height());
+        const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                           : (opt.state & QStyle::State_Active)
+                                               ? QPalette::Normal
+                                               : QPalette::Inactive;
+        painter->save();
+        painter->setClipRect(option.rect);
+        painter->setFont(opt.font);
+        painter->setPen(opt.palette.color(group, (opt.state & QStyle::State_Selected)
+                                                     ? QPalette::HighlightedText
+                                                     : QPalette::Text));
+        painter->drawText(
+            text_rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+            QFontMetrics(opt.font).elidedText(text, opt.textElideMode, text_rect.width()));
+        painter->restore();
     }
 };
 

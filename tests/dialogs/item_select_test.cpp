@@ -4,6 +4,7 @@
 #include "platform/Spin_Edit.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QLabel>
 #include <QListView>
 #include <QTest>
@@ -241,6 +242,27 @@ TEST(Item_Select_Dialog, DoubleClickChoosesAndClosesInOneStep) {
     EXPECT_EQ(dialog.exec(), QDialog::Accepted);
     EXPECT_EQ(dialog.Selected_Item(), 2);
     EXPECT_EQ(row_rect(dialog, 2).height(), 13);
+}
+
+// In the 13-pixel rows the dots and accents above capitals stay visible: a row reading "ÄÖÜ"
+// must not look like one reading "AOU", and the text is drawn at all, selected or not.
+TEST(Item_Select_Dialog, AccentsAboveCapitalsAreNotCutOff) {
+    TDialog_Item_Select_Form dialog;
+    auto row_image = [&](const QString& name, bool selected) {
+        fill(dialog, {name}, false);
+        dialog.Set_Item_Selected(0, selected);
+        dialog.show();
+        QApplication::processEvents();
+        const QImage image = dialog.Item_ListBox->viewport()->grab(row_rect(dialog, 0)).toImage();
+        dialog.hide();
+        return image;
+    };
+    for (const bool selected : {false, true}) {
+        SCOPED_TRACE(selected ? "selected" : "not selected");
+        const QImage plain = row_image(QStringLiteral("AOU"), selected);
+        EXPECT_NE(row_image(QStringLiteral("ÄÖÜ"), selected), plain);
+        EXPECT_NE(row_image(QString(), selected), plain);
+    }
 }
 
 // Below the last entry a double-click is still OK: the entry chosen before is taken, and with
