@@ -90,9 +90,11 @@ public:
         const QStyle* style = widget ? widget->style() : QApplication::style();
         style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
 
+        // Across: where the style puts the text, with the margins it keeps at both ends.
         const QRect across = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget);
-        const QRect text_rect(across.left(), option.rect.top(), across.width(),
-                              option.rect.height());
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+        const QRect text_rect(across.left() + margin, option.rect.top(),
+                              across.width() - 2 * margin, option.rect.height());
         const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
                                            : (opt.state & QStyle::State_Active)
                                                ? QPalette::Normal
