@@ -1,6 +1,7 @@
 // Settings file, first-show sequence and factory defaults.
 #include "app/Drive_Combo_Box.h"
 #include "app/Forms.h"
+#include "app/Layout_Scaling.h"
 #include "app/MainForm1.h"
 #include "app/Settings.h"
 #include "dialogs/AboutBox.h"
@@ -13,6 +14,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QGuiApplication>
+#include <QListWidget>
+#include <QMenuBar>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
@@ -196,8 +199,22 @@ void TMainForm1::Select_Page(int Index) {
 // ---------------------------------------------------------------------------------------------
 // Window bounds
 
+QSize TMainForm1::Smallest_Usable_Size() const {
+    // Every menu of the menu bar in view, and below it the controls at half their designed
+    // size, the buttons still large enough to press.
+    QSize designed(ClientWidth(), ClientHeight());
+    if (Scaling_ListBox->count() > 0) {
+        if (const auto reference = parse_reference_header(Scaling_ListBox->item(0)->text()))
+            designed = *reference;
+    }
+    const int menu_height = menuBar()->isHidden() ? 0 : menuBar()->sizeHint().height();
+    const int menu_width = menuBar()->isHidden() ? 0 : menuBar()->sizeHint().width();
+    return QSize(std::max(menu_width, designed.width() / 2), menu_height + designed.height() / 2);
+}
+
 void TMainForm1::Place_Window(const QRect& outer) {
-    normal_bounds_.Request(outer);
+    const QSize smallest = Smallest_Usable_Size();
+    normal_bounds_.Request(outer, smallest);
     // A window system that frames its windows itself knows the frame before the window is on
     // screen.
     const QWindow* window = windowHandle();
@@ -209,7 +226,7 @@ void TMainForm1::Place_Window(const QRect& outer) {
     // Not framed yet, so the frame's size is unknown: the size is fitted once it is on screen,
     // while the window manager is asked to put the frame's corner at the position now, so the
     // window does not move then.
-    resize(outer.size());
+    resize(outer.size().expandedTo(smallest));
     move(outer.topLeft());
     if (QWindow* handle = windowHandle())
         handle->setFramePosition(outer.topLeft());
