@@ -9,6 +9,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <utility>
+
 namespace smx::platform {
 namespace {
 
@@ -28,17 +30,33 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        // The Show event comes before the window is mapped, so the window manager learns the
-        // owner and the stacking with the window itself.
-        if (event->type() == QEvent::Show && watched->isWidgetType()) {
+        if (event->type() != QEvent::Show)
+            return false;
+        if (watched->isWidgetType()) {
+            // Owner found now, while the modal window beneath is still the active modal one.
             auto* widget = static_cast<QWidget*>(watched);
-            if (is_modal_window(*widget)) {
+            if (is_modal_window(*widget) && widget->windowHandle() != nullptr) {
                 if (QWidget* owner = Modal_Owner_Of(*widget))
-                    Stand_Above(*widget, *owner);
+                    pending_ = {widget->windowHandle(), widget, owner};
             }
+        } else if (watched == pending_.window) {
+            // The native window's own Show: the dialog has placed itself (centred on the
+            // screen when it has no place of its own) and is about to be mapped, so the window
+            // manager learns the owner and the stacking with the window itself.
+            const Pending pending = std::exchange(pending_, {});
+            if (pending.modal && pending.owner)
+                Stand_Above(*pending.modal, *pending.owner);
         }
         return false;
     }
+
+private:
+    struct Pending {
+        QPointer<QWindow> window;
+        QPointer<QWidget> modal;
+        QPointer<QWidget> owner;
+    };
+    Pending pending_;
 };
 
 } // namespace
@@ -62,8 +80,10 @@ void Stand_Above(QWidget& modal, QWidget& owner) {
     const bool owner_on_top = owner.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
     Set_Window_Stays_On_Top(modal, owner_on_top);
     modal.winId(); // the native window, to hang on the owner's
-    if (QWindow* window = modal.windowHandle())
-        window->setTransientParent(owner.windowHandle());
+    QWindow* window = modal.windowHandle();
+    if (window == nullptr)
+        return;
+    window->setTransientParent(owner.windowHandle());
 }
 
 void Keep_Modal_Windows_Above_Their_Owners() {
