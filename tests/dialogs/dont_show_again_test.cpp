@@ -1,5 +1,6 @@
 #include "dialogs/Dialog_Dont_Show_Again_Form.h"
 #include "platform/Bit_Button.h"
+#include "test_support.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,19 +15,8 @@ using smx::dialogs::TDialog_Dont_Show_Again_Form;
 
 namespace {
 
-// Runs `act` on the dialog once its modal loop is running, and fails instead of hanging when
-// the dialog is still open after two seconds.
 void while_modal(TDialog_Dont_Show_Again_Form& dialog, std::function<void()> act) {
-    QTimer::singleShot(0, &dialog, [&dialog, act] {
-        if (dialog.isVisible())
-            act();
-    });
-    QTimer::singleShot(2000, &dialog, [&dialog] {
-        if (dialog.isVisible()) {
-            ADD_FAILURE() << "the dialog did not close";
-            dialog.reject();
-        }
-    });
+    smx::test::While_Modal(dialog, std::move(act));
 }
 
 } // namespace
