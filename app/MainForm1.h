@@ -285,6 +285,7 @@ private:
     bool first_show_done_ = false;
     bool watching_window_ = false;
     Normal_Window_Bounds normal_bounds_;
+    QSize smallest_usable_; // taken with the layout reference
     QElapsedTimer clock_;
 };
 

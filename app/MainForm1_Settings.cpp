@@ -1,7 +1,6 @@
 // Settings file, first-show sequence and factory defaults.
 #include "app/Drive_Combo_Box.h"
 #include "app/Forms.h"
-#include "app/Layout_Scaling.h"
 #include "app/MainForm1.h"
 #include "app/Settings.h"
 #include "dialogs/AboutBox.h"
@@ -14,7 +13,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QGuiApplication>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QScreen>
 #include <QTabWidget>
@@ -200,16 +198,13 @@ void TMainForm1::Select_Page(int Index) {
 // Window bounds
 
 QSize TMainForm1::Smallest_Usable_Size() const {
-    // Every menu of the menu bar in view, and below it the controls at half their designed
-    // size, the buttons still large enough to press.
-    QSize designed(ClientWidth(), ClientHeight());
-    if (Scaling_ListBox->count() > 0) {
-        if (const auto reference = parse_reference_header(Scaling_ListBox->item(0)->text()))
-            designed = *reference;
-    }
-    const int menu_height = menuBar()->isHidden() ? 0 : menuBar()->sizeHint().height();
-    const int menu_width = menuBar()->isHidden() ? 0 : menuBar()->sizeHint().width();
-    return QSize(std::max(menu_width, designed.width() / 2), menu_height + designed.height() / 2);
+    // The menu bar (its menus reached through its extension button when they do not all fit),
+    // and below it the controls at half their designed size, the buttons still large enough to
+    // press. Taken from the window as it stands at its designed size, at the first show.
+    if (smallest_usable_.isValid())
+        return smallest_usable_;
+    const int menu_height = height() - ClientHeight();
+    return QSize(ClientWidth() / 2, menu_height + ClientHeight() / 2);
 }
 
 void TMainForm1::Place_Window(const QRect& outer) {
