@@ -197,29 +197,34 @@ size_case size-1x1 1 1
 size_case size-2x26 2 26
 
 # --- The desktop's scale -----------------------------------------------------------------------
-# $1 the Xft.dpi to set (none for 96); prints the main window's outer size. The window manager's
+# $1 the Xft.dpi to set (none for 96), then environment settings for the program; prints the
+# main window's outer size. The window manager's
 # frame is drawn in device pixels, the window's stored outer size is in logical ones: the frame
 # takes a smaller share of a scaled window, so the outer size is what scales exactly.
 scaled_size() {
-    local dpi=$1 main w h
+    local dpi=$1 main w h name
+    shift
+    name=$(echo "dpi-$dpi-$*" | tr -c 'a-zA-Z0-9.\n-' '-')
     if [ "$dpi" = none ]; then
         xprop -root -remove RESOURCE_MANAGER 2>/dev/null || true
     else
         # As `xrdb -merge` leaves it on a display with no other resources.
         xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "Xft.dpi:	$dpi"
     fi
-    start "dpi-$dpi" "$(settings 0 20 20 666 502 0)"
+    start "$name" "$(settings 0 20 20 666 502 0)" "$@"
     find_main() { main=$(main_of "$pid"); [ -n "$main" ] && viewable "$main"; }
     wait_for 10 find_main || { fail "dpi $dpi: no window"; stop "dpi-$dpi"; return; }
     sleep 0.5
     read -r w h < <(outer_size_of "$main")
-    shot "dpi-$dpi"
-    stop "dpi-$dpi"
+    shot "$name"
+    stop "$name"
     echo "$w $h"
 }
 read -r w96 h96 < <(scaled_size none)
 read -r w192 h192 < <(scaled_size 192)
 read -r w144 h144 < <(scaled_size 144)
+read -r wf hf < <(scaled_size none QT_SCALE_FACTOR=2)
+read -r ws hs < <(scaled_size none QT_SCREEN_SCALE_FACTORS=1.5)
 xprop -root -remove RESOURCE_MANAGER 2>/dev/null || true
 echo "outer size at 96 dpi ${w96}x${h96}, at 192 ${w192}x${h192}, at 144 ${w144}x${h144}"
 # Within a pixel or two: the frame's share is rounded to whole logical pixels.
@@ -227,6 +232,9 @@ near() { [ $(($1 - $2)) -le 2 ] && [ $(($2 - $1)) -le 2 ]; }
 [ "$w96 $h96" = "666 502" ] || fail "at 96 dpi the window is ${w96}x${h96}, not the stored 666x502"
 near "$w192" $((w96 * 2)) && near "$h192" $((h96 * 2)) || fail "at 192 dpi the window is ${w192}x${h192}, not twice ${w96}x${h96}"
 near "$w144" $((w96 * 3 / 2)) && near "$h144" $((h96 * 3 / 2)) || fail "at 144 dpi the window is ${w144}x${h144}, not 1.5 times ${w96}x${h96}"
+echo "outer size with QT_SCALE_FACTOR=2 ${wf}x${hf}, with QT_SCREEN_SCALE_FACTORS=1.5 ${ws}x${hs}"
+near "$wf" $((w96 * 2)) && near "$hf" $((h96 * 2)) || fail "with QT_SCALE_FACTOR=2 the window is ${wf}x${hf}"
+near "$ws" $((w96 * 3 / 2)) && near "$hs" $((h96 * 3 / 2)) || fail "with QT_SCREEN_SCALE_FACTORS=1.5 the window is ${ws}x${hs}"
 
 own_display || retry_or_fail "Xvfb is gone"
 [ "$failures" -eq 0 ] || retry_or_fail "$failures checks failed"
