@@ -87,7 +87,7 @@ stacking_of() {
 main_of() {
     local id
     for id in $(stacking_of "$1" | awk '/ Windows PC Speedmetrix v1.3f$/ { print $1 }'); do
-        xprop -id "$id" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_NORMAL && { echo "$id"; return; }
+        xprop -id "$id" _NET_WM_WINDOW_TYPE | grep -q '= _NET_WM_WINDOW_TYPE_NORMAL$' && { echo "$id"; return; }
     done
 }
 state_of() { xprop -id "$1" _NET_WM_STATE 2>/dev/null | sed -n 's/.* = //p'; }
@@ -166,6 +166,9 @@ dialog_case on-top-save 0 1 Save_Results_BitBtn "Save under what name ?"
 dialog_case on-top-maximised-about 1 1 AboutOption "About Windows PC Speedmetrix v1.3f ..."
 dialog_case on-top-maximised-defaults 1 1 Restore_Factory_Defaults_Option "Windows PC Speedmetrix v1.3f"
 dialog_case normal-maximised-about 1 0 AboutOption "About Windows PC Speedmetrix v1.3f ..."
+dialog_case on-top-auto-run 0 1 Auto_Run_at_Windows_Startup_Option "Windows PC Speedmetrix v1.3f"
+# The entry it made would ask about its place at every later start.
+rm -f "$XDG_CONFIG_HOME"/autostart/*.desktop
 
 # --- Stored sizes that cannot be shown -----------------------------------------------------
 size_case() {
