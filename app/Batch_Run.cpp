@@ -159,6 +159,19 @@ bool choose_batch_platform(bool graphics) {
     return true;
 }
 
+// While Qt starts its platform: its lines about a display it cannot reach (it then takes the
+// offscreen platform, which the run reports in its own words) and the like are dropped; only a
+// fatal failure still gets through.
+QtMessageHandler g_outer_message_handler = nullptr;
+void quiet_platform_start(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type != QtFatalMsg)
+        return;
+    if (g_outer_message_handler)
+        g_outer_message_handler(type, context, text);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
 bool write_out(const QByteArray& bytes) {
     return std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout) ==
                static_cast<std::size_t>(bytes.size()) &&
@@ -244,7 +257,11 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
     // The layout of the graphics windows is designed at 96 dots per inch, as the window's.
     if (qEnvironmentVariableIsEmpty("QT_FONT_DPI"))
         qputenv("QT_FONT_DPI", "96");
+    if (platform_ours)
+        g_outer_message_handler = qInstallMessageHandler(quiet_platform_start);
     QApplication app(argc, argv);
+    if (platform_ours)
+        qInstallMessageHandler(g_outer_message_handler);
     app.setApplicationName(QStringLiteral("speedmetrix"));
     QGuiApplication::setApplicationDisplayName(TMainForm1::Program_Title());
     app.setQuitOnLastWindowClosed(false);

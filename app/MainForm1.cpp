@@ -469,6 +469,7 @@ void TMainForm1::Store_Layout_Reference() {
         PageControl1->widget(i)->setGeometry(page_area);
     // The main window has no scroll bars of its own to hide.
     Scaling_ListBox->addItem(reference_header(QSize(ClientWidth(), ClientHeight())));
+    smallest_usable_ = Smallest_Usable_Size();
     for (const Component& c : components_) {
         if (!c.control) {
             Scaling_ListBox->addItem(non_visual_reference_line());

@@ -219,6 +219,9 @@ public:
     void Apply_Startup_Show_Command();
     void Restore_Factory_Defaults_OptionClick();
     void Restore_Factory_Defaults();
+    // The smallest window (menu bar included, frame excluded) that a stored size opens at: a
+    // smaller one could not be used, or not even shown.
+    QSize Smallest_Usable_Size() const;
     // The selected tab page: 0 options, 1 results, -1 none.
     int Selected_Page() const;
     void Select_Page(int Index);
@@ -282,6 +285,7 @@ private:
     bool first_show_done_ = false;
     bool watching_window_ = false;
     Normal_Window_Bounds normal_bounds_;
+    QSize smallest_usable_; // taken with the layout reference
     QElapsedTimer clock_;
 };
 

@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QGuiApplication>
+#include <QMenuBar>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
@@ -196,8 +197,19 @@ void TMainForm1::Select_Page(int Index) {
 // ---------------------------------------------------------------------------------------------
 // Window bounds
 
+QSize TMainForm1::Smallest_Usable_Size() const {
+    // The menu bar (its menus reached through its extension button when they do not all fit),
+    // and below it the controls at half their designed size, the buttons still large enough to
+    // press. Taken from the window as it stands at its designed size, at the first show.
+    if (smallest_usable_.isValid())
+        return smallest_usable_;
+    const int menu_height = height() - ClientHeight();
+    return QSize(ClientWidth() / 2, menu_height + ClientHeight() / 2);
+}
+
 void TMainForm1::Place_Window(const QRect& outer) {
-    normal_bounds_.Request(outer);
+    const QSize smallest = Smallest_Usable_Size();
+    normal_bounds_.Request(outer, smallest);
     // A window system that frames its windows itself knows the frame before the window is on
     // screen.
     const QWindow* window = windowHandle();
@@ -209,7 +221,7 @@ void TMainForm1::Place_Window(const QRect& outer) {
     // Not framed yet, so the frame's size is unknown: the size is fitted once it is on screen,
     // while the window manager is asked to put the frame's corner at the position now, so the
     // window does not move then.
-    resize(outer.size());
+    resize(outer.size().expandedTo(smallest));
     move(outer.topLeft());
     if (QWindow* handle = windowHandle())
         handle->setFramePosition(outer.topLeft());

@@ -5,6 +5,7 @@
 #include "app/Forms.h"
 #include "app/MainForm1.h"
 #include "app/Test_Seam.h"
+#include "platform/Modal_Owner.h"
 #include "platform/Session_End.h"
 #include "platform/Termination.h"
 
@@ -64,12 +65,16 @@ int run_program(int argc, char** argv) {
         return batch::Run_Batch(argc, argv, arguments);
 
     choose_platform();
-    // The layout is designed in pixels at 96 dots per inch with fonts given in points.
-    if (qEnvironmentVariableIsEmpty("QT_FONT_DPI"))
-        qputenv("QT_FONT_DPI", "96");
+    // The layout is designed in pixels at 96 dots per inch with fonts given in points. A desktop
+    // scaled up (Xft.dpi, QT_SCALE_FACTOR, QT_SCREEN_SCALE_FACTORS) scales the whole window
+    // through the device pixel ratio, in steps finer than whole numbers (150 % as well), while
+    // the layout and the font metrics stay those of 96 dots per inch in logical pixels.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+        Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("speedmetrix"));
     app.setQuitOnLastWindowClosed(false);
+    platform::Keep_Modal_Windows_Above_Their_Owners();
 
     Forms& f = create_forms();
     TMainForm1* main_form = f.MainForm1;

@@ -4,10 +4,12 @@
 #include "platform/Spin_Edit.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <cstdio>
 #include <cstdlib>
@@ -63,11 +65,28 @@ void act(QWidget* main_window) {
     if (click.isEmpty())
         return;
     auto* button = qobject_cast<QAbstractButton*>(find_widget(main_window, click));
-    if (button == nullptr)
-        refuse(QStringLiteral("no button %1").arg(click));
+    auto* entry = button ? nullptr : main_window->findChild<QAction*>(click);
+    if (button == nullptr && entry == nullptr)
+        refuse(QStringLiteral("no button or menu entry %1").arg(click));
     std::printf("clicked %s\n", qPrintable(click));
     std::fflush(stdout);
-    button->click();
+    if (button)
+        button->click();
+    else
+        entry->trigger();
+}
+
+// As a user would: once the window is on screen (framed by a window manager, if there is one),
+// or after a while without.
+void act_once_on_screen(QWidget* main_window, int tries_left) {
+    const QWindow* window = main_window->windowHandle();
+    if (tries_left > 0 && (window == nullptr || !window->isExposed())) {
+        QTimer::singleShot(50, main_window, [main_window, tries_left] {
+            act_once_on_screen(main_window, tries_left - 1);
+        });
+        return;
+    }
+    act(main_window);
 }
 
 } // namespace
@@ -79,7 +98,7 @@ bool wanted() {
 
 void install(QWidget* main_window) {
     // Queued before the window is shown, so it runs once the first show is done.
-    QTimer::singleShot(0, main_window, [main_window] { act(main_window); });
+    QTimer::singleShot(0, main_window, [main_window] { act_once_on_screen(main_window, 100); });
 }
 
 } // namespace smx::app::Test_Seam

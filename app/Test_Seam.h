@@ -9,8 +9,8 @@ namespace smx::app {
 //   SPEEDMETRIX_TEST_SET="Name=value,Name=value"  sets controls found by their object names
 //       (main window first, then the other windows): a check box takes 1 or 0, a spin edit a
 //       number, the drive list a letter;
-//   SPEEDMETRIX_TEST_CLICK="Name"  then clicks that button, after printing "clicked Name" on
-//       standard output.
+//   SPEEDMETRIX_TEST_CLICK="Name"  then clicks that button or chooses that menu entry, once the
+//       window is on screen, after printing "clicked Name" on standard output.
 // A name that is not found or a value that does not fit is reported on standard error and
 // ends the program with status 2. Without these variables nothing happens.
 namespace Test_Seam {

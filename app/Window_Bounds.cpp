@@ -9,13 +9,16 @@ bool is_normal(Qt::WindowStates state) {
 
 } // namespace
 
-void Normal_Window_Bounds::Request(const QRect& outer) {
+void Normal_Window_Bounds::Request(const QRect& outer, const QSize& smallest_client) {
     outer_ = outer;
+    smallest_client_ = smallest_client;
     fit_pending_ = true;
 }
 
 QRect Normal_Window_Bounds::Fitted_Client(const QMargins& frame) const {
-    return outer_.marginsRemoved(normal_frame_.value_or(frame));
+    QRect client = outer_.marginsRemoved(normal_frame_.value_or(frame));
+    client.setSize(client.size().expandedTo(smallest_client_));
+    return client;
 }
 
 void Normal_Window_Bounds::Fitted(const QRect& client, const QMargins& frame, qint64 now_ms) {

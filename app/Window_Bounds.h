@@ -12,8 +12,10 @@ namespace smx::app {
 // that they follow what the window system reports of the normal window.
 class Normal_Window_Bounds {
 public:
-    // New bounds for the normal window; they hold until Fitted().
-    void Request(const QRect& outer);
+    // New bounds for the normal window; they hold until Fitted(). A window smaller than
+    // `smallest_client` (the window system's rect of the window, frame excluded) cannot be used,
+    // or even shown when it has no area: it gets that size instead, at the same corner.
+    void Request(const QRect& outer, const QSize& smallest_client = {});
     bool Fit_Pending() const { return fit_pending_; }
     // The client rect that puts the frame exactly on the requested bounds. The frame margins
     // last seen on the normal window count before those given (a maximised frame can differ).
@@ -37,6 +39,7 @@ public:
 
 private:
     QRect outer_;
+    QSize smallest_client_;
     bool fit_pending_ = false;
     bool refit_possible_ = false;
     QRect fitted_client_;

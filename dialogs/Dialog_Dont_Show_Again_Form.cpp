@@ -34,7 +34,9 @@ TDialog_Dont_Show_Again_Form::TDialog_Dont_Show_Again_Form(QWidget* parent) : QD
     Message_Memo->setGeometry(2, 2, 391, 165);
     Message_Memo->setReadOnly(true);
     Message_Memo->setAcceptRichText(false);
-    Message_Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Scrolls vertically; the bar is there only when the message is longer than the area.
+    Message_Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    Message_Memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Message_Memo->setTabChangesFocus(true);
     Message_Memo->setFocusPolicy(Qt::ClickFocus); // skipped by the Tab key
     QPalette memo_palette = Message_Memo->palette();

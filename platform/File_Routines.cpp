@@ -199,11 +199,13 @@ QString Replace_All_Text(QString text, const QString& search, const QString& rep
 }
 
 QString File_Name_Without_Extension(const QString& path) {
-    // Only the last extension goes: "a.exe.exe" gives "a.exe". A leading "." marks a hidden
-    // file, not an extension.
+    // The extension is the text from the last "." on, and every occurrence of it goes:
+    // "a.exe.exe" gives "a", and a name that is all extension (".hidden") gives nothing.
     const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot > 0 ? name.left(dot) : name;
+    if (dot < 0)
+        return name;
+    return Replace_All_Text(name, name.mid(dot), QString());
 }
 
 void View_File_With_Notepad(const QString& path) {

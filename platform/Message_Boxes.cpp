@@ -11,10 +11,23 @@ namespace {
 Scripted_Responder* g_active = nullptr;
 QString g_application_title;
 
+// A message's own line breaks stand as written. Qt wraps any line of a message box that it finds
+// long at a space, on lines of its own; text whose spaces are kept as they stand cannot be
+// wrapped there, so the box grows to its longest line instead (to the screen's width at most).
+QString Without_Rewrapping(const QString& text) {
+    if (!text.contains(QLatin1Char('\n')))
+        return text;
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return QStringLiteral("<div style=\"white-space:pre\">") + lines.toHtmlEscaped() +
+           QStringLiteral("</div>");
+}
+
 int run_box(QMessageBox::Icon icon, const QString& title, const QString& text,
             QMessageBox::StandardButtons buttons, QMessageBox::StandardButton default_button,
             QMessageBox::StandardButton escape_button) {
-    QMessageBox box(icon, title, text, buttons);
+    QMessageBox box(icon, title, Without_Rewrapping(text), buttons);
+    box.setTextFormat(text.contains(QLatin1Char('\n')) ? Qt::RichText : Qt::PlainText);
     box.setDefaultButton(default_button);
     box.setEscapeButton(escape_button);
     return box.exec();

@@ -3,6 +3,7 @@
 #include "app/MainForm1.h"
 #include "app/Settings.h"
 #include "dialogs/Dialog_Dont_Show_Again_Form.h"
+#include "platform/Bit_Button.h"
 #include "platform/Message_Boxes.h"
 #include "platform/Spin_Edit.h"
 #include "test_support.h"
@@ -12,6 +13,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QKeyEvent>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -231,6 +233,42 @@ TEST_F(Settings_Window, AWindowStoredWhollyOffEveryScreenIsBroughtBack) {
               .toLatin1());
     form = start();
     EXPECT_EQ(form->pos(), QPoint(all.right() - 50, -100));
+}
+
+// A stored size the window cannot be shown at, or not used at, opens at the smallest usable
+// size, menu bar and buttons in reach, and that size is written back; a smaller dimension is
+// raised alone. A usable size stays as stored.
+TEST_F(Settings_Window, AStoredSizeTooSmallToUseOpensAtTheSmallestUsableSize) {
+    struct Case {
+        int width, height;
+    };
+    for (const Case c :
+         {Case{0, 0}, Case{2, 502}, Case{1, 1}, Case{2, 26}, Case{-50, 300}, Case{500, 400}}) {
+        SCOPED_TRACE(QStringLiteral("%1 x %2").arg(c.width).arg(c.height).toStdString());
+        store(QStringLiteral("[Speedmetrix]\nwindow_left_posn=40\nwindow_top_posn=30\n"
+                             "window_Width=%1\nwindow_Height=%2\n")
+                  .arg(c.width)
+                  .arg(c.height)
+                  .toLatin1());
+        TMainForm1* form = start();
+        const QSize smallest = form->Smallest_Usable_Size();
+        // The menu bar, and the controls at half their designed size.
+        EXPECT_EQ(smallest.width(), 659 / 2);
+        EXPECT_EQ(smallest.height(), form->menuBar()->height() + 447 / 2);
+        EXPECT_LT(smallest.width(), 666);
+        EXPECT_LT(smallest.height(), 502);
+        // The smallest size is the window's own, the frame comes on top.
+        const QSize frame = form->frameGeometry().size() - form->geometry().size();
+        const QSize expected = QSize(c.width, c.height).expandedTo(smallest + frame);
+        EXPECT_TRUE(form->isVisible());
+        EXPECT_EQ(form->frameGeometry(), QRect(QPoint(40, 30), expected));
+        EXPECT_TRUE(form->Benchmark_BitBtn->isVisible());
+        EXPECT_GT(form->Benchmark_BitBtn->width(), 0);
+        EXPECT_GT(form->Benchmark_BitBtn->height(), 0);
+        close(form);
+        const Settings_Record saved = Read_Settings_File(settings_path());
+        EXPECT_EQ(QSize(saved.window_Width, saved.window_Height), expected);
+    }
 }
 
 TEST(Window_Position, OnlyAWindowOffEveryScreenMoves) {

@@ -49,6 +49,32 @@ TEST(Normal_Window_Bounds, WithoutAFrameTheClientAreaIsTheWindow) {
     EXPECT_EQ(bounds.Outer(), QRect(30, 40, 600, 400));
 }
 
+// Bounds too small to use are fitted at the smallest usable size, at the same corner; only the
+// dimension that is too small grows. The bounds observed afterwards are what was shown.
+TEST(Normal_Window_Bounds, BoundsTooSmallAreFittedAtTheSmallestUsableSize) {
+    const QSize smallest(330, 250);
+    struct Case {
+        QRect stored;
+        QRect client;
+    };
+    for (const Case& c : {Case{QRect(100, 50, 0, 0), QRect(101, 70, 330, 250)},
+                          Case{QRect(100, 50, 2, 502), QRect(101, 70, 330, 477)},
+                          Case{QRect(100, 50, 2, 26), QRect(101, 70, 330, 250)},
+                          Case{QRect(100, 50, 700, 500), QRect(101, 70, 698, 475)}}) {
+        Normal_Window_Bounds bounds;
+        bounds.Request(c.stored, smallest);
+        const QRect client = bounds.Fitted_Client(kFrame);
+        EXPECT_EQ(client, c.client) << c.stored.width() << " x " << c.stored.height();
+        bounds.Fitted(client, kFrame);
+        bounds.Observe(client, kFrame, Qt::WindowNoState);
+        EXPECT_EQ(bounds.Outer(), client.marginsAdded(kFrame));
+    }
+    // Without a smallest size, the bounds are applied as they are.
+    Normal_Window_Bounds bounds;
+    bounds.Request(QRect(100, 50, 2, 502));
+    EXPECT_EQ(bounds.Fitted_Client(QMargins()), QRect(100, 50, 2, 502));
+}
+
 TEST(Normal_Window_Bounds, BeforeTheFrameIsKnownTheProgramsOwnPlacingCounts) {
     Normal_Window_Bounds bounds;
     bounds.Request(kStored);

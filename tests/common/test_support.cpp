@@ -1,5 +1,14 @@
 #include "test_support.h"
 
+#include "platform/Message_Boxes.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QPointer>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <optional>
+
 namespace smx::test {
 
 Scripted_Ticks::Scripted_Ticks(std::vector<std::uint32_t> ticks) : ticks_(std::move(ticks)) {
@@ -29,6 +38,52 @@ Drive_Table::Drive_Table(std::vector<platform::Drive> drives) {
 
 Drive_Table::~Drive_Table() {
     platform::set_drive_table_override(std::nullopt);
+}
+
+} // namespace smx::test
+
+namespace smx::test {
+
+void Close_Modal_Windows() {
+    for (int i = 0; i < 20; ++i) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr)
+            return;
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+        if (modal->isVisible())
+            modal->hide();
+    }
+}
+
+void While_Modal(QDialog& dialog, std::function<void()> act, int limit_ms) {
+    QPointer<QDialog> target(&dialog);
+    QTimer::singleShot(0, &dialog, [target, act] {
+        if (!target->isVisible()) {
+            ADD_FAILURE() << "the dialog was not shown";
+            return;
+        }
+        {
+            std::optional<platform::Scripted_Responder> answers;
+            if (platform::Scripted_Responder::active() == nullptr)
+                answers.emplace();
+            act();
+        }
+        if (target && target->isVisible()) {
+            ADD_FAILURE() << "the dialog is still open after the test acted on it";
+            Close_Modal_Windows();
+        }
+    });
+    QTimer::singleShot(limit_ms, &dialog, [target] {
+        if (target && target->isVisible()) {
+            ADD_FAILURE() << "the dialog did not close";
+            Close_Modal_Windows();
+            if (target->isVisible())
+                target->QDialog::reject();
+        }
+    });
 }
 
 } // namespace smx::test

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace smx::test {
@@ -34,5 +35,20 @@ public:
     explicit Drive_Table(std::vector<platform::Drive> drives);
     ~Drive_Table();
 };
+
+} // namespace smx::test
+
+class QDialog;
+namespace smx::test {
+
+// Runs `act` once the modal loop of `dialog` runs; `act` must close the dialog. A message box
+// that `act` brings up is answered at once by a scripted responder (unless the test has one of
+// its own), so none can block it; a dialog still open once `act` is done fails the test at once
+// and is closed, with every modal window above it. A dialog that is never shown, or that
+// something else keeps open, is closed after `limit_ms`.
+void While_Modal(QDialog& dialog, std::function<void()> act, int limit_ms = 2000);
+
+// Closes every modal window, the topmost first (rejecting dialogs).
+void Close_Modal_Windows();
 
 } // namespace smx::test

@@ -1,11 +1,14 @@
 #include "dialogs/Dialog_Dont_Show_Again_Form.h"
+#include "information_text.h"
 #include "platform/Bit_Button.h"
+#include "test_support.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -14,19 +17,8 @@ using smx::dialogs::TDialog_Dont_Show_Again_Form;
 
 namespace {
 
-// Runs `act` on the dialog once its modal loop is running, and fails instead of hanging when
-// the dialog is still open after two seconds.
 void while_modal(TDialog_Dont_Show_Again_Form& dialog, std::function<void()> act) {
-    QTimer::singleShot(0, &dialog, [&dialog, act] {
-        if (dialog.isVisible())
-            act();
-    });
-    QTimer::singleShot(2000, &dialog, [&dialog] {
-        if (dialog.isVisible()) {
-            ADD_FAILURE() << "the dialog did not close";
-            dialog.reject();
-        }
-    });
+    smx::test::While_Modal(dialog, std::move(act));
 }
 
 } // namespace
@@ -36,7 +28,7 @@ TEST(Dont_Show_Again_Dialog, DesignControls) {
     EXPECT_EQ(dialog.size(), QSize(400, 196));
     EXPECT_EQ(dialog.Message_Memo->objectName(), QStringLiteral("Message_Memo"));
     EXPECT_TRUE(dialog.Message_Memo->isReadOnly());
-    EXPECT_EQ(dialog.Message_Memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(dialog.Message_Memo->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
     EXPECT_EQ(dialog.Message_Memo->palette().color(QPalette::Base),
               dialog.palette().color(QPalette::Button));
     EXPECT_EQ(dialog.Dont_Show_This_Again_CheckBox->text(),
@@ -162,6 +154,26 @@ TEST(Dont_Show_Again_Dialog, ClickingTheMessageLeavesTheFocusOnOk) {
     EXPECT_EQ(dialog.focusWidget(), dialog.Exit_Button);
     // A message longer than the area can be scrolled.
     EXPECT_GT(dialog.Message_Memo->verticalScrollBar()->maximum(), 0);
+    EXPECT_TRUE(dialog.Message_Memo->verticalScrollBar()->isVisible());
+    dialog.hide();
+}
+
+// The benchmark information, filled in as the run fills it, fits its area whole: no scroll bar.
+TEST(Dont_Show_Again_Dialog, TheBenchmarkInformationFitsWithoutAScrollBar) {
+    TDialog_Dont_Show_Again_Form dialog;
+    dialog.Set_Outer_Height(460);
+    dialog.Set_Message_Font_Size(12);
+    dialog.Set_Message_Alignment(Qt::AlignHCenter);
+    dialog.Clear_Message();
+    for (const QString& line : Information_Text_Lines())
+        dialog.Add_Message_Line(line);
+    dialog.show();
+    QApplication::processEvents();
+    const auto* memo = dialog.Message_Memo;
+    EXPECT_LE(memo->document()->size().height(), memo->viewport()->height());
+    EXPECT_EQ(memo->verticalScrollBar()->maximum(), 0);
+    EXPECT_FALSE(memo->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(memo->horizontalScrollBar()->isVisible());
     dialog.hide();
 }
 

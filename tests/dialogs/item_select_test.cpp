@@ -2,6 +2,7 @@
 #include "platform/Bit_Button.h"
 #include "platform/Message_Boxes.h"
 #include "platform/Spin_Edit.h"
+#include "test_support.h"
 
 #include <QApplication>
 #include <QImage>
@@ -24,21 +25,8 @@ using smx::platform::Scripted_Responder;
 
 namespace {
 
-// Runs `act` once the dialog's modal loop runs; fails instead of hanging when the dialog is
-// still open two seconds later.
 void while_modal(TDialog_Item_Select_Form& dialog, std::function<void()> act) {
-    QTimer::singleShot(0, &dialog, [&dialog, act] {
-        if (dialog.isVisible())
-            act();
-        else
-            ADD_FAILURE() << "the dialog was not shown";
-    });
-    QTimer::singleShot(2000, &dialog, [&dialog] {
-        if (dialog.isVisible()) {
-            ADD_FAILURE() << "the dialog did not close";
-            dialog.QDialog::reject();
-        }
-    });
+    smx::test::While_Modal(dialog, std::move(act));
 }
 
 QStringList shown_entries(const TDialog_Item_Select_Form& dialog) {

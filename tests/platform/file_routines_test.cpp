@@ -130,13 +130,19 @@ TEST(Replace_All_Text, ReplacesEveryOccurrenceAndEnds) {
     EXPECT_EQ(Replace_All_Text(many, S("x"), S("yz")).size(), 40000);
 }
 
-TEST(File_Name_Without_Extension, DropsTheLastExtensionOnly) {
+TEST(File_Name_Without_Extension, RemovesEveryOccurrenceOfTheLastExtension) {
     EXPECT_EQ(File_Name_Without_Extension(S("/x/my.bench.exe")), S("my.bench"));
     EXPECT_EQ(File_Name_Without_Extension(S("/x/speedmetrix")), S("speedmetrix"));
     EXPECT_EQ(File_Name_Without_Extension(S("/x.d/speedmetrix")), S("speedmetrix"));
-    EXPECT_EQ(File_Name_Without_Extension(S("/x/a.exe.exe")), S("a.exe"));
-    EXPECT_EQ(File_Name_Without_Extension(S("/x/.hidden")), S(".hidden"));
+    EXPECT_EQ(File_Name_Without_Extension(S("/x/a.exe.exe")), S("a"));
+    EXPECT_EQ(File_Name_Without_Extension(S("/x/a.exe.b.exe")), S("a.b"));
+    // Case counts: ".EXE" is other text than ".exe".
+    EXPECT_EQ(File_Name_Without_Extension(S("/x/a.EXE.exe")), S("a.EXE"));
+    // The extension is the text from the last "." on, whatever stands before it.
+    EXPECT_EQ(File_Name_Without_Extension(S("/x/.hidden")), S(""));
+    EXPECT_EQ(File_Name_Without_Extension(S("/x/my.benchmark.bench")), S("mymark"));
     EXPECT_EQ(File_Name_Without_Extension(S("name.txt")), S("name"));
+    EXPECT_EQ(File_Name_Without_Extension(S("/x/trailing.")), S("trailing"));
 }
 
 TEST(File_Open_State, TellsClosedOpenMissingAndOthers) {

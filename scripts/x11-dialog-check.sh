@@ -1,0 +1,244 @@
+#!/usr/bin/env bash
+# Window behaviour under a real window manager (Xvfb 1280 x 1024 with openbox), watched from
+# outside the program:
+#  - every modal window stands above the main window it belongs to, with "Always On Top" on or
+#    off, normal or maximised: the dialog is WM_TRANSIENT_FOR the main window, comes after it in
+#    _NET_CLIENT_LIST_STACKING, and is kept above (_NET_WM_STATE_ABOVE) exactly when it is;
+#  - a stored window size that cannot be shown opens a window on screen, at a usable size, and
+#    that size is what the close writes back;
+#  - the desktop's scale (Xft.dpi 192 and 144) scales the whole window: its client area is twice
+#    and one and a half times the one at 96 dots per inch.
+# Usage: scripts/x11-dialog-check.sh <speedmetrix executable> [folder for screenshots]
+# Exits 0 when every check holds, 1 when one fails (in two attempts), 77 (skipped) when Xvfb,
+# openbox, xwininfo or xprop is not installed.
+set -euo pipefail
+export LC_ALL=C
+
+arguments=("$@")
+program=${1:?usage: x11-dialog-check.sh <speedmetrix executable> [screenshot folder]}
+shots=${2:-}
+# shellcheck source=scripts/x11-common.sh
+. "$(dirname "$0")/x11-common.sh"
+require_tools Xvfb openbox xwininfo xprop
+start_scratch
+
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+retry_or_fail() {
+    echo "FAIL: $*"
+    local attempt=${X11_DIALOG_CHECK_ATTEMPT:-1}
+    if [ "$attempt" -lt 2 ]; then
+        trap - EXIT
+        cleanup_scratch
+        export X11_DIALOG_CHECK_ATTEMPT=$((attempt + 1))
+        exec "$0" "${arguments[@]}"
+    fi
+    exit 1
+}
+
+# Polls a command until it succeeds, every 50 ms, for at most the given seconds.
+wait_for() {
+    local tries=$(($1 * 20))
+    shift
+    for _ in $(seq "$tries"); do
+        "$@" && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+pids+=($xvfb_pid)
+has_display() { [ -s "$work/display" ]; }
+wait_for 10 has_display || { cat "$work/xvfb.log"; echo "FAIL: Xvfb did not start"; exit 1; }
+export DISPLAY=":$(cat "$work/display")" QT_QPA_PLATFORM=xcb
+unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_FONT_DPI QT_SCALE_FACTOR_ROUNDING_POLICY
+own_display() { kill -0 "$xvfb_pid" 2>/dev/null && xwininfo -root | grep -q 'geometry 1280x1024+0+0'; }
+wait_for 10 own_display || retry_or_fail "Xvfb is not answering on $DISPLAY"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
+
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+for _ in 1 2 3; do
+    openbox --sm-disable >"$work/openbox.log" 2>&1 &
+    openbox_pid=$!
+    pids+=($openbox_pid)
+    openbox_up() { wm_running || ! kill -0 "$openbox_pid" 2>/dev/null; }
+    wait_for 20 openbox_up || true
+    wm_running && break
+    kill "$openbox_pid" 2>/dev/null || true
+    sleep 0.5
+done
+wm_running || { cat "$work/openbox.log"; retry_or_fail "openbox did not start"; }
+
+# The managed windows of a process, bottom first: "id caption" per line.
+stacking_of() {
+    local pid=$1 id
+    for id in $(xprop -root _NET_CLIENT_LIST_STACKING | sed -n 's/.*# //p' | tr -d ','); do
+        xprop -id "$id" _NET_WM_PID 2>/dev/null | grep -q "= $pid\$" || continue
+        echo "$id $(xprop -id "$id" WM_NAME 2>/dev/null | sed -n 's/.* = "\(.*\)"$/\1/p')"
+    done
+}
+# The main window: the one with the program's caption that is a normal window, not a dialog.
+main_of() {
+    local id
+    for id in $(stacking_of "$1" | awk '/ Windows PC Speedmetrix v1.3f$/ { print $1 }'); do
+        xprop -id "$id" _NET_WM_WINDOW_TYPE | grep -q '= _NET_WM_WINDOW_TYPE_NORMAL$' && { echo "$id"; return; }
+    done
+}
+state_of() { xprop -id "$1" _NET_WM_STATE 2>/dev/null | sed -n 's/.* = //p'; }
+transient_of() { xprop -id "$1" WM_TRANSIENT_FOR 2>/dev/null | sed -n 's/.*window id # //p'; }
+maximised() { state_of "$1" | grep -q MAXIMIZED_HORZ; }
+size_of() { xwininfo -id "$1" | awk '/^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF } END { print w, h }'; }
+# The frame's outer size: the client area widened by the frame extents (left, right, top, bottom).
+outer_size_of() {
+    local w h l=0 r=0 t=0 b=0 extents
+    read -r w h < <(size_of "$1")
+    extents=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.* = //p' | tr -d ',')
+    [ -n "$extents" ] && read -r l r t b <<<"$extents"
+    echo "$((w + l + r)) $((h + t + b))"
+}
+viewable() { xwininfo -id "$1" | grep -q 'Map State: IsViewable'; }
+
+# Starts a copy of the program in its own folder: $1 name, $2 settings file content; the rest
+# are environment settings for it. Sets `pid` and `dir`.
+start() {
+    local name=$1 settings=$2
+    shift 2
+    dir="$work/$name"
+    mkdir -p "$dir"
+    cp "$program" "$dir/speedmetrix"
+    [ -n "$settings" ] && printf '%s' "$settings" >"$dir/Speedmetrix.ini"
+    env "$@" "$dir/speedmetrix" >"$dir/out.log" 2>&1 &
+    pid=$!
+    pids+=($pid)
+}
+stop() {
+    kill -TERM "$pid" 2>/dev/null || true
+    gone() { ! kill -0 "$pid" 2>/dev/null; }
+    wait_for 10 gone || { fail "$1: the program did not end on SIGTERM"; kill -KILL "$pid" 2>/dev/null || true; }
+    wait "$pid" 2>/dev/null || true
+}
+shot() { [ -z "$shots" ] || import -window root "$shots/$1.png" 2>/dev/null || true; }
+
+settings() { printf '[Speedmetrix]\nWindowState_wsMaximized=%s\nwindow_top_posn=%s\nwindow_left_posn=%s\nwindow_Width=%s\nwindow_Height=%s\nAlways_on_Top_Option=%s\n' "$@"; }
+
+# --- Modal windows above their main window -------------------------------------------------
+# $1 name, $2 1 when maximised, $3 Always On Top (1/0), $4 the button or menu entry that opens
+# the modal window, $5 the modal window's caption.
+dialog_case() {
+    local name=$1 max=$2 top=$3 click=$4 caption=$5 main dialog order
+    start "$name" "$(settings "$max" 100 100 666 502 "$top")" SPEEDMETRIX_TEST_CLICK="$click"
+    find_dialog() {
+        main=$(main_of "$pid")
+        dialog=$(stacking_of "$pid" | awk -v c="$caption" -v m="$main" '{ id = $1; $1 = ""; if (id != m && substr($0, 2) == c) print id }' | tail -1)
+        [ -n "$main" ] && [ -n "$dialog" ] && [ -n "$(state_of "$dialog")" ]
+    }
+    if ! wait_for 15 find_dialog; then
+        fail "$name: no \"$caption\" window beside the main window ($(stacking_of "$pid" | tr '\n' ';'))"
+        stop "$name"
+        return
+    fi
+    [ "$max" = 1 ] && { wait_for 5 maximised "$main" || fail "$name: the main window is not maximised"; }
+    sleep 0.3 # the window manager has restacked by now
+    order=$(stacking_of "$pid" | awk '{ print $1 }' | tr '\n' ' ')
+    printf '%-22s main %s dialog %s transient-for %s stacking %s\n' "$name" "$main" "$dialog" \
+        "$(transient_of "$dialog")" "$order"
+    [ "$(transient_of "$dialog")" = "$main" ] ||
+        fail "$name: the dialog is transient for $(transient_of "$dialog"), not the main window $main"
+    # Bottom first: the dialog must come after the main window.
+    echo "$order" | grep -q "$main.*$dialog" || fail "$name: the dialog is stacked below the main window ($order)"
+    if [ "$top" = 1 ]; then
+        state_of "$main" | grep -q _NET_WM_STATE_ABOVE || fail "$name: the main window is not kept on top"
+        state_of "$dialog" | grep -q _NET_WM_STATE_ABOVE || fail "$name: the dialog is not kept on top with its main window"
+    else
+        state_of "$dialog" | grep -q _NET_WM_STATE_ABOVE && fail "$name: the dialog is kept on top of everything"
+    fi
+    shot "$name"
+    stop "$name"
+}
+
+dialog_case on-top-save 0 1 Save_Results_BitBtn "Save under what name ?"
+dialog_case on-top-maximised-about 1 1 AboutOption "About Windows PC Speedmetrix v1.3f ..."
+dialog_case on-top-maximised-defaults 1 1 Restore_Factory_Defaults_Option "Windows PC Speedmetrix v1.3f"
+dialog_case normal-maximised-about 1 0 AboutOption "About Windows PC Speedmetrix v1.3f ..."
+dialog_case on-top-auto-run 0 1 Auto_Run_at_Windows_Startup_Option "Windows PC Speedmetrix v1.3f"
+# The entry it made would ask about its place at every later start.
+rm -f "$XDG_CONFIG_HOME"/autostart/*.desktop
+
+# --- Stored sizes that cannot be shown -----------------------------------------------------
+size_case() {
+    local name=$1 width=$2 height=$3 main w h stored
+    start "$name" "$(settings 0 100 100 "$width" "$height" 0)"
+    find_main() { main=$(main_of "$pid"); [ -n "$main" ] && viewable "$main"; }
+    if ! wait_for 10 find_main; then
+        fail "$name: stored $width x $height: no window on screen"
+        stop "$name"
+        return
+    fi
+    sleep 0.3
+    read -r w h < <(size_of "$main")
+    shot "$name"
+    stop "$name"
+    stored=$(awk -F= '/^window_Width=/ { w = $2 } /^window_Height=/ { h = $2 } END { print w, h }' \
+        "$dir/Speedmetrix.ini" | tr -d '\r')
+    printf '%-22s stored %s x %s: client %s x %s, written back %s\n' "$name" "$width" "$height" "$w" "$h" "$stored"
+    # Menu bar and button column reachable: well over the menu bar's height.
+    { [ "$w" -ge 200 ] && [ "$h" -ge 150 ]; } || fail "$name: the window is only $w x $h"
+    local sw sh
+    read -r sw sh <<<"$stored"
+    { [ "$sw" -gt "$width" ] && [ "$sh" -ge "$height" ] && [ "$sw" -ge "$w" ]; } ||
+        fail "$name: the close wrote back $stored for a window of $w x $h"
+}
+size_case size-0x0 0 0
+size_case size-2x502 2 502
+size_case size-1x1 1 1
+size_case size-2x26 2 26
+
+# --- The desktop's scale -----------------------------------------------------------------------
+# $1 the Xft.dpi to set (none for 96), then environment settings for the program; prints the
+# main window's outer size. The window manager's
+# frame is drawn in device pixels, the window's stored outer size is in logical ones: the frame
+# takes a smaller share of a scaled window, so the outer size is what scales exactly.
+scaled_size() {
+    local dpi=$1 main w h name
+    shift
+    name=$(echo "dpi-$dpi-$*" | tr -c 'a-zA-Z0-9.\n-' '-')
+    if [ "$dpi" = none ]; then
+        xprop -root -remove RESOURCE_MANAGER 2>/dev/null || true
+    else
+        # As `xrdb -merge` leaves it on a display with no other resources.
+        xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "Xft.dpi:	$dpi"
+    fi
+    start "$name" "$(settings 0 20 20 666 502 0)" "$@"
+    find_main() { main=$(main_of "$pid"); [ -n "$main" ] && viewable "$main"; }
+    wait_for 10 find_main || { fail "dpi $dpi: no window"; stop "dpi-$dpi"; return; }
+    sleep 0.5
+    read -r w h < <(outer_size_of "$main")
+    shot "$name"
+    stop "$name"
+    echo "$w $h"
+}
+read -r w96 h96 < <(scaled_size none)
+read -r w192 h192 < <(scaled_size 192)
+read -r w144 h144 < <(scaled_size 144)
+read -r wf hf < <(scaled_size none QT_SCALE_FACTOR=2)
+read -r ws hs < <(scaled_size none QT_SCREEN_SCALE_FACTORS=1.5)
+xprop -root -remove RESOURCE_MANAGER 2>/dev/null || true
+echo "outer size at 96 dpi ${w96}x${h96}, at 192 ${w192}x${h192}, at 144 ${w144}x${h144}"
+# Within a pixel or two: the frame's share is rounded to whole logical pixels.
+near() { [ $(($1 - $2)) -le 2 ] && [ $(($2 - $1)) -le 2 ]; }
+[ "$w96 $h96" = "666 502" ] || fail "at 96 dpi the window is ${w96}x${h96}, not the stored 666x502"
+near "$w192" $((w96 * 2)) && near "$h192" $((h96 * 2)) || fail "at 192 dpi the window is ${w192}x${h192}, not twice ${w96}x${h96}"
+near "$w144" $((w96 * 3 / 2)) && near "$h144" $((h96 * 3 / 2)) || fail "at 144 dpi the window is ${w144}x${h144}, not 1.5 times ${w96}x${h96}"
+echo "outer size with QT_SCALE_FACTOR=2 ${wf}x${hf}, with QT_SCREEN_SCALE_FACTORS=1.5 ${ws}x${hs}"
+near "$wf" $((w96 * 2)) && near "$hf" $((h96 * 2)) || fail "with QT_SCALE_FACTOR=2 the window is ${wf}x${hf}"
+near "$ws" $((w96 * 3 / 2)) && near "$hs" $((h96 * 3 / 2)) || fail "with QT_SCREEN_SCALE_FACTORS=1.5 the window is ${ws}x${hs}"
+
+own_display || retry_or_fail "Xvfb is gone"
+[ "$failures" -eq 0 ] || retry_or_fail "$failures checks failed"
+echo "all dialog, window-size and scaling checks hold"

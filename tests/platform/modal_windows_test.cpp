@@ -1,0 +1,180 @@
+// Modal windows and message boxes, shown for real (no scripted responder): who owns them, whether
+// they stay on top with their owner, and how a message's lines are laid out.
+#include "platform/Message_Boxes.h"
+#include "platform/Modal_Owner.h"
+#include "platform/Window_On_Top.h"
+#include "test_support.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace smx::platform;
+
+namespace {
+
+// Runs `look` on the topmost modal window once it is up, then closes it; fails (and closes
+// everything) rather than hanging when none comes up.
+void on_next_modal(std::function<void(QWidget&)> look) {
+    QTimer::singleShot(0, qApp, [look] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr) {
+            ADD_FAILURE() << "no modal window came up";
+            return;
+        }
+        look(*modal);
+        smx::test::Close_Modal_Windows();
+    });
+    QTimer::singleShot(3000, qApp, [] {
+        if (QApplication::activeModalWidget()) {
+            ADD_FAILURE() << "a modal window stayed open";
+            smx::test::Close_Modal_Windows();
+        }
+    });
+}
+
+struct Main_Window {
+    explicit Main_Window(bool on_top) {
+        window.setWindowTitle(QStringLiteral("main"));
+        window.resize(300, 200);
+        Set_Window_Stays_On_Top(window, on_top);
+        window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+        QApplication::setActiveWindow(&window);
+    }
+    QMainWindow window;
+};
+
+bool on_top(const QWidget& w) {
+    return w.windowFlags().testFlag(Qt::WindowStaysOnTopHint) &&
+           w.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+QWindow* transient_parent_of(const QWidget& w) {
+    return w.windowHandle() ? w.windowHandle()->transientParent() : nullptr;
+}
+
+} // namespace
+
+TEST(Modal_Windows, AMessageBoxBelongsToTheMainWindowAndStaysOnTopWithIt) {
+    Keep_Modal_Windows_Above_Their_Owners();
+    Keep_Modal_Windows_Above_Their_Owners(); // a second call changes nothing
+    for (const bool top : {true, false}) {
+        SCOPED_TRACE(top);
+        Main_Window main(top);
+        bool looked = false;
+        on_next_modal([&](QWidget& box) {
+            looked = true;
+            EXPECT_NE(qobject_cast<QMessageBox*>(&box), nullptr);
+            EXPECT_EQ(transient_parent_of(box), main.window.windowHandle());
+            EXPECT_EQ(on_top(box), top);
+        });
+        show_information(QStringLiteral("Information"), QStringLiteral("A message."));
+        EXPECT_TRUE(looked);
+    }
+}
+
+// The text-input box and the program's own dialogs alike; a dialog shown again after its owner
+// has left the top drops the flag; a message box of a dialog belongs to that dialog.
+TEST(Modal_Windows, DialogsAndTheBoxesOfDialogsStandAboveWhatTheyBelongTo) {
+    Keep_Modal_Windows_Above_Their_Owners();
+    QDialog dialog;
+    dialog.setWindowTitle(QStringLiteral("dialog"));
+    for (const bool top : {true, false}) {
+        SCOPED_TRACE(top);
+        Main_Window main(top);
+        bool looked_at_input = false;
+        on_next_modal([&](QWidget& box) {
+            looked_at_input = true;
+            EXPECT_EQ(transient_parent_of(box), main.window.windowHandle());
+            EXPECT_EQ(on_top(box), top);
+        });
+        EXPECT_FALSE(input_text(QStringLiteral("Save under what name ?"),
+                                QStringLiteral("Save name :"), QStringLiteral("This PC")));
+        EXPECT_TRUE(looked_at_input);
+
+        bool looked_at_box = false;
+        QTimer::singleShot(0, &dialog, [&] {
+            ASSERT_TRUE(dialog.isVisible());
+            EXPECT_EQ(transient_parent_of(dialog), main.window.windowHandle());
+            EXPECT_EQ(on_top(dialog), top);
+            on_next_modal([&](QWidget& box) {
+                looked_at_box = true;
+                EXPECT_NE(&box, &dialog);
+                EXPECT_EQ(transient_parent_of(box), dialog.windowHandle());
+                EXPECT_EQ(on_top(box), top);
+            });
+            show_error(QStringLiteral("Error"), QStringLiteral("Refused."));
+            dialog.reject();
+        });
+        QTimer::singleShot(3000, &dialog, [&] {
+            if (dialog.isVisible()) {
+                ADD_FAILURE() << "the dialog stayed open";
+                smx::test::Close_Modal_Windows();
+            }
+        });
+        dialog.exec();
+        EXPECT_TRUE(looked_at_box);
+    }
+}
+
+TEST(Modal_Windows, TheOwnerIsNeverTheWindowItselfNorAHiddenOne) {
+    QDialog modal;
+    QMainWindow hidden;
+    EXPECT_EQ(Modal_Owner_Of(modal), nullptr);
+    Main_Window main(false);
+    EXPECT_EQ(Modal_Owner_Of(modal), &main.window);
+    modal.show();
+    QApplication::setActiveWindow(&modal);
+    EXPECT_EQ(Modal_Owner_Of(modal), &main.window);
+    modal.hide();
+}
+
+// The lines of a message stand as written: a long line is not wrapped at a space onto lines of
+// its own, and the box is as wide as its longest line.
+TEST(Message_Boxes, AMessagesOwnLineBreaksStandAndTheBoxFitsItsLongestLine) {
+    const QString first = QStringLiteral("The directory / path settings required to make this "
+                                         "program (speedmetrix)");
+    const QString second = QStringLiteral("run automatically at Windows Start-up do not match "
+                                          "where the program ");
+    const QString text = first + QStringLiteral("\r\n") + second + QStringLiteral("\r\n") +
+                         QStringLiteral("is currently being run from.") +
+                         QStringLiteral("\r\n\r\n Old      = /a/b\r\n Current = /c/d");
+    bool looked = false;
+    on_next_modal([&](QWidget& box) {
+        looked = true;
+        auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        ASSERT_NE(label, nullptr);
+        const QFontMetrics metrics(label->font());
+        const int longest =
+            std::max(metrics.horizontalAdvance(first), metrics.horizontalAdvance(second.trimmed()));
+        EXPECT_GE(label->width(), longest);
+        // Six lines, none of them broken in two.
+        EXPECT_LT(label->height(), 7 * metrics.lineSpacing()) << label->height();
+        EXPECT_GE(label->height(), 6 * metrics.lineSpacing() - 6);
+        EXPECT_LE(box.width(), box.screen()->availableGeometry().width());
+        // The spaces of the text are kept ("Old      =").
+        EXPECT_TRUE(label->text().contains(QStringLiteral(" Old      = /a/b")));
+    });
+    EXPECT_EQ(ask_warning_question(QStringLiteral("Question"), text), Box_Answer::No);
+    EXPECT_TRUE(looked);
+
+    // A message of one line is left to the box's own wrapping, as plain text.
+    looked = false;
+    on_next_modal([&](QWidget& box) {
+        looked = true;
+        auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->textFormat(), Qt::PlainText);
+        EXPECT_EQ(label->text(), QStringLiteral("<b>not bold</b>"));
+    });
+    show_information(QStringLiteral("Information"), QStringLiteral("<b>not bold</b>"));
+    EXPECT_TRUE(looked);
+}
