@@ -63,6 +63,9 @@ int run_program(int argc, char** argv) {
     if (batch::Wants_Batch(arguments))
         return batch::Run_Batch(argc, argv, arguments);
 
+    // From here on a termination signal is never lost: one that comes while the program starts
+    // waits until the main window has had its first show, and then closes it.
+    platform::install_termination_signals();
     choose_platform();
     // The layout is designed in pixels at 96 dots per inch with fonts given in points.
     if (qEnvironmentVariableIsEmpty("QT_FONT_DPI"))
@@ -75,7 +78,11 @@ int run_program(int argc, char** argv) {
     TMainForm1* main_form = f.MainForm1;
     // The end of the session (a signal, the session manager's quit) dismisses whatever dialog is
     // open, abandons a run, and closes the main window through its normal close.
-    auto* session_end = new platform::Session_End([main_form] { return main_form->close(); }, &app);
+    // Until the first show has ended (it may pump events) the close waits: closing a window
+    // that is still being set up would leave it on screen with nothing left to end the program.
+    bool first_show_over = false;
+    auto* session_end = new platform::Session_End(
+        [main_form, &first_show_over] { return first_show_over && main_form->close(); }, &app);
     platform::install_termination_handler([session_end] { session_end->begin(); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, session_end,
                      [session_end](QSessionManager&) {
@@ -89,6 +96,7 @@ int run_program(int argc, char** argv) {
         app.installEventFilter(new First_Paint_Reporter(main_form));
 
     main_form->show();
+    first_show_over = true;
     const int status = app.exec();
     destroy_forms();
     return status;

@@ -14,6 +14,8 @@ namespace smx::platform {
 namespace {
 int g_pipe[2] = {-1, -1};
 std::atomic<int> g_requests{0};
+bool g_signals_caught = false;
+bool g_notifier_made = false;
 
 // Two slots, so that registering files never rewrites the slot a signal handler may be reading.
 struct Numbered_Files {
@@ -63,17 +65,12 @@ void on_signal(int sig) {
 }
 } // namespace
 
-void install_termination_handler(std::function<void()> on_request) {
-    if (g_pipe[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_pipe) != 0)
+void install_termination_signals() {
+    if (g_pipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_pipe) != 0)
         return;
-    auto* notifier =
-        new QSocketNotifier(g_pipe[1], QSocketNotifier::Read, QCoreApplication::instance());
-    QObject::connect(notifier, &QSocketNotifier::activated, notifier,
-                     [request = std::move(on_request)]() {
-                         char buffer[16];
-                         [[maybe_unused]] const auto got = ::read(g_pipe[1], buffer, sizeof buffer);
-                         request();
-                     });
+    if (g_signals_caught)
+        return;
+    g_signals_caught = true;
     struct sigaction action {};
     action.sa_handler = on_signal;
     sigemptyset(&action.sa_mask);
@@ -83,6 +80,22 @@ void install_termination_handler(std::function<void()> on_request) {
     action.sa_flags = SA_RESTART;
     for (int sig : {SIGTERM, SIGINT, SIGHUP})
         sigaction(sig, &action, nullptr);
+}
+
+void install_termination_handler(std::function<void()> on_request) {
+    install_termination_signals();
+    if (g_pipe[1] < 0 || g_notifier_made)
+        return;
+    g_notifier_made = true;
+    // A byte written before now is still in the socket, so the notifier reports it at once.
+    auto* notifier =
+        new QSocketNotifier(g_pipe[1], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier,
+                     [request = std::move(on_request)]() {
+                         char buffer[16];
+                         [[maybe_unused]] const auto got = ::read(g_pipe[1], buffer, sizeof buffer);
+                         request();
+                     });
 }
 
 void request_stop() noexcept {
