@@ -114,6 +114,7 @@ public:
 struct Session_Script {
     QStringList events;
     int closes_refused = 0; // the main window defers this many closes (a run in progress)
+    int close_boxes = 0;    // the close shows this many error boxes (files it cannot write)
 
     void run(const std::function<void()>& command, int after_ms = 100) {
         QEventLoop main_loop;
@@ -123,6 +124,10 @@ struct Session_Script {
                     --closes_refused;
                     events << QStringLiteral("close deferred");
                     return false;
+                }
+                for (int i = 0; i < close_boxes; ++i) {
+                    show_general_error(QStringLiteral("Unable to write to %1").arg(i));
+                    events << QStringLiteral("close box answered");
                 }
                 events << QStringLiteral("closed");
                 main_loop.quit();
@@ -176,3 +181,14 @@ TEST_F(Termination_State, DeferredCloseIsAskedAgain) {
 }
 
 } // namespace
+
+// The boxes of the close itself (the results database, then the settings file, refused) come
+// after every earlier box has gone, and are answered the same way.
+TEST_F(Termination_State, BoxesThatTheCloseOpensAreAnsweredToo) {
+    Session_Script script;
+    script.close_boxes = 2;
+    script.run([] { show_information(QStringLiteral("t"), QStringLiteral("open before")); });
+    EXPECT_EQ(script.events,
+              (QStringList{"command ended", "close box answered", "close box answered", "closed"}));
+    EXPECT_LT(script.elapsed_ms, 2000);
+}
