@@ -51,7 +51,10 @@ void choose_platform() {
 }
 
 int run_program(int argc, char** argv) {
-    // End-to-end tests time their signals from the start of the program's own code.
+    // From the start a termination signal is never lost: one that comes while the window starts
+    // waits until the main window has had its first show, and then closes it.
+    platform::install_termination_signals();
+    // End-to-end tests time their signals from here.
     if (qEnvironmentVariableIsSet("SPEEDMETRIX_TEST_REPORT_START")) {
         std::fputs("started\n", stdout);
         std::fflush(stdout);
@@ -61,6 +64,10 @@ int run_program(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    const bool window = !batch::Wants_Help(arguments) && !batch::Wants_Drive_List(arguments) &&
+                        !batch::Wants_Batch(arguments);
+    if (!window)
+        platform::restore_default_termination_signals();
     if (batch::Wants_Help(arguments))
         return batch::Print_Help();
     if (batch::Wants_Drive_List(arguments))
@@ -68,9 +75,6 @@ int run_program(int argc, char** argv) {
     if (batch::Wants_Batch(arguments))
         return batch::Run_Batch(argc, argv, arguments);
 
-    // From here on a termination signal is never lost: one that comes while the program starts
-    // waits until the main window has had its first show, and then closes it.
-    platform::install_termination_signals();
     choose_platform();
     // The layout is designed in pixels at 96 dots per inch with fonts given in points.
     if (qEnvironmentVariableIsEmpty("QT_FONT_DPI"))

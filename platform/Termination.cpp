@@ -15,6 +15,7 @@ namespace {
 int g_pipe[2] = {-1, -1};
 std::atomic<int> g_requests{0};
 bool g_signals_caught = false;
+std::atomic<int> g_first_signal{0};
 bool g_notifier_made = false;
 
 // Two slots, so that registering files never rewrites the slot a signal handler may be reading.
@@ -59,6 +60,7 @@ void on_signal(int sig) {
     // Only async-signal-safe work here: the event loop does the rest.
     if (g_requests.fetch_add(1) > 0)
         end_at_once(sig);
+    g_first_signal.store(sig);
     detail::stop_bits.fetch_or(detail::stop_by_termination);
     const char byte = 1;
     [[maybe_unused]] const auto written = ::write(g_pipe[0], &byte, 1);
@@ -80,6 +82,21 @@ void install_termination_signals() {
     action.sa_flags = SA_RESTART;
     for (int sig : {SIGTERM, SIGINT, SIGHUP})
         sigaction(sig, &action, nullptr);
+}
+
+void restore_default_termination_signals() {
+    if (!g_signals_caught)
+        return;
+    g_signals_caught = false;
+    struct sigaction default_action {};
+    default_action.sa_handler = SIG_DFL;
+    sigemptyset(&default_action.sa_mask);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(sig, &default_action, nullptr);
+    if (const int sig = g_first_signal.exchange(0); sig != 0) {
+        g_requests.store(0);
+        raise(sig);
+    }
 }
 
 void install_termination_handler(std::function<void()> on_request) {
@@ -159,6 +176,7 @@ void remove_registered_temp_files() noexcept {
 
 void reset_termination_state_for_tests() noexcept {
     g_requests.store(0);
+    g_first_signal.store(0);
     detail::stop_bits.store(0);
     unregister_numbered_temp_files();
 }

@@ -90,6 +90,29 @@ TEST_F(Registered_Files, SecondSignalRemovesThemAndEndsAtOnce) {
     EXPECT_EQ(left(), (QStringList{"T_3.tmp", "T_4.tmp", "T_5.tmp", "victim"}));
 }
 
+// A start that is no window's gives the signals back their default actions, and a signal
+// caught before that is not lost either.
+TEST_F(Termination_State, DefaultActionsComeBackAndTakeASignalCaughtBefore) {
+    EXPECT_EXIT(
+        {
+            install_termination_signals();
+            std::raise(SIGHUP);
+            if (!termination_requested())
+                std::_Exit(3);
+            restore_default_termination_signals();
+            std::_Exit(4);
+        },
+        ::testing::KilledBySignal(SIGHUP), "");
+    EXPECT_EXIT(
+        {
+            install_termination_signals();
+            restore_default_termination_signals();
+            std::raise(SIGINT);
+            std::_Exit(5);
+        },
+        ::testing::KilledBySignal(SIGINT), "");
+}
+
 TEST_F(Termination_State, StopByCloseIsClearedButTheEndOfTheSessionStays) {
     EXPECT_FALSE(stop_requested());
     request_stop();
