@@ -236,13 +236,17 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
             return Exit_Database_Error;
         }
     }
-    if (options.save_name && !options.overwrite) {
-        if (const auto stored = Section_A_Save_Would_Replace(*options.save_name)) {
-            report_error(Save_Name_Exists_Message(*stored));
-            return Exit_Database_Error;
-        }
-    }
+    // The name the set is saved under: a set that --overwrite replaces keeps its stored spelling,
+    // which is the one section the database has for it.
+    std::optional<QString> save_as = options.save_name;
     if (options.save_name) {
+        if (const auto stored = Section_A_Save_Would_Replace(*options.save_name)) {
+            if (!options.overwrite) {
+                report_error(Save_Name_Exists_Message(*stored));
+                return Exit_Database_Error;
+            }
+            save_as = *stored;
+        }
         if (const QString refusal = Database_Write_Refusal(); !refusal.isEmpty()) {
             report_error(refusal);
             return Exit_Database_Error;
@@ -299,15 +303,15 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
     // A save refused even so (the disk filled up during the run) keeps the results: they are
     // printed as an unsaved run, and the status tells of the refusal.
     bool save_refused = false;
-    if (options.save_name) {
+    if (save_as) {
         QStringList messages;
-        save_refused = !Save_Set(*options.save_name, options.overwrite, results, messages);
+        save_refused = !Save_Set(*save_as, options.overwrite, results, messages);
         for (const QString& message : messages)
             write_err(for_terminal(message) + QLatin1Char('\n'));
         if (!save_refused)
-            results.Name = *options.save_name;
+            results.Name = *save_as;
     }
-    const std::optional<QString> saved_name = save_refused ? std::nullopt : options.save_name;
+    const std::optional<QString> saved_name = save_refused ? std::nullopt : save_as;
 
     QByteArray out;
     if (options.json)

@@ -407,6 +407,17 @@ TEST_F(Batch_Run, SaveStoresWhatTheWindowLoadsAndCompareAddsTheColumn) {
     QStringList names;
     results::Read_Database_Section_Names(names, db, true);
     EXPECT_EQ(names, QStringList({QStringLiteral("Lab 2"), QStringLiteral("Lab 1")}));
+
+    // Another spelling with --overwrite replaces the set under its stored name.
+    const Finished fourth =
+        run(quick + QStringList{QStringLiteral("--json"), QStringLiteral("--overwrite"),
+                                QStringLiteral("--save=LAB 2")});
+    ASSERT_EQ(fourth.code, 0) << fourth.err.toStdString();
+    EXPECT_EQ(parse_report(fourth)[QStringLiteral("saved_as")].toString(), QStringLiteral("Lab 2"));
+    EXPECT_TRUE(fourth.err.contains(QStringLiteral("saved to the \"Lab 2\" section")))
+        << fourth.err.toStdString();
+    results::Read_Database_Section_Names(names, db, true);
+    EXPECT_EQ(names, QStringList({QStringLiteral("Lab 1"), QStringLiteral("Lab 2")}));
 }
 
 // A save that the database would refuse is refused before the run, as every other refusal.
