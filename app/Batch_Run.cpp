@@ -228,8 +228,9 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
     settings.captions = Test_Captions();
     Apply_Overrides(options.overrides, settings);
 
-    if (options.overrides.drive_letter && any_disk(settings) &&
-        !platform::find_drive(settings.drive_letter))
+    // The drive may come from the option or from the settings file: either way a letter with
+    // no drive behind it is a bad value, not a drive that cannot be written.
+    if (any_disk(settings) && !platform::find_drive(settings.drive_letter))
         return usage_error(QStringLiteral("there is no drive %1 (speedmetrix --list-drives "
                                           "shows the drives)")
                                .arg(QLatin1Char(settings.drive_letter)));
@@ -248,9 +249,21 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
             return Exit_Database_Error;
         }
     }
-    if (options.save_name && !options.overwrite && Saved_Set_Exists(*options.save_name)) {
-        report_error(Save_Name_Exists_Message(*options.save_name));
-        return Exit_Database_Error;
+    // The name the set is saved under: a set that --overwrite replaces keeps its stored spelling,
+    // which is the one section the database has for it.
+    std::optional<QString> save_as = options.save_name;
+    if (options.save_name) {
+        if (const auto stored = Section_A_Save_Would_Replace(*options.save_name)) {
+            if (!options.overwrite) {
+                report_error(Save_Name_Exists_Message(*stored));
+                return Exit_Database_Error;
+            }
+            save_as = *stored;
+        }
+        if (const QString refusal = Database_Write_Refusal(); !refusal.isEmpty()) {
+            report_error(refusal);
+            return Exit_Database_Error;
+        }
     }
 
     const bool platform_ours = choose_batch_platform(any_graphics(settings));
@@ -304,20 +317,23 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
     }
 
     engine::TBenchmark_Results results = host.main_results();
-    if (options.save_name) {
+    // A save refused even so (the disk filled up during the run) keeps the results: they are
+    // printed as an unsaved run, and the status tells of the refusal.
+    bool save_refused = false;
+    if (save_as) {
         QStringList messages;
-        const bool saved = Save_Set(*options.save_name, options.overwrite, results, messages);
+        save_refused = !Save_Set(*save_as, options.overwrite, results, messages);
         for (const QString& message : messages)
             write_err(for_terminal(message) + QLatin1Char('\n'));
-        if (!saved)
-            return Exit_Database_Error;
-        results.Name = *options.save_name;
+        if (!save_refused)
+            results.Name = *save_as;
     }
+    const std::optional<QString> saved_name = save_refused ? std::nullopt : save_as;
 
     QByteArray out;
     if (options.json)
         out = QJsonDocument(
-                  Json_Report(settings, results, compare, host.times(), context, options.save_name))
+                  Json_Report(settings, results, compare, host.times(), context, saved_name))
                   .toJson(QJsonDocument::Indented);
     else
         out = results_text(results, compare).toLocal8Bit();
@@ -325,7 +341,7 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
         report_error(QStringLiteral("the results could not be written to standard output."));
         return Exit_Output_Failed;
     }
-    return Exit_Ok;
+    return save_refused ? Exit_Database_Error : Exit_Ok;
 }
 
 } // namespace smx::app::batch

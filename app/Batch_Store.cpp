@@ -1,9 +1,16 @@
 #include "app/Batch_Store.h"
 
 #include "app/Settings.h"
+#include "platform/Ini_File.h"
 #include "platform/Message_Boxes.h"
 #include "results/Results_Commands.h"
 #include "results/Results_Database.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace smx::app::batch {
 namespace {
@@ -75,10 +82,37 @@ bool Saved_Set_Exists(const QString& name) {
     return results::Find_Saved_Name(names, name) >= 0;
 }
 
-QString Save_Name_Exists_Message(const QString& name) {
-    return QStringLiteral("A section called \"") + name +
+std::optional<QString> Section_A_Save_Would_Replace(const QString& name) {
+    // The same rule as the write's: the first section whose name folds to the same text.
+    const QString folded = name.trimmed().toCaseFolded();
+    for (const QString& stored : platform::Ini_Read_Section_Names(results::Database_Path()))
+        if (stored.trimmed().toCaseFolded() == folded)
+            return stored;
+    return std::nullopt;
+}
+
+QString Save_Name_Exists_Message(const QString& stored_name) {
+    return QStringLiteral("A section called \"") + stored_name +
            QStringLiteral("\" already exists in the \"") + results::Database_File_Name() +
            QStringLiteral("\" file; nothing was run or written. Add --overwrite to replace it.");
+}
+
+QString Database_Write_Refusal() {
+    const QString path = results::Database_Path();
+    const QByteArray native = QFile::encodeName(path);
+    // What a write needs: a file that can be read and replaced (a read-only one refuses, also
+    // for a user whose rights would override it), in a folder that takes a new file.
+    bool writable = true;
+    struct stat st {};
+    if (::stat(native.constData(), &st) == 0)
+        writable = S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) != 0 &&
+                   ::access(native.constData(), R_OK | W_OK) == 0;
+    else if (errno != ENOENT)
+        writable = false;
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    if (writable && ::access(folder.constData(), W_OK | X_OK) != 0)
+        writable = false;
+    return writable ? QString() : results::Unable_To_Write_Message(path) + QLatin1Char('.');
 }
 
 bool Save_Set(const QString& name, bool overwrite, const engine::TBenchmark_Results& results,

@@ -19,8 +19,15 @@ engine::Run_Settings Read_Run_Settings();
 QString Save_Name_Refusal(const QString& name);
 // True when the results database has a set of exactly this name (as Save checks it).
 bool Saved_Set_Exists(const QString& name);
-// The refusal of a save over an existing set without --overwrite.
-QString Save_Name_Exists_Message(const QString& name);
+// The stored name of the section that a save under `name` would write to: the database matches
+// section names without regard to case or surrounding blanks, so "SERVER 7" writes over
+// "Server 7". Nothing when the save would add a new section.
+std::optional<QString> Section_A_Save_Would_Replace(const QString& name);
+// The refusal of a save over an existing set without --overwrite; `stored_name` as stored.
+QString Save_Name_Exists_Message(const QString& stored_name);
+// Why the results database could not take a save, in the words of a refused write ("Unable to
+// write to <path>."); empty when it can (as far as can be told before writing).
+QString Database_Write_Refusal();
 
 // Saves `results` under `name` through the window's Save command, answering its name box with
 // `name` and its overwrite question with `overwrite`. `messages` receives every message the

@@ -52,11 +52,23 @@ void choose_platform() {
 }
 
 int run_program(int argc, char** argv) {
+    // From the start a termination signal is never lost: one that comes while the window starts
+    // waits until the main window has had its first show, and then closes it.
+    platform::install_termination_signals();
+    // End-to-end tests time their signals from here.
+    if (qEnvironmentVariableIsSet("SPEEDMETRIX_TEST_REPORT_START")) {
+        std::fputs("started\n", stdout);
+        std::fflush(stdout);
+    }
     // Only the batch run, its help and the drive list read the command line; otherwise the
     // program is the window and ignores its arguments.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    const bool window = !batch::Wants_Help(arguments) && !batch::Wants_Drive_List(arguments) &&
+                        !batch::Wants_Batch(arguments);
+    if (!window)
+        platform::restore_default_termination_signals();
     if (batch::Wants_Help(arguments))
         return batch::Print_Help();
     if (batch::Wants_Drive_List(arguments))
@@ -80,7 +92,11 @@ int run_program(int argc, char** argv) {
     TMainForm1* main_form = f.MainForm1;
     // The end of the session (a signal, the session manager's quit) dismisses whatever dialog is
     // open, abandons a run, and closes the main window through its normal close.
-    auto* session_end = new platform::Session_End([main_form] { return main_form->close(); }, &app);
+    // Until the first show has ended (it may pump events) the close waits: closing a window
+    // that is still being set up would leave it on screen with nothing left to end the program.
+    bool first_show_over = false;
+    auto* session_end = new platform::Session_End(
+        [main_form, &first_show_over] { return first_show_over && main_form->close(); }, &app);
     platform::install_termination_handler([session_end] { session_end->begin(); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, session_end,
                      [session_end](QSessionManager&) {
@@ -94,6 +110,7 @@ int run_program(int argc, char** argv) {
         app.installEventFilter(new First_Paint_Reporter(main_form));
 
     main_form->show();
+    first_show_over = true;
     const int status = app.exec();
     destroy_forms();
     return status;

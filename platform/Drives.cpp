@@ -48,15 +48,22 @@ bool is_pseudo_filesystem(const QString& type, const QString& mount_point) {
            mount_point.startsWith(QLatin1String("/dev"));
 }
 
-// /proc/mounts escapes blanks and a few other characters as octal triples.
+int octal_digit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('7') ? c.unicode() - u'0' : -1;
+}
+
+// /proc/mounts escapes blanks and a few other characters as a backslash and three octal digits,
+// one byte's value. Anything else after a backslash (a sign, a blank, fewer digits) is no escape
+// and stays as it is.
 QString unescape_mount_field(const QString& field) {
     QString out;
-    for (int i = 0; i < field.size(); ++i) {
+    for (qsizetype i = 0; i < field.size(); ++i) {
         if (field[i] == QLatin1Char(0x5c) && i + 3 < field.size()) {
-            bool ok = false;
-            const int code = field.mid(i + 1, 3).toInt(&ok, 8);
-            if (ok) {
-                out += QChar(code);
+            const int a = octal_digit(field[i + 1]);
+            const int b = octal_digit(field[i + 2]);
+            const int c = octal_digit(field[i + 3]);
+            if (a >= 0 && b >= 0 && c >= 0 && a <= 3) {
+                out += QChar(a * 64 + b * 8 + c);
                 i += 3;
                 continue;
             }

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QHash>
+#include <algorithm>
 #include <cmath>
 
 namespace smx::platform {
@@ -31,10 +32,11 @@ std::optional<int> Free_Memory_Percent_Of(const QString& meminfo_text) {
         if (colon <= 0)
             continue;
         const QStringList fields = line.mid(colon + 1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        // Whole numbers only: "nan", "inf" or "-5" are no amount of memory.
         bool ok = false;
-        const double value = fields.isEmpty() ? 0 : fields.first().toDouble(&ok);
+        const qulonglong value = fields.isEmpty() ? 0 : fields.first().toULongLong(&ok);
         if (ok)
-            kb.insert(line.left(colon).trimmed(), value);
+            kb.insert(line.left(colon).trimmed(), static_cast<double>(value));
     }
     if (!kb.contains(QStringLiteral("MemTotal")))
         return std::nullopt;
@@ -46,7 +48,8 @@ std::optional<int> Free_Memory_Percent_Of(const QString& meminfo_text) {
         kb.value(QStringLiteral("MemTotal")) + kb.value(QStringLiteral("SwapTotal"));
     if (total <= 0)
         return std::nullopt;
-    return static_cast<int>(std::lround(free / total * 100.0));
+    // A text whose figures contradict each other still gives a share.
+    return static_cast<int>(std::lround(std::clamp(free / total, 0.0, 1.0) * 100.0));
 }
 
 std::optional<int> Free_Memory_Percent_Now() {

@@ -60,10 +60,19 @@ void Session_End::step() {
         return;
     }
     // A modal loop that was just dismissed returns to its caller first, which ends its command.
-    if (QThread::currentThread()->loopLevel() > 1)
+    if (QThread::currentThread()->loopLevel() > 1 || close_posted_)
         return;
+    // Not from here: Qt does not deliver this timer again while its step runs, so a box that
+    // the close opened inside the step would never be answered.
+    close_posted_ = true;
+    QTimer::singleShot(0, this, &Session_End::close_now);
+}
+
+void Session_End::close_now() {
     if (close_main_window_())
         timer_->stop();
+    else
+        close_posted_ = false; // deferred: the next step asks again
 }
 
 } // namespace smx::platform

@@ -12,10 +12,13 @@ namespace smx::platform {
 // whatever is open: every modal dialog and message box is dismissed with its Cancel/No answer
 // (OK for a box that has only OK), so the command that opened it ends as on that answer, and
 // once no modal window is left the main window is asked to close. A close that the window
-// defers (a run in progress) is asked again until it is done.
+// defers (a run in progress, or a window whose first show has not ended) is asked again until
+// it is done. The close runs outside this object's timer step, so a box that the close itself
+// opens (a settings file that cannot be written) is dismissed like any other.
 class Session_End : public QObject {
 public:
-    // `close_main_window` asks the main window to close; true once it has closed.
+    // `close_main_window` asks the main window to close; true once it has closed, false when
+    // the window defers it.
     Session_End(std::function<bool()> close_main_window, QObject* parent);
 
     // Starts ending the session; later calls change nothing.
@@ -24,12 +27,14 @@ public:
 
 private:
     void step();
+    void close_now();
 
     std::function<bool()> close_main_window_;
     QTimer* timer_ = nullptr;
     bool begun_ = false;
     QPointer<QWidget> last_modal_;
     int attempts_ = 0;
+    bool close_posted_ = false; // a close is asked for or under way
 };
 
 // One attempt at dismissing a modal window, `attempt` counting from 0 for the same window.

@@ -14,6 +14,9 @@ namespace smx::platform {
 namespace {
 int g_pipe[2] = {-1, -1};
 std::atomic<int> g_requests{0};
+bool g_signals_caught = false;
+std::atomic<int> g_first_signal{0};
+bool g_notifier_made = false;
 
 // Two slots, so that registering files never rewrites the slot a signal handler may be reading.
 struct Numbered_Files {
@@ -57,23 +60,19 @@ void on_signal(int sig) {
     // Only async-signal-safe work here: the event loop does the rest.
     if (g_requests.fetch_add(1) > 0)
         end_at_once(sig);
+    g_first_signal.store(sig);
     detail::stop_bits.fetch_or(detail::stop_by_termination);
     const char byte = 1;
     [[maybe_unused]] const auto written = ::write(g_pipe[0], &byte, 1);
 }
 } // namespace
 
-void install_termination_handler(std::function<void()> on_request) {
-    if (g_pipe[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_pipe) != 0)
+void install_termination_signals() {
+    if (g_pipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_pipe) != 0)
         return;
-    auto* notifier =
-        new QSocketNotifier(g_pipe[1], QSocketNotifier::Read, QCoreApplication::instance());
-    QObject::connect(notifier, &QSocketNotifier::activated, notifier,
-                     [request = std::move(on_request)]() {
-                         char buffer[16];
-                         [[maybe_unused]] const auto got = ::read(g_pipe[1], buffer, sizeof buffer);
-                         request();
-                     });
+    if (g_signals_caught)
+        return;
+    g_signals_caught = true;
     struct sigaction action {};
     action.sa_handler = on_signal;
     sigemptyset(&action.sa_mask);
@@ -83,6 +82,37 @@ void install_termination_handler(std::function<void()> on_request) {
     action.sa_flags = SA_RESTART;
     for (int sig : {SIGTERM, SIGINT, SIGHUP})
         sigaction(sig, &action, nullptr);
+}
+
+void restore_default_termination_signals() {
+    if (!g_signals_caught)
+        return;
+    g_signals_caught = false;
+    struct sigaction default_action {};
+    default_action.sa_handler = SIG_DFL;
+    sigemptyset(&default_action.sa_mask);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(sig, &default_action, nullptr);
+    if (const int sig = g_first_signal.exchange(0); sig != 0) {
+        g_requests.store(0);
+        raise(sig);
+    }
+}
+
+void install_termination_handler(std::function<void()> on_request) {
+    install_termination_signals();
+    if (g_pipe[1] < 0 || g_notifier_made)
+        return;
+    g_notifier_made = true;
+    // A byte written before now is still in the socket, so the notifier reports it at once.
+    auto* notifier =
+        new QSocketNotifier(g_pipe[1], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier,
+                     [request = std::move(on_request)]() {
+                         char buffer[16];
+                         [[maybe_unused]] const auto got = ::read(g_pipe[1], buffer, sizeof buffer);
+                         request();
+                     });
 }
 
 void request_stop() noexcept {
@@ -146,6 +176,7 @@ void remove_registered_temp_files() noexcept {
 
 void reset_termination_state_for_tests() noexcept {
     g_requests.store(0);
+    g_first_signal.store(0);
     detail::stop_bits.store(0);
     unregister_numbered_temp_files();
 }

@@ -10,6 +10,16 @@ namespace smx::platform {
 // A second of these signals while the first is being handled ends the program at once: the
 // registered temporary files are removed (see below) and the signal's default action ends the
 // process, without any other file being written.
+//
+// Two steps, so that no signal is lost while the program starts: the signals are caught from
+// the first call of install_termination_signals() (no Qt needed yet), and a signal that came
+// before install_termination_handler() is handed to `on_request` once the event loop runs.
+void install_termination_signals();
+// Back to the signals' default actions, for a start that turns out not to be the window's (the
+// batch run installs its own handling later); a signal caught meanwhile takes its default action
+// now.
+void restore_default_termination_signals();
+// Also installs the signals when that has not been done; needs the application object.
 void install_termination_handler(std::function<void()> on_request);
 
 // ---- Ending long work early ----

@@ -178,7 +178,11 @@ void Read_Database_Section_Names(QStringList& names, const QString& path, bool c
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return;
-    const QByteArray content = file.readAll();
+    names += Database_Section_Names_In(file.readAll());
+}
+
+QStringList Database_Section_Names_In(const QByteArray& content) {
+    QStringList names;
     qsizetype start = 0;
     while (start < content.size()) {
         qsizetype end = content.indexOf('\n', start);
@@ -197,6 +201,7 @@ void Read_Database_Section_Names(QStringList& names, const QString& path, bool c
         }
         start = end + 1;
     }
+    return names;
 }
 
 int Find_Saved_Name(const QStringList& names, const QString& name) {

@@ -62,6 +62,8 @@ bool Load_Result_Set(const QString& path, const QString& name, engine::TBenchmar
 // character is "[" and which is not exactly "[]" gives the line with every "[" and "]" removed.
 // In file order, appended to `names` (emptied first when asked). A missing file adds nothing.
 void Read_Database_Section_Names(QStringList& names, const QString& path, bool clear_first);
+// The same scan of a file's bytes.
+QStringList Database_Section_Names_In(const QByteArray& content);
 
 // Position of the first entry equal to `name` (exact, case-sensitive), or -1.
 int Find_Saved_Name(const QStringList& names, const QString& name);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets of tests/fuzz with clang in build-fuzz/ and runs each briefly;
 # fails when one of them finds a crash or a broken check.
-#   scripts/fuzz.sh [seconds per target]   (default 20)
+#   scripts/fuzz.sh [seconds per target]   (default 15)
 # The random seed is fixed (SMX_FUZZ_SEED, default 1) so that a run can be repeated exactly;
 # set it to 0 for a fresh seed each time when hunting locally.
 # Adding a target: one line in tests/fuzz/CMakeLists.txt,
@@ -11,7 +11,7 @@
 # named in that file is run.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-seconds="${1:-20}"
+seconds="${1:-15}"
 seed="${SMX_FUZZ_SEED:-1}"
 "$root/scripts/install-deps.sh"
 

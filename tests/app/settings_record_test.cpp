@@ -14,6 +14,10 @@ struct Integer_Case {
     std::optional<int> value;
 };
 
+void PrintTo(const Integer_Case& c, std::ostream* os) {
+    *os << '"' << c.text << '"';
+}
+
 class Settings_Integer : public ::testing::TestWithParam<Integer_Case> {};
 
 TEST_P(Settings_Integer, DecodesAsStoredOrNotAtAll) {
@@ -37,8 +41,11 @@ INSTANTIATE_TEST_SUITE_P(
                       Integer_Case{"", std::nullopt}, Integer_Case{"-", std::nullopt},
                       Integer_Case{"0x", std::nullopt}, Integer_Case{"$", std::nullopt},
                       Integer_Case{"word", std::nullopt}, Integer_Case{"12ab", std::nullopt},
-                      Integer_Case{"1.5", std::nullopt}, Integer_Case{"ff", std::nullopt},
-                      Integer_Case{"1 2", std::nullopt}, Integer_Case{"٣", std::nullopt}));
+                      // Letters that are hex digits are no decimal digits.
+                      Integer_Case{"1a", std::nullopt}, Integer_Case{"-9f", std::nullopt},
+                      Integer_Case{"0x1g", std::nullopt}, Integer_Case{"1.5", std::nullopt},
+                      Integer_Case{"ff", std::nullopt}, Integer_Case{"1 2", std::nullopt},
+                      Integer_Case{"٣", std::nullopt}));
 
 TEST(Settings_Encodings, BooleansAreIntegersTrueWhenNotZero) {
     EXPECT_EQ(Parse_Settings_Boolean(QStringLiteral("1")), true);

@@ -416,5 +416,31 @@ TEST_F(Settings_Window, AnUnsavedRunIsKeptEvenWhenTheSettingsCannotBeWritten) {
     EXPECT_TRUE(db.readAll().contains("[Auto-Saved Data]"));
 }
 
+// The run cannot be kept, so the settings must not name "Auto-Saved Data" as the current set:
+// the next start would show the older set of that name as this run.
+TEST_F(Settings_Window, AnUnsavedRunThatCannotBeStoredLeavesNoSetNamed) {
+    const QString db = dir.filePath(QStringLiteral("Speedmetrix_DB.INI"));
+    const QByteArray older = "[Auto-Saved Data]\nElapsed_Time_MSec=1.00000000000000000E+0000\n";
+    {
+        QFile f(db);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(older);
+    }
+    ASSERT_TRUE(QFile::setPermissions(db, QFileDevice::ReadOwner));
+    TMainForm1* form = start();
+    test::Scripted_Ticks ticks({0, 0, 250, 250});
+    run_integer_test(form, ticks);
+    close(form);
+    ASSERT_EQ(boxes->shown().size(), 1u);
+    EXPECT_EQ(boxes->shown()[0].text,
+              QStringLiteral("Unable to write to ") + db + QLatin1Char('.'));
+    const Settings_Record saved = Read_Settings_File(settings_path());
+    EXPECT_EQ(saved.Selected_INI_Section, QString());
+    EXPECT_TRUE(stored().contains("\nSelected_INI_Section=\n")) << stored().constData();
+    QFile f(db);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), older);
+}
+
 } // namespace
 } // namespace smx::app

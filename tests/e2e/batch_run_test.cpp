@@ -170,7 +170,10 @@ TEST_F(Batch_Run, JsonTimesCombineIntoTheRates) {
     EXPECT_FALSE(
         context[QStringLiteral("drive")][QStringLiteral("filesystem")].toString().isEmpty());
     EXPECT_TRUE(context[QStringLiteral("display_platform")].isNull()) << "no graphics test ran";
-    for (const char* key : {"program", "version", "date_time", "kernel"})
+    EXPECT_EQ(context[QStringLiteral("program")].toString(),
+              QStringLiteral("Windows PC Speedmetrix v1.3f"));
+    EXPECT_EQ(context[QStringLiteral("version")].toString(), QStringLiteral("1.3f"));
+    for (const char* key : {"date_time", "kernel"})
         EXPECT_FALSE(context[QLatin1String(key)].toString().isEmpty()) << key;
     EXPECT_GT(context[QStringLiteral("cpu")][QStringLiteral("cores")].toInt(), 0);
     EXPECT_GT(context[QStringLiteral("memory_bytes")].toDouble(), 0);
@@ -351,14 +354,22 @@ TEST_F(Batch_Run, SaveStoresWhatTheWindowLoadsAndCompareAddsTheColumn) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray saved_once = file.readAll();
     file.close();
-    const Finished refused = run(quick + QStringList{QStringLiteral("--save=Lab 1")});
-    EXPECT_EQ(refused.code, 6);
-    EXPECT_TRUE(refused.err.contains(QStringLiteral("--overwrite")));
-    EXPECT_FALSE(refused.err.contains(QStringLiteral("Repetition")));
-    EXPECT_TRUE(refused.out.isEmpty());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), saved_once);
-    file.close();
+    // The database matches names without regard to case, so another spelling is the same set;
+    // the message names it as stored.
+    for (const char* name : {"Lab 1", "LAB 1", "lab 1"}) {
+        const Finished refused =
+            run(quick + QStringList{QStringLiteral("--save=") + QLatin1String(name)});
+        EXPECT_EQ(refused.code, 6) << name;
+        EXPECT_TRUE(refused.err.contains(QStringLiteral("A section called \"Lab 1\" already "
+                                                        "exists")))
+            << refused.err.toStdString();
+        EXPECT_TRUE(refused.err.contains(QStringLiteral("--overwrite")));
+        EXPECT_FALSE(refused.err.contains(QStringLiteral("Repetition")));
+        EXPECT_TRUE(refused.out.isEmpty());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), saved_once) << name;
+        file.close();
+    }
 
     // Names the window refuses, and a comparison set that is not there.
     for (const char* name : {"Lab]", "", "two\nlines"}) {
@@ -399,6 +410,114 @@ TEST_F(Batch_Run, SaveStoresWhatTheWindowLoadsAndCompareAddsTheColumn) {
     QStringList names;
     results::Read_Database_Section_Names(names, db, true);
     EXPECT_EQ(names, QStringList({QStringLiteral("Lab 2"), QStringLiteral("Lab 1")}));
+
+    // Another spelling with --overwrite replaces the set under its stored name.
+    const Finished fourth =
+        run(quick + QStringList{QStringLiteral("--json"), QStringLiteral("--overwrite"),
+                                QStringLiteral("--save=LAB 2")});
+    ASSERT_EQ(fourth.code, 0) << fourth.err.toStdString();
+    EXPECT_EQ(parse_report(fourth)[QStringLiteral("saved_as")].toString(), QStringLiteral("Lab 2"));
+    EXPECT_TRUE(fourth.err.contains(QStringLiteral("saved to the \"Lab 2\" section")))
+        << fourth.err.toStdString();
+    results::Read_Database_Section_Names(names, db, true);
+    EXPECT_EQ(names, QStringList({QStringLiteral("Lab 1"), QStringLiteral("Lab 2")}));
+}
+
+// A save that the database would refuse is refused before the run, as every other refusal.
+TEST_F(Batch_Run, AnUnwritableDatabaseStopsASaveBeforeTheRun) {
+    const QString db = dir.filePath(QStringLiteral("Speedmetrix_DB.INI"));
+    const QByteArray kept = "[Old]\nElapsed_Time_MSec=1\n";
+    {
+        QFile f(db);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(kept);
+    }
+    // Read-only refuses the write whoever the user is.
+    ASSERT_TRUE(QFile::setPermissions(db, QFileDevice::ReadOwner));
+    const Finished f =
+        run(QStringList{QStringLiteral("--batch"), QStringLiteral("--tests=integer"),
+                        QStringLiteral("--integer-loops=1"), QStringLiteral("--save=New")});
+    EXPECT_EQ(f.code, 6);
+    EXPECT_TRUE(f.err.contains(QStringLiteral("Unable to write to ") + db + QLatin1Char('.')))
+        << f.err.toStdString();
+    EXPECT_FALSE(f.err.contains(QStringLiteral("Repetition"))) << "the run went ahead";
+    EXPECT_TRUE(f.out.isEmpty());
+    QFile after(db);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), kept);
+}
+
+// A database that refuses the write only once the run is over (here made read-only during the
+// run) costs the save, not the measured results.
+TEST_F(Batch_Run, ASaveRefusedAfterTheRunStillPrintsTheResults) {
+    const QString db = dir.filePath(QStringLiteral("Speedmetrix_DB.INI"));
+    {
+        QFile f(db);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[Old]\nElapsed_Time_MSec=1\n");
+    }
+    for (const bool json : {false, true}) {
+        QFile::setPermissions(db, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QProcess process;
+        QStringList arguments{QStringLiteral("--batch"), QStringLiteral("--tests=small-files"),
+                              QStringLiteral("--small-files=100"),
+                              QStringLiteral("--repetitions=4"), QStringLiteral("--save=New")};
+        if (json)
+            arguments << QStringLiteral("--json");
+        start(process, arguments);
+        ASSERT_TRUE(process.waitForStarted(10000));
+        process.setReadChannel(QProcess::StandardError);
+        QByteArray err;
+        while (!err.contains("Repetition 1 of 4") && process.waitForReadyRead(20000))
+            err += process.readAllStandardError();
+        ASSERT_TRUE(err.contains("Repetition 1 of 4")) << err.constData();
+        ASSERT_TRUE(QFile::setPermissions(db, QFileDevice::ReadOwner));
+        ASSERT_TRUE(process.waitForFinished(120000));
+        err += process.readAllStandardError();
+        const QString out = QString::fromUtf8(process.readAllStandardOutput());
+        ASSERT_TRUE(err.contains("Repetition 4 of 4")) << "the run ended before the database "
+                                                          "became read-only";
+        EXPECT_EQ(process.exitCode(), 6) << err.constData();
+        EXPECT_TRUE(err.contains(("Unable to write to " + db + ".").toUtf8())) << err.constData();
+        if (json) {
+            const QJsonObject report = QJsonDocument::fromJson(out.toUtf8()).object();
+            EXPECT_EQ(report[QStringLiteral("name")].toString(), QStringLiteral("This PC"));
+            EXPECT_TRUE(report[QStringLiteral("saved_as")].isNull());
+            EXPECT_GT(report[QStringLiteral("values")][QStringLiteral("Small_Files_KB_Per_Sec")]
+                          .toDouble(),
+                      0);
+        } else {
+            const QStringList lines = lines_of(out);
+            ASSERT_EQ(lines.size(), 9) << out.toStdString();
+            EXPECT_EQ(lines[0], QStringLiteral("\tThis PC"));
+        }
+    }
+}
+
+// The drive of the settings file and that of --drive are judged alike.
+TEST_F(Batch_Run, ALetterWithNoDriveIsABadValueWhereverItComesFrom) {
+    const Finished list = run({QStringLiteral("--list-drives")});
+    ASSERT_EQ(list.code, 0);
+    ASSERT_FALSE(list.out.contains(QStringLiteral("z\t"))) << "this machine has a drive z";
+    const QStringList small = {QStringLiteral("--batch"), QStringLiteral("--tests=small-files"),
+                               QStringLiteral("--small-files=1")};
+    const Finished option = run(small + QStringList{QStringLiteral("--drive=z")});
+    QFile ini(dir.filePath(QStringLiteral("Speedmetrix.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Speedmetrix]\nDriveComboBox1=z\n");
+    ini.close();
+    const Finished stored = run(small);
+    for (const Finished& f : {option, stored}) {
+        EXPECT_EQ(f.code, 2) << f.err.toStdString();
+        EXPECT_TRUE(f.err.contains(QStringLiteral("there is no drive z"))) << f.err.toStdString();
+        EXPECT_FALSE(f.err.contains(QStringLiteral("READ-ONLY")));
+        EXPECT_TRUE(f.out.isEmpty());
+    }
+    EXPECT_EQ(stored.err, option.err);
+    // A test that needs no drive runs whatever the letter.
+    const Finished integer = run({QStringLiteral("--batch"), QStringLiteral("--tests=integer"),
+                                  QStringLiteral("--integer-loops=1")});
+    EXPECT_EQ(integer.code, 0) << integer.err.toStdString();
 }
 
 // Without the batch switch the program is the window; other arguments are ignored as before.

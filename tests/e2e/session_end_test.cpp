@@ -20,6 +20,8 @@ struct Case {
     const char* settings; // SPEEDMETRIX_TEST_SET
     int settle_ms;        // from the click to the signal
     bool writes_files;    // the state has the disk test's files on the drive
+    // The settings file is read-only, so the close itself shows "Unable to write to ...".
+    bool read_only_settings = false;
 };
 
 void PrintTo(const Case& c, std::ostream* os) {
@@ -94,6 +96,15 @@ class Session_End_In_State : public ::testing::TestWithParam<Case> {};
 
 TEST_P(Session_End_In_State, EndsWithinTwoSecondsWithStatusZeroLeavingNothing) {
     Program_Under_Test program;
+    const QByteArray user_settings = "[Speedmetrix]\nNumber_Repetitions_SpinEdit=3\n";
+    if (GetParam().read_only_settings) {
+        ASSERT_TRUE(program.dir.isValid());
+        QFile f(program.file(QStringLiteral("Speedmetrix.ini")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(user_settings);
+        f.close();
+        ASSERT_TRUE(f.setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    }
     program.start(QString::fromLatin1(GetParam().settings));
     QThread::msleep(static_cast<unsigned long>(GetParam().settle_ms));
     ASSERT_EQ(program.process.state(), QProcess::Running)
@@ -108,6 +119,11 @@ TEST_P(Session_End_In_State, EndsWithinTwoSecondsWithStatusZeroLeavingNothing) {
     EXPECT_EQ(program.process.exitCode(), 0)
         << program.process.readAllStandardError().toStdString();
     EXPECT_TRUE(program.temp_files().isEmpty()) << program.temp_files().join(' ').toStdString();
+    if (GetParam().read_only_settings) {
+        QFile f(program.file(QStringLiteral("Speedmetrix.ini")));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), user_settings);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -117,6 +133,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"information_dialog", "", 700, false},
         // "No tests selected ...", the message after a run without tests.
         Case{"message_box", "Dont_Show_This_Again_CheckBox=1", 700, false},
+        // Both again, with the close's own "Unable to write to ..." box to answer.
+        Case{"information_dialog_read_only_settings", "", 700, false, true},
+        Case{"message_box_read_only_settings", "Dont_Show_This_Again_CheckBox=1", 700, false, true},
         // About 2e9 arrays: hours, unless the test ends between two of them.
         Case{"memory_test",
              "Dont_Show_This_Again_CheckBox=1,Memory_Speed_CheckBox=1,"

@@ -52,6 +52,13 @@ TEST(Memory_Status, OldKernelsAndUnreadableTexts) {
     EXPECT_EQ(Free_Memory_Percent_Of(QString()), std::nullopt);
     EXPECT_EQ(Free_Memory_Percent_Of(QStringLiteral("garbage\n: 12\n")), std::nullopt);
     EXPECT_EQ(Free_Memory_Percent_Of(meminfo("0", "0", "0", "0")), std::nullopt);
+    // Figures that are no whole numbers of kilobytes, or that contradict each other.
+    EXPECT_EQ(Free_Memory_Percent_Of(meminfo("nan", "1", "0", "0")), std::nullopt);
+    // An unreadable MemAvailable is as good as none: MemFree (123456 kB) stands in.
+    EXPECT_EQ(Free_Memory_Percent_Of(meminfo("200000", "inf", "0", "0")), 62);
+    EXPECT_EQ(Free_Memory_Percent_Of(meminfo("200000", "-600", "0", "0")), 62);
+    EXPECT_EQ(Free_Memory_Percent_Of(meminfo("1000", "3000", "0", "0")), 100);
+    EXPECT_EQ(Free_Memory_Percent_Of(meminfo("1e3", "500", "0", "0")), std::nullopt);
 }
 
 TEST(Memory_Status, ReadsTheInjectedTextThenTheRealSystem) {

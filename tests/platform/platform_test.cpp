@@ -41,17 +41,25 @@ TEST(Tick, RealClockCountsMilliseconds) {
 }
 
 TEST(Drives, HomeIsCAndRealFilesystemsFollowInMountOrder) {
-    const QString mounts = QStringLiteral("proc /proc proc rw 0 0\n"
-                                          "/dev/vda1 / ext4 rw 0 0\n"
-                                          "sysfs /sys sysfs rw 0 0\n"
-                                          "tmpfs /run tmpfs rw 0 0\n"
-                                          "tmpfs /tmp tmpfs rw 0 0\n"
-                                          "cgroup2 /sys/fs/cgroup cgroup2 rw 0 0\n"
-                                          "devpts /dev/pts devpts rw 0 0\n"
-                                          "/dev/sdb1 /media/My\\040Disk vfat rw 0 0\n"
-                                          "/dev/vda1 / ext4 rw 0 0\n");
+    const QString mounts =
+        QStringLiteral("proc /proc proc rw 0 0\n"
+                       "/dev/vda1 / ext4 rw 0 0\n"
+                       "sysfs /sys sysfs rw 0 0\n"
+                       "tmpfs /run tmpfs rw 0 0\n"
+                       "tmpfs /tmp tmpfs rw 0 0\n"
+                       "cgroup2 /sys/fs/cgroup cgroup2 rw 0 0\n"
+                       "devpts /dev/pts devpts rw 0 0\n"
+                       "/dev/sdb1 /media/My\\040Disk vfat rw 0 0\n"
+                       "/dev/vda1 / ext4 rw 0 0\n"
+                       // Not escapes: a sign, a letter, too few digits, above 0377.
+                       "/dev/sdc1 /mnt/a\\-17b ext4 rw 0 0\n"
+                       "/dev/sdc2 /mnt/\\+12x\\12 ext4 rw 0 0\n"
+                       "/dev/sdc3 /mnt/\\0a9\\400\\134x ext4 rw 0 0\n");
     const auto drives = drives_from_mounts(mounts, QStringLiteral("/home/user/"));
-    ASSERT_EQ(drives.size(), 4u);
+    ASSERT_EQ(drives.size(), 7u);
+    EXPECT_EQ(drives[4].root, QStringLiteral("/mnt/a\\-17b"));
+    EXPECT_EQ(drives[5].root, QStringLiteral("/mnt/\\+12x\\12"));
+    EXPECT_EQ(drives[6].root, QStringLiteral("/mnt/\\0a9\\400\\x"));
     EXPECT_EQ(drives[0].letter, 'c');
     EXPECT_EQ(drives[0].root, QStringLiteral("/home/user"));
     EXPECT_EQ(drives[1].letter, 'd');

@@ -90,6 +90,29 @@ TEST_F(Registered_Files, SecondSignalRemovesThemAndEndsAtOnce) {
     EXPECT_EQ(left(), (QStringList{"T_3.tmp", "T_4.tmp", "T_5.tmp", "victim"}));
 }
 
+// A start that is no window's gives the signals back their default actions, and a signal
+// caught before that is not lost either.
+TEST_F(Termination_State, DefaultActionsComeBackAndTakeASignalCaughtBefore) {
+    EXPECT_EXIT(
+        {
+            install_termination_signals();
+            std::raise(SIGHUP);
+            if (!termination_requested())
+                std::_Exit(3);
+            restore_default_termination_signals();
+            std::_Exit(4);
+        },
+        ::testing::KilledBySignal(SIGHUP), "");
+    EXPECT_EXIT(
+        {
+            install_termination_signals();
+            restore_default_termination_signals();
+            std::raise(SIGINT);
+            std::_Exit(5);
+        },
+        ::testing::KilledBySignal(SIGINT), "");
+}
+
 TEST_F(Termination_State, StopByCloseIsClearedButTheEndOfTheSessionStays) {
     EXPECT_FALSE(stop_requested());
     request_stop();
@@ -114,6 +137,7 @@ public:
 struct Session_Script {
     QStringList events;
     int closes_refused = 0; // the main window defers this many closes (a run in progress)
+    int close_boxes = 0;    // the close shows this many error boxes (files it cannot write)
 
     void run(const std::function<void()>& command, int after_ms = 100) {
         QEventLoop main_loop;
@@ -123,6 +147,10 @@ struct Session_Script {
                     --closes_refused;
                     events << QStringLiteral("close deferred");
                     return false;
+                }
+                for (int i = 0; i < close_boxes; ++i) {
+                    show_general_error(QStringLiteral("Unable to write to %1").arg(i));
+                    events << QStringLiteral("close box answered");
                 }
                 events << QStringLiteral("closed");
                 main_loop.quit();
@@ -176,3 +204,14 @@ TEST_F(Termination_State, DeferredCloseIsAskedAgain) {
 }
 
 } // namespace
+
+// The boxes of the close itself (the results database, then the settings file, refused) come
+// after every earlier box has gone, and are answered the same way.
+TEST_F(Termination_State, BoxesThatTheCloseOpensAreAnsweredToo) {
+    Session_Script script;
+    script.close_boxes = 2;
+    script.run([] { show_information(QStringLiteral("t"), QStringLiteral("open before")); });
+    EXPECT_EQ(script.events,
+              (QStringList{"command ended", "close box answered", "close box answered", "closed"}));
+    EXPECT_LT(script.elapsed_ms, 2000);
+}

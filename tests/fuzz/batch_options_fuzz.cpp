@@ -1,0 +1,59 @@
+// The batch run's command line from arbitrary arguments (the input split at NUL bytes, after
+// "--batch"): either options or a message says what is wrong, never both or neither, and every
+// value that gets through is within the range the window allows.
+#include "app/Batch_Options.h"
+#include "app/Settings.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+using namespace smx::app;
+using namespace smx::app::batch;
+
+namespace {
+
+void check(bool ok) {
+    if (!ok)
+        std::abort();
+}
+
+void check_within(const std::optional<int>& value, Spin_Bounds bounds) {
+    if (value)
+        check(*value >= bounds.min && *value <= bounds.max);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    QStringList arguments{QStringLiteral("--batch")};
+    for (const QByteArray& part : bytes.split('\0'))
+        arguments << QString::fromUtf8(part);
+    check(Wants_Batch(arguments));
+    const Parsed parsed = Parse_Arguments(arguments);
+    check(parsed.options.has_value() == parsed.error.isEmpty());
+    if (!parsed.options)
+        return 0;
+    const Overrides& o = parsed.options->overrides;
+    check_within(o.repetitions, kRepetitions_Bounds);
+    check_within(o.integer_loops_millions, kLoops_Millions_Bounds);
+    check_within(o.float_loops_millions, kLoops_Millions_Bounds);
+    check_within(o.array_size, kCount_Bounds);
+    check_within(o.array_loops, kCount_Bounds);
+    check_within(o.small_files, kCount_Bounds);
+    check_within(o.large_files, kCount_Bounds);
+    check_within(o.small_file_kb, kFile_Size_KB_Bounds);
+    check_within(o.large_file_kb, kFile_Size_KB_Bounds);
+    if (o.drive_letter)
+        check(*o.drive_letter >= 'a' && *o.drive_letter <= 'z');
+    if (parsed.options->save_name)
+        check(!parsed.options->save_name->isNull());
+
+    smx::engine::Run_Settings settings;
+    settings.repetitions = 3;
+    Apply_Overrides(o, settings);
+    check(settings.repetitions == o.repetitions.value_or(3));
+    if (o.tests)
+        check(settings.ticked == *o.tests);
+    return 0;
+}

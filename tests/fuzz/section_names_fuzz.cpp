@@ -1,0 +1,30 @@
+// The plain-text scan of the results database's section names on arbitrary bytes, against the
+// rule written out here: each line (LF or CR LF) that starts with "[" and is not exactly "[]"
+// gives that line without any "[" or "]", in file order.
+#include "results/Results_Database.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+using namespace smx::results;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    QStringList expected;
+    QList<QByteArray> lines = bytes.split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast(); // the split's empty piece after a final line break
+    for (QByteArray line : lines) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line.startsWith('[') && line != "[]")
+            expected << QString::fromUtf8(line).remove(QLatin1Char('[')).remove(QLatin1Char(']'));
+    }
+    const QStringList names = Database_Section_Names_In(bytes);
+    if (names != expected)
+        std::abort();
+    for (const QString& name : names)
+        if (name.contains(QLatin1Char('\n')))
+            std::abort();
+    return 0;
+}
