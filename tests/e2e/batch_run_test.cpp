@@ -403,10 +403,11 @@ TEST_F(Batch_Run, SaveStoresWhatTheWindowLoadsAndCompareAddsTheColumn) {
     const double new_rate =
         r3[QStringLiteral("values")][QStringLiteral("Floating_Point_Operations_Per_Sec")]
             .toDouble();
-    if (new_rate > 0)
+    if (new_rate > 0) {
         EXPECT_DOUBLE_EQ(
             float_test[QStringLiteral("ratio_to_compare")].toDouble(),
             new_rate / values[QStringLiteral("Floating_Point_Operations_Per_Sec")].toDouble());
+    }
     QStringList names;
     results::Read_Database_Section_Names(names, db, true);
     EXPECT_EQ(names, QStringList({QStringLiteral("Lab 2"), QStringLiteral("Lab 1")}));
