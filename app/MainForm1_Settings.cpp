@@ -77,7 +77,11 @@ void TMainForm1::Apply_Startup_Show_Command() {
 // Settings file
 
 bool TMainForm1::Load_Settings() {
-    const Settings_Record settings = Read_Settings_File(Settings_File_Path());
+    const QString path = Settings_File_Path();
+    bool refused = false;
+    const Settings_Record settings = Read_Settings_File(path, &refused);
+    if (refused) // the window still starts, with every default
+        platform::show_general_error(QStringLiteral("Cannot open file ") + path);
     Apply_Settings_To_Controls(settings);
     return settings.WindowState_wsMaximized;
 }

@@ -6,8 +6,6 @@
 #include "platform/Message_Boxes.h"
 
 #include <QByteArray>
-#include <QFile>
-#include <QFileInfo>
 
 namespace smx::results {
 
@@ -43,12 +41,34 @@ long double Result_Value(const engine::TBenchmark_Results& results, int index) {
     return Result_Value(const_cast<engine::TBenchmark_Results&>(results), index);
 }
 
+QString Printable_Text(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == 0)
+            out += QStringLiteral("\\0");
+        else if (u == u'\t')
+            out += QStringLiteral("\\t");
+        else if (u < 0x20 || u == 0x7f)
+            out += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
 QString Invalid_Number_Message(const QString& text) {
-    return QStringLiteral("'%1' is not a valid floating point value").arg(text);
+    return QStringLiteral("'") + Printable_Text(text) +
+           QStringLiteral("' is not a valid floating point value");
 }
 
 QString Unable_To_Write_Message(const QString& path) {
-    return QStringLiteral("Unable to write to %1").arg(path);
+    return QStringLiteral("Unable to write to ") + path;
+}
+
+QString Cannot_Open_Message(const QString& path) {
+    return QStringLiteral("Cannot open file ") + path;
 }
 
 QString Saved_Confirmation_Message(const QString& name) {
@@ -104,46 +124,65 @@ bool refused_write(const QString& path) {
 
 } // namespace
 
-bool Write_Result_Set(const QString& path, const QString& name,
-                      const engine::TBenchmark_Results& results) {
+bool Put_Result_Set(platform::Ini_Document& document, const QString& name,
+                    const engine::TBenchmark_Results& results) {
+    return Is_Storable_Set_Name(name) && document.set_values(name, result_keys(results));
+}
+
+bool Put_Result_Set_At_End(platform::Ini_Document& document, const QString& name,
+                           const std::optional<platform::Ini_Document::Exact_Section>& replaced,
+                           const engine::TBenchmark_Results& results) {
+    if (!Is_Storable_Set_Name(name))
+        return false;
+    platform::Ini_Document edited = document;
+    if (replaced)
+        edited.erase_exact_sections({*replaced});
+    if (!edited.append_section(name, result_keys(results)))
+        return false;
+    document = std::move(edited);
+    return true;
+}
+
+namespace {
+
+// Writes one set through `put`, as one replacement of the file.
+template <typename Put> bool write_with(const QString& path, const QString& name, Put put) {
     if (refuse_unstorable_name(name))
         return false;
-    if (!platform::Ini_Write_Strings(path, name, result_keys(results)))
+    // A file that cannot be read is never replaced by a guess at its content.
+    platform::Ini_File file(path);
+    if (!file.read() || !put(file.document()) || !file.write())
         return refused_write(path);
     return true;
+}
+
+} // namespace
+
+bool Write_Result_Set(const QString& path, const QString& name,
+                      const engine::TBenchmark_Results& results) {
+    return write_with(path, name, [&](platform::Ini_Document& document) {
+        return Put_Result_Set(document, name, results);
+    });
 }
 
 bool Write_Result_Set_At_End(const QString& path, const QString& name,
                              const engine::TBenchmark_Results& results) {
-    if (refuse_unstorable_name(name))
-        return false;
-    QByteArray bytes;
-    QFile file(path);
-    if (file.exists()) {
-        // A file that cannot be read is never replaced by a guess at its content.
-        if (!file.open(QIODevice::ReadOnly))
-            return refused_write(path);
-        bytes = file.readAll();
-        file.close();
-    }
-    platform::Ini_Document document(bytes);
-    document.erase_section(name);
-    if (!document.set_values(name, result_keys(results)) ||
-        !platform::Ini_Replace_File(path, document.bytes()))
-        return refused_write(path);
-    return true;
+    return write_with(path, name, [&](platform::Ini_Document& document) {
+        return Put_Result_Set_At_End(document, name, platform::Ini_Document::Exact_Section{name, 0},
+                                     results);
+    });
 }
 
-bool Read_Result_Set(const QString& path, const QString& name, engine::TBenchmark_Results& results,
-                     QString* bad_text) {
-    // One read of the section instead of one pass over the file per key.
-    const platform::Ini_Key_Values section = platform::Ini_Read_Section(path, name);
+bool Read_Result_Set(const platform::Ini_Document& document, const QString& name,
+                     engine::TBenchmark_Results& results, QString* bad_text) {
+    // One read of the section instead of one pass over it per key.
+    const platform::Ini_Key_Values section = document.section(name);
     for (int i = 0; i < Result_Key_Count; ++i) {
         const QString& key = Result_Key_Names()[static_cast<std::size_t>(i)];
         QString text = QStringLiteral("0");
         for (const auto& [k, v] : section) {
             if (k.compare(key, Qt::CaseInsensitive) == 0) {
-                text = v;
+                text = v.left(platform::Ini_Value_Window);
                 break;
             }
         }
@@ -158,28 +197,41 @@ bool Read_Result_Set(const QString& path, const QString& name, engine::TBenchmar
     return true;
 }
 
-bool Load_Result_Set(const QString& path, const QString& name,
+bool Read_Result_Set(const QString& path, const QString& name, engine::TBenchmark_Results& results,
+                     QString* bad_text) {
+    platform::Ini_File file(path);
+    file.read(); // a file that cannot be read holds no set: every value reads as 0
+    return Read_Result_Set(file.document(), name, results, bad_text);
+}
+
+bool Load_Result_Set(const platform::Ini_Document& document, const QString& name,
                      engine::TBenchmark_Results& results) {
     for (int i = 0; i < engine::TBenchmark_Results::Rate_Count; ++i)
         results.rate(i) = 0;
     if (name.isEmpty())
         return true;
     QString bad_text;
-    if (!Read_Result_Set(path, name, results, &bad_text)) {
+    if (!Read_Result_Set(document, name, results, &bad_text)) {
         platform::show_general_error(Invalid_Number_Message(bad_text));
         return false;
     }
     return true;
 }
 
-void Read_Database_Section_Names(QStringList& names, const QString& path, bool clear_first) {
-    if (clear_first)
-        names.clear();
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
-        return;
-    const QByteArray content = file.readAll();
-    qsizetype start = 0;
+bool Load_Result_Set(const QString& path, const QString& name,
+                     engine::TBenchmark_Results& results) {
+    if (name.isEmpty())
+        return Load_Result_Set(platform::Ini_Document(), name, results);
+    platform::Ini_File file(path);
+    if (!file.read()) {
+        platform::show_general_error(Cannot_Open_Message(path));
+        return false;
+    }
+    return Load_Result_Set(file.document(), name, results);
+}
+
+void Scan_Database_Section_Names(QStringList& names, const QByteArray& content) {
+    qsizetype start = content.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     while (start < content.size()) {
         qsizetype end = content.indexOf('\n', start);
         if (end < 0)
@@ -199,6 +251,14 @@ void Read_Database_Section_Names(QStringList& names, const QString& path, bool c
     }
 }
 
+void Read_Database_Section_Names(QStringList& names, const QString& path, bool clear_first) {
+    if (clear_first)
+        names.clear();
+    const platform::Ini_File_Content content = platform::Ini_Read_File(path);
+    if (content.status == platform::Ini_Read_Status::Read)
+        Scan_Database_Section_Names(names, content.bytes);
+}
+
 int Find_Saved_Name(const QStringList& names, const QString& name) {
     for (int i = 0; i < names.size(); ++i)
         if (names[i] == name)
@@ -207,13 +267,15 @@ int Find_Saved_Name(const QStringList& names, const QString& name) {
 }
 
 bool Erase_Database_Section(const QString& path, const QString& name) {
-    if (name.isEmpty() || !QFileInfo(path).isFile())
+    if (name.isEmpty())
         return true;
-    if (!platform::Ini_Erase_Section(path, name)) {
-        platform::show_general_error(Unable_To_Write_Message(path));
-        return false;
-    }
-    return true;
+    platform::Ini_File file(path);
+    if (!file.read())
+        return refused_write(path);
+    if (file.status() == platform::Ini_Read_Status::Missing ||
+        file.document().erase_exact_sections({{name, 0}}) == 0)
+        return true;
+    return file.write() || refused_write(path);
 }
 
 } // namespace smx::results
