@@ -62,8 +62,17 @@ void Session_End::step() {
     // A modal loop that was just dismissed returns to its caller first, which ends its command.
     if (QThread::currentThread()->loopLevel() > 1)
         return;
-    if (close_main_window_())
-        timer_->stop();
+    // The close runs from the event loop, not from this timer's slot: a message box that the
+    // close itself shows (a settings file that cannot be written) runs a modal loop in which
+    // this timer must fire again to dismiss it, and a timer never fires inside its own slot.
+    if (closing_)
+        return;
+    closing_ = true;
+    QTimer::singleShot(0, this, [this] {
+        if (close_main_window_())
+            timer_->stop();
+        closing_ = false;
+    });
 }
 
 } // namespace smx::platform

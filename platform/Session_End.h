@@ -30,6 +30,7 @@ private:
     bool begun_ = false;
     QPointer<QWidget> last_modal_;
     int attempts_ = 0;
+    bool closing_ = false;
 };
 
 // One attempt at dismissing a modal window, `attempt` counting from 0 for the same window.
