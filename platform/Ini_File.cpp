@@ -129,7 +129,6 @@ void Ini_Document::parse() const {
     parsed_ = true;
     lines_.clear();
     sections_.clear();
-    first_section_.clear();
     indexed_ = false;
     const char* d = bytes_.constData();
     const qsizetype n = bytes_.size();
@@ -201,18 +200,21 @@ int Ini_Document::last_line_of(const Section& s) const {
 
 const Ini_Document::Section* Ini_Document::find(const QString& section) const {
     parse();
-    if (!indexed_) {
+    // A command asks about one or two sections: one pass over the names costs less than an
+    // index of them all. The last answer is kept for the keys of the same section.
+    const QString wanted = section.trimmed();
+    if (!indexed_ || wanted != last_query_) {
         indexed_ = true;
-        first_section_.reserve(static_cast<qsizetype>(sections_.size()));
-        for (size_t i = 0; i < sections_.size(); ++i) // the first of duplicates counts
-        {
-            const QString folded = sections_[i].name.toCaseFolded();
-            if (!first_section_.contains(folded))
-                first_section_.insert(folded, static_cast<int>(i));
+        last_query_ = wanted;
+        last_found_ = -1;
+        for (size_t i = 0; i < sections_.size(); ++i) {
+            if (sections_[i].name.compare(wanted, Qt::CaseInsensitive) == 0) {
+                last_found_ = static_cast<int>(i); // the first of duplicates counts
+                break;
+            }
         }
     }
-    const auto it = first_section_.constFind(fold(section));
-    return it == first_section_.cend() ? nullptr : &sections_[static_cast<size_t>(*it)];
+    return last_found_ < 0 ? nullptr : &sections_[static_cast<size_t>(last_found_)];
 }
 
 const Ini_Document::Key* Ini_Document::find_key(const std::vector<Key>& keys,

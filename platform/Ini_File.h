@@ -173,9 +173,10 @@ private:
     mutable QByteArray eol_;
     mutable std::vector<Line> lines_;
     mutable std::vector<Section> sections_;
-    // Case-folded name -> first of that name; built on the first lookup by name.
-    mutable QHash<QString, int> first_section_;
+    // The last section looked up by name and where it was found (-1: nowhere).
     mutable bool indexed_ = false;
+    mutable QString last_query_;
+    mutable int last_found_ = -1;
 };
 
 // Writes the bytes as the whole new content of the file at `path`, atomically: the file holds
