@@ -60,8 +60,7 @@ void TMainForm1::FormShow() {
     // Copies: loading a set replaces the set that holds the name.
     const QString main_name = Main_Results.Name;
     const QString compare_name = Compare_Results.Name;
-    Load_Main_Results(main_name);
-    Load_Compare_Results(compare_name);
+    Load_Remembered_Results(main_name, compare_name);
     Graph_Results_BitBtnClick();
 }
 

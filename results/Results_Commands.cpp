@@ -199,6 +199,19 @@ bool Load_Compare_Results(Results_Host& host, const QString& name) {
     return Load_Result_Set(host.database_path(), name, host.compare_results());
 }
 
+bool Load_Remembered_Results(Results_Host& host, const QString& main_name,
+                             const QString& compare_name) {
+    platform::Ini_File database(host.database_path());
+    if ((!main_name.isEmpty() || !compare_name.isEmpty()) && !read_database(database))
+        return false;
+    const bool main_loaded = Load_Result_Set(database.document(), main_name, host.main_results());
+    if (main_loaded)
+        host.set_results_saved(true);
+    const bool compare_loaded =
+        Load_Result_Set(database.document(), compare_name, host.compare_results());
+    return main_loaded && compare_loaded;
+}
+
 bool Save_Command(Results_Host& host) {
     engine::TBenchmark_Results& main = host.main_results();
     const auto typed = platform::input_text(QStringLiteral("Save under what name ?"),

@@ -4,6 +4,7 @@
 #include "results/Results_Database.h"
 #include "results_files.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -631,4 +632,29 @@ TEST_F(Results_Commands, ANulByteInAValueIsShownEscaped) {
     EXPECT_FALSE(Compare_Command(host));
     EXPECT_EQ(texts(), QStringList{QStringLiteral("'1\\0\\x01x' is not a valid floating point "
                                                   "value.")});
+}
+
+TEST_F(Results_Commands, TheRememberedSetsComeFromOneReadOfTheDatabase) {
+    store({"Lab", "Office PC"});
+    host.main.Elapsed_Time_MSec = 42;
+    EXPECT_TRUE(Load_Remembered_Results(host, QStringLiteral("Office PC"), QStringLiteral("lab")));
+    TBenchmark_Results office;
+    ASSERT_TRUE(Read_Result_Set(path, QStringLiteral("Office PC"), office));
+    EXPECT_TRUE(same_values(host.main, office));
+    EXPECT_EQ(Result_Value(host.compare, 0), Result_Value(sample_set("Lab", 100), 0));
+    EXPECT_TRUE(host.saved);
+    EXPECT_TRUE(texts().isEmpty());
+
+    // A file that cannot be read is said once, not once per set.
+    QFile::remove(path);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Speedmetrix_DB.INI")));
+    host.saved = false;
+    EXPECT_FALSE(Load_Remembered_Results(host, QStringLiteral("Lab"), QStringLiteral("Lab")));
+    EXPECT_EQ(texts(), QStringList{Cannot_Open_Message(path) + QLatin1Char('.')});
+    EXPECT_FALSE(host.saved);
+    // Nothing to load reads nothing.
+    responder.clear();
+    EXPECT_TRUE(Load_Remembered_Results(host, QString(), QString()));
+    EXPECT_TRUE(texts().isEmpty());
+    EXPECT_TRUE(host.saved);
 }
