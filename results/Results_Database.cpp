@@ -131,15 +131,13 @@ bool Put_Result_Set(platform::Ini_Document& document, const QString& name,
 bool Put_Result_Set_At_End(platform::Ini_Document& document, const QString& name,
                            const std::optional<platform::Ini_Document::Exact_Section>& replaced,
                            const engine::TBenchmark_Results& results) {
-    if (!Is_Storable_Set_Name(name))
+    // Checked first, so that the erase is never left without the write: the keys and the
+    // number texts are always writable.
+    if (!Is_Storable_Set_Name(name) || !platform::Ini_Document::is_writable_section_name(name))
         return false;
-    platform::Ini_Document edited = document;
     if (replaced)
-        edited.erase_exact_sections({*replaced});
-    if (!edited.append_section(name, result_keys(results)))
-        return false;
-    document = std::move(edited);
-    return true;
+        document.erase_exact_sections({*replaced});
+    return document.append_section(name, result_keys(results));
 }
 
 namespace {
