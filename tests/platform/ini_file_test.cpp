@@ -558,3 +558,24 @@ TEST_F(Ini_Files, LeftoversOfKilledWritersGoWithTheNextWriteUnlessAWriterIsAtWor
     EXPECT_EQ(left, expected);
     EXPECT_EQ(read_bytes(path), QByteArray("[s]\nk=3\n"));
 }
+
+TEST_F(Ini_Files, AFileWithoutReadPermissionIsRefusedNotEmpty) {
+    write_bytes(path, "[s]\nk=1\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0200), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    // As an ordinary user: root reads any file.
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(3);
+        const bool refused = Ini_Read_File(path).status == Ini_Read_Status::Refused &&
+                             !Ini_Write_String(path, S("s"), S("k"), S("2"));
+        ::_exit(refused ? 1 : 0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 3) << "could not drop rights";
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    ::chmod(QFile::encodeName(path).constData(), 0600);
+    EXPECT_EQ(read_bytes(path), QByteArray("[s]\nk=1\n"));
+}
