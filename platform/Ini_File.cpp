@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSet>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <cctype>
@@ -23,8 +24,12 @@ bool is_blank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
+// The bytes as they are: QString::fromUtf8 would drop a U+FEFF at the start of a name or a
+// value (the file's own byte-order mark is skipped before this).
 QString decode(const char* data, qsizetype size) {
-    return QString::fromUtf8(data, size);
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return utf8(QByteArrayView(data, size));
 }
 
 QString fold(const QString& name) {
@@ -186,7 +191,7 @@ std::vector<Ini_Document::Key> Ini_Document::keys_of(const Section& s) const {
     for (int i = s.header_line + 1; i < s.end_line; ++i) {
         const QByteArray name = key_name(line_bytes(i));
         if (!name.isEmpty())
-            keys.push_back(Key{QString::fromUtf8(name).trimmed().toCaseFolded(), i});
+            keys.push_back(Key{decode(name.constData(), name.size()).trimmed().toCaseFolded(), i});
     }
     return keys;
 }
@@ -350,9 +355,17 @@ bool Ini_Document::erase_section(const QString& section) {
     }
     if (edits.empty())
         return false;
-    bytes_ = apply_edits(bytes_, std::move(edits));
+    bytes_ = after_erase(apply_edits(bytes_, std::move(edits)));
     parsed_ = false;
     return true;
+}
+
+QByteArray Ini_Document::after_erase(QByteArray edited) const {
+    // A line that began with the bytes of a byte-order mark must not become the text's start,
+    // where the mark would be read past and the rest of the line become a header.
+    if (bom_size() == 0 && edited.startsWith("\xEF\xBB\xBF"))
+        edited.prepend(eol_);
+    return edited;
 }
 
 QByteArray Ini_Document::new_section_text(const QString& section,
@@ -400,7 +413,7 @@ int Ini_Document::erase_exact_sections(const std::vector<Exact_Section>& wanted)
     }
     if (edits.empty())
         return 0;
-    bytes_ = apply_edits(bytes_, edits);
+    bytes_ = after_erase(apply_edits(bytes_, edits));
     parsed_ = false;
     return static_cast<int>(edits.size());
 }

@@ -160,6 +160,7 @@ private:
     void parse() const; // only when asked about the text after a change
     const Section* find(const QString& section) const;
     QByteArray new_section_text(const QString& section, const Ini_Key_Values& unique) const;
+    QByteArray after_erase(QByteArray edited) const;
     // Keys are read only for the sections asked about, so that large files parse quickly.
     std::vector<Key> keys_of(const Section& s) const;
     static const Key* find_key(const std::vector<Key>& keys, const QString& folded_key);

@@ -331,6 +331,28 @@ TEST(Ini_Document, AByteOrderMarkIsReadPastAndKept) {
     EXPECT_EQ(only_mark.bytes(), bom + "[s]\nk=v\n");
 }
 
+TEST(Ini_Document, MarkBytesInsideTheTextStayPlainBytes) {
+    const QByteArray bom = "\xEF\xBB\xBF";
+    // A name or a value that begins with U+FEFF reads back with it.
+    Ini_Document doc;
+    ASSERT_TRUE(doc.set_values(QString(QChar(0xFEFF)) + S("s"),
+                               {{S("k"), QString(QChar(0xFEFF)) + S("v")}}));
+    const Ini_Document reread(doc.bytes());
+    EXPECT_EQ(reread.section_names(), QStringList{QString(QChar(0xFEFF)) + S("s")});
+    EXPECT_EQ(reread.value(QString(QChar(0xFEFF)) + S("s"), S("k")),
+              QString(QChar(0xFEFF)) + S("v"));
+
+    // Erasing the first section does not bring a line that begins with the mark's bytes to the
+    // start of the text, where the mark would be skipped and the line become a header.
+    Ini_Document text(QByteArray("[A]\nk=1\n") + bom + "[B]\n");
+    EXPECT_EQ(text.section_names(), QStringList{S("A")});
+    EXPECT_EQ(text.erase_exact_sections({{S("A"), 0}}), 1);
+    EXPECT_TRUE(Ini_Document(text.bytes()).section_names().isEmpty());
+    Ini_Document again(QByteArray("[A]\nk=1\n") + bom + "[B]\n");
+    EXPECT_TRUE(again.erase_section(S("a")));
+    EXPECT_TRUE(Ini_Document(again.bytes()).section_names().isEmpty());
+}
+
 TEST(Ini_Document, SectionsWithoutANameAreNoEntries) {
     const Ini_Document doc(QByteArray("[]\nk=1\n[A]\n[  ]\n[B]\n"));
     EXPECT_EQ(doc.section_names(), (QStringList{S("A"), S("B")}));
