@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <ostream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,6 +32,10 @@ const Special_Case kCases[] = {
     {Which::Database, Thing::Fifo, "DatabaseFifo"},
     {Which::Database, Thing::Directory, "DatabaseDirectory"},
 };
+
+void PrintTo(const Special_Case& c, std::ostream* os) {
+    *os << c.label;
+}
 
 // Everything that tells one file-system entry from another, without following links.
 struct Entry {
