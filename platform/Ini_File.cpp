@@ -152,7 +152,7 @@ void Ini_Document::parse() const {
         const char* nl =
             static_cast<const char*>(std::memchr(d + pos, '\n', static_cast<size_t>(n - pos)));
         const qsizetype end = nl ? nl - d : n;
-        Line line{pos, end - pos, 0};
+        Line line{pos, static_cast<qint32>(end - pos), 0};
         if (nl) {
             line.ending = 1;
             if (line.length > 0 && d[end - 1] == '\r') {

@@ -143,9 +143,9 @@ public:
 
 private:
     struct Line {
-        qsizetype start = 0;  // first byte
-        qsizetype length = 0; // bytes without the line ending
-        qsizetype ending = 0; // 0, 1 (LF) or 2 (CRLF)
+        qsizetype start = 0; // first byte
+        qint32 length = 0;   // bytes without the line ending (files are capped far below 2 GiB)
+        qint32 ending = 0;   // 0, 1 (LF) or 2 (CRLF)
     };
     struct Key {
         QString folded; // case-folded name, for matching

@@ -162,14 +162,6 @@ bool Write_Result_Set(const QString& path, const QString& name,
     });
 }
 
-bool Write_Result_Set_At_End(const QString& path, const QString& name,
-                             const engine::TBenchmark_Results& results) {
-    return write_with(path, name, [&](platform::Ini_Document& document) {
-        return Put_Result_Set_At_End(document, name, platform::Ini_Document::Exact_Section{name, 0},
-                                     results);
-    });
-}
-
 bool Read_Result_Set(const platform::Ini_Document& document, const QString& name,
                      engine::TBenchmark_Results& results, QString* bad_text) {
     // One read of the section instead of one pass over it per key.

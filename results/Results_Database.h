@@ -47,16 +47,10 @@ QString Unstorable_Name_Message();
 bool Write_Result_Set(const QString& path, const QString& name,
                       const engine::TBenchmark_Results& results);
 
-// The same, with any section of that name removed first, so that the set stands at the end of
-// the file. Both happen in one atomic replacement of the file: an overwrite that fails or is
-// interrupted leaves the old set in place.
-bool Write_Result_Set_At_End(const QString& path, const QString& name,
-                             const engine::TBenchmark_Results& results);
-
-// The same two writes into a document read for a command, which the command then writes back.
-// Put_Result_Set_At_End removes exactly the section `replaced` (nothing when none is given)
-// and adds the set as a new section at the end. False when the name cannot be stored; shows
-// nothing.
+// The same write into a document read for a command, which the command then writes back; and
+// the overwrite: Put_Result_Set_At_End removes exactly the section `replaced` (nothing when none
+// is given) and adds the set as a new section at the end, so that it stands there. False when
+// the name cannot be stored; shows nothing.
 bool Put_Result_Set(platform::Ini_Document& document, const QString& name,
                     const engine::TBenchmark_Results& results);
 bool Put_Result_Set_At_End(platform::Ini_Document& document, const QString& name,
