@@ -224,7 +224,12 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
         }
     }
 
-    engine::Run_Settings settings = Read_Run_Settings();
+    QString settings_error;
+    engine::Run_Settings settings = Read_Run_Settings(&settings_error);
+    if (!settings_error.isEmpty()) {
+        report_error(settings_error);
+        return Exit_Database_Error;
+    }
     settings.captions = Test_Captions();
     Apply_Overrides(options.overrides, settings);
 
@@ -241,6 +246,12 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
 
     // Everything that can refuse the run is checked before it, so that a long run is not lost.
     std::optional<engine::TBenchmark_Results> compare;
+    if (options.compare_name || options.save_name) {
+        if (const QString refusal = Database_Refusal(); !refusal.isEmpty()) {
+            report_error(refusal);
+            return Exit_Database_Error;
+        }
+    }
     if (options.compare_name) {
         QString error;
         compare = Load_Compare_Set(*options.compare_name, error);

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QStringDecoder>
 
 namespace smx::app::batch {
 namespace {
@@ -48,8 +49,13 @@ private:
 
 } // namespace
 
-engine::Run_Settings Read_Run_Settings() {
-    const Settings_Record r = Clip_To_Spin_Edit_Bounds(Read_Settings_File(Settings_File_Path()));
+engine::Run_Settings Read_Run_Settings(QString* error) {
+    bool refused = false;
+    const Settings_Record r =
+        Clip_To_Spin_Edit_Bounds(Read_Settings_File(Settings_File_Path(), &refused));
+    if (error)
+        *error = refused ? results::Cannot_Open_Message(Settings_File_Path()) + QLatin1Char('.')
+                         : QString();
     engine::Run_Settings s;
     s.ticked = r.Tests();
     s.repetitions = r.Number_Repetitions_SpinEdit;
@@ -128,8 +134,44 @@ bool Save_Set(const QString& name, bool overwrite, const engine::TBenchmark_Resu
     return saved;
 }
 
+QString Database_Refusal() {
+    const QString path = results::Database_Path();
+    if (platform::Ini_Read_File(path).status == platform::Ini_Read_Status::Refused)
+        return results::Cannot_Open_Message(path) + QLatin1Char('.');
+    return {};
+}
+
+namespace {
+
+// A file with no saved set in it that is no text either (NUL bytes, or not UTF-8): something
+// else stands where the database should be.
+bool is_binary(const QByteArray& bytes) {
+    if (bytes.contains('\0'))
+        return true;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(bytes);
+    return utf8.hasError();
+}
+
+} // namespace
+
 std::optional<engine::TBenchmark_Results> Load_Compare_Set(const QString& name, QString& error) {
-    if (!Saved_Set_Exists(name)) {
+    const QString path = results::Database_Path();
+    // One read serves the existence check and the set's values.
+    const platform::Ini_File_Content content = platform::Ini_Read_File(path);
+    if (content.status == platform::Ini_Read_Status::Refused) {
+        error = results::Cannot_Open_Message(path) + QLatin1Char('.');
+        return std::nullopt;
+    }
+    QStringList names;
+    results::Scan_Database_Section_Names(names, content.bytes);
+    if (names.isEmpty() && is_binary(content.bytes)) {
+        error = QStringLiteral("The file ") + path +
+                QStringLiteral(" cannot be read as a results database: it holds no saved set "
+                               "and is not text.");
+        return std::nullopt;
+    }
+    if (results::Find_Saved_Name(names, name) < 0) {
         error = QStringLiteral("There is no saved set called \"") + name +
                 QStringLiteral("\" in the \"") + results::Database_File_Name() +
                 QStringLiteral("\" file.");
@@ -138,7 +180,7 @@ std::optional<engine::TBenchmark_Results> Load_Compare_Set(const QString& name, 
     engine::TBenchmark_Results set;
     set.Name = name;
     QString bad_text;
-    if (!results::Read_Result_Set(results::Database_Path(), name, set, &bad_text)) {
+    if (!results::Read_Result_Set(platform::Ini_Document(content.bytes), name, set, &bad_text)) {
         error = results::Invalid_Number_Message(bad_text) + QLatin1Char('.');
         return std::nullopt;
     }

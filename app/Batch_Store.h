@@ -12,8 +12,14 @@ namespace smx::app::batch {
 // with the window's messages turned into text for standard error.
 
 // The tests, parameters, drive and repetitions of the settings file beside the executable, with
-// the values clipped to the spin edits' ranges as the window applies them. No captions.
-engine::Run_Settings Read_Run_Settings();
+// the values clipped to the spin edits' ranges as the window applies them. No captions. A file
+// that is there but cannot be read gives the defaults and its "Cannot open file" message in
+// `error` (empty otherwise).
+engine::Run_Settings Read_Run_Settings(QString* error = nullptr);
+
+// "Cannot open file <path>." when the results database is there but cannot be read (no regular
+// file, no permission, too large); empty otherwise.
+QString Database_Refusal();
 
 // Why the window's Save would refuse the name, in its words; empty when it would store it.
 QString Save_Name_Refusal(const QString& name);

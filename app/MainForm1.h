@@ -200,6 +200,8 @@ public:
     bool Save_Main_Results(const QString& Name, bool Show_Message);
     bool Load_Main_Results(const QString& Name);
     bool Load_Compare_Results(const QString& Name);
+    // Both sets named by the settings file, from one read of the database (the first show).
+    void Load_Remembered_Results(const QString& Main_Name, const QString& Compare_Name);
     // The five buttons; the commands themselves are smx::results' (Results_Commands.h).
     void Save_Results_BitBtnClick();
     void Replace_Existing_Saved_Results_BitBtnClick();

@@ -95,6 +95,11 @@ bool TMainForm1::Load_Compare_Results(const QString& Name) {
     return results::Load_Compare_Results(host, Name);
 }
 
+void TMainForm1::Load_Remembered_Results(const QString& Main_Name, const QString& Compare_Name) {
+    Main_Window_Results_Host host(*this);
+    results::Load_Remembered_Results(host, Main_Name, Compare_Name);
+}
+
 void TMainForm1::Save_Results_BitBtnClick() {
     Main_Window_Results_Host host(*this);
     results::Save_Command(host);

@@ -61,8 +61,7 @@ void TMainForm1::FormShow() {
     // Copies: loading a set replaces the set that holds the name.
     const QString main_name = Main_Results.Name;
     const QString compare_name = Compare_Results.Name;
-    Load_Main_Results(main_name);
-    Load_Compare_Results(compare_name);
+    Load_Remembered_Results(main_name, compare_name);
     Graph_Results_BitBtnClick();
 }
 
@@ -78,7 +77,11 @@ void TMainForm1::Apply_Startup_Show_Command() {
 // Settings file
 
 bool TMainForm1::Load_Settings() {
-    const Settings_Record settings = Read_Settings_File(Settings_File_Path());
+    const QString path = Settings_File_Path();
+    bool refused = false;
+    const Settings_Record settings = Read_Settings_File(path, &refused);
+    if (refused) // the window still starts, with every default
+        platform::show_general_error(QStringLiteral("Cannot open file ") + path);
     Apply_Settings_To_Controls(settings);
     return settings.WindowState_wsMaximized;
 }

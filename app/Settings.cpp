@@ -31,12 +31,14 @@ QString boolean_text(bool value) {
 }
 
 // Reads one key with the decoder for its type, keeping the default when the key is missing or
-// its value does not decode.
+// its value does not decode. Values are seen through the profile functions' window.
 template <typename T, typename Decode>
-void read_key(const QString& path, int index, T& field, Decode decode) {
-    const QString text = platform::Ini_Read_String(path, QLatin1String(kSettings_Section),
-                                                   QLatin1String(kSettings_Keys[index]), {});
-    if (const auto value = decode(text))
+void read_key(const platform::Ini_Document& file, int index, T& field, Decode decode) {
+    const auto text =
+        file.value(QLatin1String(kSettings_Section), QLatin1String(kSettings_Keys[index]));
+    if (!text)
+        return;
+    if (const auto value = decode(text->left(platform::Ini_Value_Window)))
         field = *value;
 }
 
@@ -161,40 +163,46 @@ QString Settings_File_Path() {
     return QDir(platform::executable_dir()).filePath(QStringLiteral("Speedmetrix.ini"));
 }
 
-Settings_Record Read_Settings_File(const QString& path) {
+Settings_Record Read_Settings_File(const QString& path, bool* refused) {
+    // One read and one parse of the file for all keys.
+    platform::Ini_File file(path);
+    const bool readable = file.read();
+    if (refused)
+        *refused = !readable;
+    const platform::Ini_Document& doc = file.document();
     Settings_Record r;
     const auto integer = [](const QString& t) { return Parse_Settings_Integer(t); };
     const auto boolean = [](const QString& t) { return Parse_Settings_Boolean(t); };
     const auto text = [](const QString& t) { return std::optional<QString>(t); };
-    read_key(path, 0, r.WindowState_wsMaximized, boolean);
-    read_key(path, 1, r.window_top_posn, integer);
-    read_key(path, 2, r.window_left_posn, integer);
-    read_key(path, 3, r.window_Width, integer);
-    read_key(path, 4, r.window_Height, integer);
-    read_key(path, 5, r.Always_on_Top_Option, boolean);
-    read_key(path, 6, r.Auto_Run_at_Windows_Startup_Option, boolean);
-    read_key(path, 7, r.Integer_Arithmetic_CheckBox, boolean);
-    read_key(path, 8, r.Floating_Point_Arithmetic_CheckBox, boolean);
-    read_key(path, 9, r.Memory_Speed_CheckBox, boolean);
-    read_key(path, 10, r.Disk_Speed_Small_Files_CheckBox, boolean);
-    read_key(path, 11, r.Disk_Speed_Large_Files_CheckBox, boolean);
-    read_key(path, 12, r.Graphics_Standard_Windows_Forms_Controls_CheckBox, boolean);
-    read_key(path, 13, r.Graphics_2D_Bitmaps_and_Drawings_CheckBox, boolean);
-    read_key(path, 14, r.Number_Repetitions_SpinEdit, integer);
-    read_key(path, 15, r.DriveComboBox1, [](const QString& t) { return Parse_Settings_Drive(t); });
-    read_key(path, 16, r.Selected_INI_Section, text);
-    read_key(path, 17, r.Compare_Selected_INI_Section, text);
-    read_key(path, 18, r.Show_Values_CheckBox, boolean);
-    read_key(path, 19, r.Dont_Show_This_Again_CheckBox, boolean);
-    read_key(path, 20, r.Integer_Loops_Millions_Of_SpinEdit, integer);
-    read_key(path, 21, r.Float_Loops_Millions_Of_SpinEdit, integer);
-    read_key(path, 22, r.Small_Files_Number_of_SpinEdit, integer);
-    read_key(path, 23, r.Small_File_Size_KB_of_Each_SpinEdit, integer);
-    read_key(path, 24, r.Large_Files_Number_of_SpinEdit, integer);
-    read_key(path, 25, r.Large_File_Size_KB_of_Each_SpinEdit, integer);
-    read_key(path, 26, r.Dynamic_Array_Size_In_Bytes_SpinEdit, integer);
-    read_key(path, 27, r.Dynamic_Array_Number_Of_Loops_SpinEdit, integer);
-    read_key(path, 28, r.PageControl1, integer);
+    read_key(doc, 0, r.WindowState_wsMaximized, boolean);
+    read_key(doc, 1, r.window_top_posn, integer);
+    read_key(doc, 2, r.window_left_posn, integer);
+    read_key(doc, 3, r.window_Width, integer);
+    read_key(doc, 4, r.window_Height, integer);
+    read_key(doc, 5, r.Always_on_Top_Option, boolean);
+    read_key(doc, 6, r.Auto_Run_at_Windows_Startup_Option, boolean);
+    read_key(doc, 7, r.Integer_Arithmetic_CheckBox, boolean);
+    read_key(doc, 8, r.Floating_Point_Arithmetic_CheckBox, boolean);
+    read_key(doc, 9, r.Memory_Speed_CheckBox, boolean);
+    read_key(doc, 10, r.Disk_Speed_Small_Files_CheckBox, boolean);
+    read_key(doc, 11, r.Disk_Speed_Large_Files_CheckBox, boolean);
+    read_key(doc, 12, r.Graphics_Standard_Windows_Forms_Controls_CheckBox, boolean);
+    read_key(doc, 13, r.Graphics_2D_Bitmaps_and_Drawings_CheckBox, boolean);
+    read_key(doc, 14, r.Number_Repetitions_SpinEdit, integer);
+    read_key(doc, 15, r.DriveComboBox1, [](const QString& t) { return Parse_Settings_Drive(t); });
+    read_key(doc, 16, r.Selected_INI_Section, text);
+    read_key(doc, 17, r.Compare_Selected_INI_Section, text);
+    read_key(doc, 18, r.Show_Values_CheckBox, boolean);
+    read_key(doc, 19, r.Dont_Show_This_Again_CheckBox, boolean);
+    read_key(doc, 20, r.Integer_Loops_Millions_Of_SpinEdit, integer);
+    read_key(doc, 21, r.Float_Loops_Millions_Of_SpinEdit, integer);
+    read_key(doc, 22, r.Small_Files_Number_of_SpinEdit, integer);
+    read_key(doc, 23, r.Small_File_Size_KB_of_Each_SpinEdit, integer);
+    read_key(doc, 24, r.Large_Files_Number_of_SpinEdit, integer);
+    read_key(doc, 25, r.Large_File_Size_KB_of_Each_SpinEdit, integer);
+    read_key(doc, 26, r.Dynamic_Array_Size_In_Bytes_SpinEdit, integer);
+    read_key(doc, 27, r.Dynamic_Array_Number_Of_Loops_SpinEdit, integer);
+    read_key(doc, 28, r.PageControl1, integer);
     // The saved flag (key 29) is never read.
     return r;
 }

@@ -124,9 +124,10 @@ QPoint Window_Position_On_Screens(const QRect& window, const QList<QRect>& scree
 // The settings file beside the executable.
 QString Settings_File_Path();
 
-// Reads every key; a missing file, key or unreadable value gives that key's default. Values are
-// returned as stored, not clipped.
-Settings_Record Read_Settings_File(const QString& path);
+// Reads every key, from one read of the file; a missing file, key or unreadable value gives that
+// key's default. Values are returned as stored, not clipped. A file that is there but is no
+// regular file, or cannot be read, reads as all defaults and sets `refused`.
+Settings_Record Read_Settings_File(const QString& path, bool* refused = nullptr);
 
 // Writes the 30 keys in order as one replacement of the file (other sections and keys are kept).
 // False when the file or its folder refused the write; the file is then unchanged.

@@ -3,13 +3,17 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSet>
+#include <QStringDecoder>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,8 +24,12 @@ bool is_blank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
+// The bytes as they are: QString::fromUtf8 would drop a U+FEFF at the start of a name or a
+// value (the file's own byte-order mark is skipped before this).
 QString decode(const char* data, qsizetype size) {
-    return QString::fromUtf8(data, size);
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return utf8(QByteArrayView(data, size));
 }
 
 QString fold(const QString& name) {
@@ -116,25 +124,35 @@ QByteArray apply_edits(const QByteArray& bytes, std::vector<Edit> edits) {
 
 Ini_Document::Ini_Document(QByteArray bytes) : bytes_(std::move(bytes)) {}
 
+qsizetype Ini_Document::bom_size() const {
+    return bytes_.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+}
+
 void Ini_Document::parse() const {
     if (parsed_)
         return;
     parsed_ = true;
     lines_.clear();
     sections_.clear();
-    first_section_.clear();
+    indexed_ = false;
     const char* d = bytes_.constData();
     const qsizetype n = bytes_.size();
 
     const char* first_nl = static_cast<const char*>(std::memchr(d, '\n', static_cast<size_t>(n)));
     eol_ =
         (first_nl && first_nl > d && first_nl[-1] == '\r') ? QByteArray("\r\n") : QByteArray("\n");
-    qsizetype pos = 0;
+    qsizetype line_count = 1;
+    for (const char* p = first_nl; p;
+         p = static_cast<const char*>(std::memchr(p + 1, '\n', static_cast<size_t>(d + n - p - 1))))
+        ++line_count;
+    lines_.reserve(static_cast<size_t>(line_count));
+    // A byte-order mark (which editors on other systems put first) is no part of the first line.
+    qsizetype pos = bom_size();
     while (pos < n) {
         const char* nl =
             static_cast<const char*>(std::memchr(d + pos, '\n', static_cast<size_t>(n - pos)));
         const qsizetype end = nl ? nl - d : n;
-        Line line{pos, end - pos, 0};
+        Line line{pos, static_cast<qint32>(end - pos), 0};
         if (nl) {
             line.ending = 1;
             if (line.length > 0 && d[end - 1] == '\r') {
@@ -162,9 +180,6 @@ void Ini_Document::parse() const {
         Section s;
         s.name = decode(text + b + 1, close - b - 1).trimmed();
         s.header_line = index;
-        const QString folded = s.name.toCaseFolded();
-        if (!first_section_.contains(folded)) // the first of duplicates counts
-            first_section_.insert(folded, static_cast<int>(sections_.size()));
         sections_.push_back(std::move(s));
     }
     if (!sections_.empty())
@@ -176,7 +191,7 @@ std::vector<Ini_Document::Key> Ini_Document::keys_of(const Section& s) const {
     for (int i = s.header_line + 1; i < s.end_line; ++i) {
         const QByteArray name = key_name(line_bytes(i));
         if (!name.isEmpty())
-            keys.push_back(Key{QString::fromUtf8(name).trimmed().toCaseFolded(), i});
+            keys.push_back(Key{decode(name.constData(), name.size()).trimmed().toCaseFolded(), i});
     }
     return keys;
 }
@@ -190,8 +205,21 @@ int Ini_Document::last_line_of(const Section& s) const {
 
 const Ini_Document::Section* Ini_Document::find(const QString& section) const {
     parse();
-    const auto it = first_section_.constFind(fold(section));
-    return it == first_section_.cend() ? nullptr : &sections_[static_cast<size_t>(*it)];
+    // A command asks about one or two sections: one pass over the names costs less than an
+    // index of them all. The last answer is kept for the keys of the same section.
+    const QString wanted = section.trimmed();
+    if (!indexed_ || wanted != last_query_) {
+        indexed_ = true;
+        last_query_ = wanted;
+        last_found_ = -1;
+        for (size_t i = 0; i < sections_.size(); ++i) {
+            if (sections_[i].name.compare(wanted, Qt::CaseInsensitive) == 0) {
+                last_found_ = static_cast<int>(i); // the first of duplicates counts
+                break;
+            }
+        }
+    }
+    return last_found_ < 0 ? nullptr : &sections_[static_cast<size_t>(last_found_)];
 }
 
 const Ini_Document::Key* Ini_Document::find_key(const std::vector<Key>& keys,
@@ -221,7 +249,8 @@ QStringList Ini_Document::section_names() const {
     QStringList names;
     names.reserve(static_cast<qsizetype>(sections_.size()));
     for (const Section& s : sections_)
-        names.append(s.name);
+        if (!s.name.isEmpty())
+            names.append(s.name);
     return names;
 }
 
@@ -278,13 +307,7 @@ bool Ini_Document::set_values(const QString& section, const Ini_Key_Values& keys
     std::vector<Edit> edits;
     const Section* s = find(section); // parses
     if (!s) {
-        QByteArray text;
-        if (!bytes_.isEmpty() && !bytes_.endsWith('\n'))
-            text += eol_;
-        text += '[' + section.trimmed().toUtf8() + ']' + eol_;
-        for (const auto& [key, value] : unique)
-            text += key.toUtf8() + '=' + encode_value(value) + eol_;
-        edits.push_back(Edit{bytes_.size(), bytes_.size(), text});
+        edits.push_back(Edit{bytes_.size(), bytes_.size(), new_section_text(section, unique)});
     } else {
         QByteArray added;
         const std::vector<Key> existing = keys_of(*s);
@@ -332,15 +355,86 @@ bool Ini_Document::erase_section(const QString& section) {
     }
     if (edits.empty())
         return false;
-    bytes_ = apply_edits(bytes_, std::move(edits));
+    bytes_ = after_erase(apply_edits(bytes_, std::move(edits)));
     parsed_ = false;
     return true;
+}
+
+QByteArray Ini_Document::after_erase(QByteArray edited) const {
+    // A line that began with the bytes of a byte-order mark must not become the text's start,
+    // where the mark would be read past and the rest of the line become a header.
+    if (bom_size() == 0 && edited.startsWith("\xEF\xBB\xBF"))
+        edited.prepend(eol_);
+    return edited;
+}
+
+QByteArray Ini_Document::new_section_text(const QString& section,
+                                          const Ini_Key_Values& unique) const {
+    parse();
+    QByteArray text;
+    if (bytes_.size() > bom_size() && !bytes_.endsWith('\n'))
+        text += eol_;
+    text += '[' + section.trimmed().toUtf8() + ']' + eol_;
+    for (const auto& [key, value] : unique)
+        text += key.toUtf8() + '=' + encode_value(value) + eol_;
+    return text;
+}
+
+bool Ini_Document::append_section(const QString& section, const Ini_Key_Values& keys) {
+    if (!is_writable_section_name(section))
+        return false;
+    for (const auto& [key, value] : keys)
+        if (!is_writable_key_name(key) || has_line_break_or_nul(value))
+            return false;
+    bytes_ += new_section_text(section, unique_keys(keys));
+    parsed_ = false;
+    return true;
+}
+
+int Ini_Document::erase_exact_sections(const std::vector<Exact_Section>& wanted) {
+    parse();
+    // Name -> the occurrences asked for; one pass over the sections finds them all.
+    QHash<QString, std::vector<int>> asked;
+    for (const Exact_Section& w : wanted)
+        if (w.occurrence >= 0)
+            asked[w.name].push_back(w.occurrence);
+    QHash<QString, int> seen;
+    std::vector<Edit> edits;
+    for (const Section& s : sections_) {
+        const auto it = asked.constFind(s.name);
+        if (it == asked.cend())
+            continue;
+        const int occurrence = seen[s.name]++;
+        if (std::find(it->begin(), it->end(), occurrence) == it->end())
+            continue;
+        const Line& first = lines_[static_cast<size_t>(s.header_line)];
+        const Line& last = lines_[static_cast<size_t>(last_line_of(s))];
+        edits.push_back(Edit{first.start, last.start + last.length + last.ending, {}});
+    }
+    if (edits.empty())
+        return 0;
+    bytes_ = after_erase(apply_edits(bytes_, edits));
+    parsed_ = false;
+    return static_cast<int>(edits.size());
 }
 
 // ---------------------------------------------------------------------------------------------
 // Atomic replacement of a file
 
 namespace {
+
+int real_fsync(int fd) {
+    return ::fsync(fd);
+}
+int real_linkat(int olddirfd, const char* oldpath, int newdirfd, const char* newpath, int flags) {
+    return ::linkat(olddirfd, oldpath, newdirfd, newpath, flags);
+}
+int real_renameat(int olddirfd, const char* oldpath, int newdirfd, const char* newpath) {
+    return ::renameat(olddirfd, oldpath, newdirfd, newpath);
+}
+
+const Ini_File_System_Calls kReal_Calls{real_fsync, real_linkat, real_renameat};
+Ini_File_System_Calls g_calls = kReal_Calls;
 
 mode_t current_umask() {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -370,12 +464,28 @@ bool write_all(int fd, const QByteArray& bytes) {
     return true;
 }
 
+QByteArray temp_prefix(const QByteArray& base) {
+    return '.' + base.left(200) + ".tmp-";
+}
+
 QByteArray temp_name(const QByteArray& base) {
     static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    QByteArray name = '.' + base.left(200) + ".tmp-";
+    QByteArray name = temp_prefix(base);
     for (int i = 0; i < 8; ++i)
         name += letters[QRandomGenerator::system()->bounded(62)];
     return name;
+}
+
+// A name that this routine (or mkostemp on its behalf) gives a temporary file of `base`.
+bool is_temp_name(const char* name, const QByteArray& prefix) {
+    const qsizetype length = static_cast<qsizetype>(std::strlen(name));
+    if (length < prefix.size() + 6 || length > prefix.size() + 8 ||
+        std::memcmp(name, prefix.constData(), static_cast<size_t>(prefix.size())) != 0)
+        return false;
+    for (const char* p = name + prefix.size(); *p; ++p)
+        if (!std::isalnum(static_cast<unsigned char>(*p)))
+            return false;
+    return true;
 }
 
 class Fd {
@@ -398,14 +508,53 @@ private:
     int fd_;
 };
 
+// Removes the temporary files of `base` that killed writers left in the directory. Only while no
+// other writer is at work: every writer holds a shared lock on the directory for as long as its
+// temporary file may have a name, so getting the lock alone proves that every such file is a
+// leftover. Returns holding the shared lock (or no lock where the file system has none).
+void take_writer_lock_removing_leftovers(int dir_fd, const QByteArray& base) {
+    if (::flock(dir_fd, LOCK_EX | LOCK_NB) == 0) {
+        const int scan_fd = ::openat(dir_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (DIR* dir = scan_fd >= 0 ? ::fdopendir(scan_fd) : nullptr) {
+            const QByteArray prefix = temp_prefix(base);
+            std::vector<QByteArray> leftovers;
+            while (const dirent* entry = ::readdir(dir))
+                if (is_temp_name(entry->d_name, prefix))
+                    leftovers.emplace_back(entry->d_name);
+            ::closedir(dir);
+            for (const QByteArray& name : leftovers) {
+                struct stat st {};
+                if (::fstatat(dir_fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                    S_ISREG(st.st_mode))
+                    ::unlinkat(dir_fd, name.constData(), 0);
+            }
+        } else if (scan_fd >= 0) {
+            ::close(scan_fd);
+        }
+        ::flock(dir_fd, LOCK_SH); // our own temporary file comes only after this
+        return;
+    }
+    if (errno != EWOULDBLOCK)
+        return; // no locks here: nothing is removed, and nothing waits
+    // Another writer is at work: share the directory with it. One that holds the lock alone is
+    // removing leftovers, which takes moments; never wait without end for a lock.
+    for (int attempt = 0; attempt < 2000; ++attempt) {
+        if (::flock(dir_fd, LOCK_SH | LOCK_NB) == 0 || errno != EWOULDBLOCK)
+            return;
+        ::usleep(1000);
+    }
+}
+
 // The new content goes into a temporary file that only this call can have made, in the same
 // directory (so the rename stays on one file system and is atomic). Preferred is an unnamed file
-// (O_TMPFILE) that gets a name only for the instant before the rename: a writer killed while
-// writing leaves nothing behind. Without O_TMPFILE, mkostemp makes the named file. Both only ever
-// create a new name (exclusive creation under a random name), so nothing planted in the
-// directory, not even a symbolic link, is ever opened or written through.
+// (O_TMPFILE) that gets a name only for the instant before the rename. Without O_TMPFILE,
+// mkostemp makes the named file. Both only ever create a new name (exclusive creation under a
+// random name), so nothing planted in the directory, not even a symbolic link, is ever opened or
+// written through. The content reaches the disk (fsync) before the rename makes it the file's,
+// so that a crash after the rename cannot leave the file empty or short.
 bool write_temp_and_rename(int dir_fd, const QByteArray& dir, const QByteArray& base,
                            const QByteArray& bytes, mode_t mode, const struct stat* old) {
+    const Ini_File_System_Calls calls = g_calls;
     auto prepare = [&](int fd) {
         if (!write_all(fd, bytes) || ::fchmod(fd, mode) != 0)
             return false;
@@ -414,17 +563,18 @@ bool write_temp_and_rename(int dir_fd, const QByteArray& dir, const QByteArray& 
             if (::fchown(fd, old->st_uid, old->st_gid) != 0)
                 (void)!::fchown(fd, static_cast<uid_t>(-1), old->st_gid);
         }
-        return ::fsync(fd) == 0;
+        return calls.fsync(fd) == 0;
     };
     auto rename_into_place = [&](const QByteArray& name) {
-        if (::renameat(dir_fd, name.constData(), dir_fd, base.constData()) != 0) {
+        if (calls.renameat(dir_fd, name.constData(), dir_fd, base.constData()) != 0) {
             ::unlinkat(dir_fd, name.constData(), 0);
             return false;
         }
-        ::fsync(dir_fd);
+        calls.fsync(dir_fd);
         return true;
     };
 
+    take_writer_lock_removing_leftovers(dir_fd, base);
     Fd unnamed(::openat(dir_fd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
     if (unnamed.get() >= 0) {
         if (!prepare(unnamed.get()))
@@ -432,8 +582,8 @@ bool write_temp_and_rename(int dir_fd, const QByteArray& dir, const QByteArray& 
         const QByteArray proc = "/proc/self/fd/" + QByteArray::number(unnamed.get());
         for (int attempt = 0; attempt < 100; ++attempt) {
             const QByteArray name = temp_name(base);
-            if (::linkat(AT_FDCWD, proc.constData(), dir_fd, name.constData(), AT_SYMLINK_FOLLOW) ==
-                0)
+            if (calls.linkat(AT_FDCWD, proc.constData(), dir_fd, name.constData(),
+                             AT_SYMLINK_FOLLOW) == 0)
                 return rename_into_place(name);
             if (errno != EEXIST)
                 break; // e.g. no /proc: fall back to a named temporary
@@ -443,7 +593,7 @@ bool write_temp_and_rename(int dir_fd, const QByteArray& dir, const QByteArray& 
         return false;
     }
 
-    QByteArray templ = dir + '/' + '.' + base.left(200) + ".tmp-XXXXXX";
+    QByteArray templ = dir + '/' + temp_prefix(base) + "XXXXXX";
     Fd named(::mkostemp(templ.data(), O_CLOEXEC));
     if (named.get() < 0)
         return false;
@@ -457,6 +607,16 @@ bool write_temp_and_rename(int dir_fd, const QByteArray& dir, const QByteArray& 
 
 } // namespace
 
+const Ini_File_System_Calls& Ini_Real_System_Calls() {
+    return kReal_Calls;
+}
+
+Ini_File_System_Calls Ini_Use_System_Calls(const Ini_File_System_Calls& calls) {
+    const Ini_File_System_Calls previous = g_calls;
+    g_calls = calls;
+    return previous;
+}
+
 bool Ini_Replace_File(const QString& path, const QByteArray& bytes) {
     if (path.isEmpty())
         return false;
@@ -465,8 +625,9 @@ bool Ini_Replace_File(const QString& path, const QByteArray& bytes) {
     struct stat link_st {};
     if (::lstat(target.constData(), &link_st) == 0 && S_ISLNK(link_st.st_mode)) {
         char resolved[PATH_MAX];
-        if (::realpath(target.constData(), resolved))
-            target = resolved;
+        if (!::realpath(target.constData(), resolved))
+            return false; // a dangling or looping link: where it leads is nowhere to write
+        target = resolved;
     }
 
     struct stat st {};
@@ -495,18 +656,121 @@ bool Ini_Replace_File(const QString& path, const QByteArray& bytes) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Reading a file
+
+namespace {
+
+Ini_File_Stamp stamp_of(const struct stat& st) {
+    Ini_File_Stamp s;
+    s.exists = true;
+    s.device = static_cast<quint64>(st.st_dev);
+    s.inode = static_cast<quint64>(st.st_ino);
+    s.size = static_cast<qint64>(st.st_size);
+    s.modified_ns = qint64{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
+    s.changed_ns = qint64{st.st_ctim.tv_sec} * 1000000000 + st.st_ctim.tv_nsec;
+    return s;
+}
+
+} // namespace
+
+Ini_File_Stamp Ini_Stamp_Of(const QString& path) {
+    struct stat st {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return stamp_of(st);
+}
+
+Ini_File_Content Ini_Read_File(const QString& path) {
+    Ini_File_Content content;
+    if (path.isEmpty())
+        return content;
+    // O_NONBLOCK: opening a FIFO neither waits for a writer nor, once refused below, reads.
+    // O_NOCTTY: a terminal at the path never becomes ours.
+    Fd fd(
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        const bool missing = errno == ENOENT;
+        // A dangling symbolic link is something at the path, but nothing to read.
+        struct stat link_st {};
+        content.status = missing && ::lstat(QFile::encodeName(path).constData(), &link_st) != 0
+                             ? Ini_Read_Status::Missing
+                             : Ini_Read_Status::Refused;
+        return content;
+    }
+    struct stat st {};
+    content.status = Ini_Read_Status::Refused;
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > Ini_Max_File_Size)
+        return content;
+    content.stamp = stamp_of(st);
+    // The size may change while reading (another writer); the cap holds for what is read.
+    QByteArray bytes;
+    bytes.resize(static_cast<qsizetype>(st.st_size) + 1);
+    qsizetype got = 0;
+    for (;;) {
+        if (got == bytes.size()) {
+            if (bytes.size() > Ini_Max_File_Size)
+                return content;
+            bytes.resize(std::min<qsizetype>(bytes.size() * 2, Ini_Max_File_Size + 1));
+        }
+        const ssize_t n =
+            ::read(fd.get(), bytes.data() + got, static_cast<size_t>(bytes.size() - got));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return content;
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    if (got > Ini_Max_File_Size)
+        return content;
+    bytes.truncate(got);
+    content.bytes = std::move(bytes);
+    content.status = Ini_Read_Status::Read;
+    return content;
+}
+
+Ini_File::Ini_File(QString path) : path_(std::move(path)) {}
+
+bool Ini_File::read() {
+    Ini_File_Content content = Ini_Read_File(path_);
+    status_ = content.status;
+    stamp_ = content.stamp;
+    document_ = Ini_Document(std::move(content.bytes));
+    return status_ != Ini_Read_Status::Refused;
+}
+
+bool Ini_File::changed_on_disk() const {
+    return Ini_Stamp_Of(path_) != stamp_;
+}
+
+bool Ini_File::refresh() {
+    if (status_ != Ini_Read_Status::Refused && !changed_on_disk())
+        return true;
+    return read();
+}
+
+bool Ini_File::write() {
+    if (status_ == Ini_Read_Status::Refused || !Ini_Replace_File(path_, document_.bytes()))
+        return false;
+    // What is on disk now is the document: a later refresh needs no read.
+    stamp_ = Ini_Stamp_Of(path_);
+    status_ = Ini_Read_Status::Read;
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
 // File functions
 
 namespace {
 
-// The file's content; an empty content for a missing file, nothing when it cannot be read.
+// The file's content; an empty content for a missing file, nothing when it is refused.
 std::optional<QByteArray> read_file(const QString& path) {
-    QFile file(path);
-    if (!file.exists())
-        return QByteArray();
-    if (!file.open(QIODevice::ReadOnly))
+    Ini_File_Content content = Ini_Read_File(path);
+    if (content.status == Ini_Read_Status::Refused)
         return std::nullopt;
-    return file.readAll();
+    return std::move(content.bytes);
 }
 
 Ini_Document load(const QString& path) {

@@ -12,10 +12,47 @@ namespace smx::platform {
 // INI files read and written key by key, with the behaviour of the classic profile-file
 // functions that the program's data files rely on. Every call opens the file by its path, does
 // its work and closes it again; nothing is cached. Every write replaces the whole file
-// atomically (a uniquely named temporary file in the same directory, flushed, renamed over), so
-// a crash or a full disk never leaves a damaged file, and a refused write returns false.
+// atomically (a temporary file in the same directory, flushed, renamed over), so a crash or a
+// full disk never leaves a damaged file, and a refused write returns false.
+//
+// Only regular files are read or replaced: a path that leads (through symbolic links or not) to
+// a device, a FIFO, a socket or a directory is refused at once, never opened in a way that could
+// block or read without end. A file larger than Ini_Max_File_Size is refused too.
 
 using Ini_Key_Values = std::vector<std::pair<QString, QString>>;
+
+// 256 MiB: some 600,000 saved sets, far beyond any real settings file or results database, yet
+// small enough to hold in memory.
+constexpr qint64 Ini_Max_File_Size = qint64{256} << 20;
+
+// What one read of a data file found.
+enum class Ini_Read_Status {
+    Read,    // a regular file, read whole
+    Missing, // nothing at the path (reads as an empty file)
+    Refused, // something that is no regular file, too large, or unreadable
+};
+
+// When and where a file was read: a later look at the path tells whether it changed since.
+struct Ini_File_Stamp {
+    bool exists = false;
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modified_ns = 0;
+    qint64 changed_ns = 0;
+    bool operator==(const Ini_File_Stamp&) const = default;
+};
+
+struct Ini_File_Content {
+    Ini_Read_Status status = Ini_Read_Status::Missing;
+    QByteArray bytes;
+    Ini_File_Stamp stamp;
+};
+
+// Reads the whole file at `path` under the rules above, without blocking.
+Ini_File_Content Ini_Read_File(const QString& path);
+// The stamp of what is at `path` now (following symbolic links).
+Ini_File_Stamp Ini_Stamp_Of(const QString& path);
 
 // The value of `key` in `section` (names matched without regard to case), or `default_value`
 // when the file, the section or the key is missing. Values are read through a 2047-character
@@ -65,6 +102,8 @@ public:
 
     const QByteArray& bytes() const { return bytes_; }
 
+    // Every section name in file order, without the sections whose name is empty: "[]" names no
+    // saved set or setting.
     QStringList section_names() const;
     bool has_section(const QString& section) const;
     // The value (not yet cut to the window), or nothing when the section or key is missing.
@@ -86,11 +125,27 @@ public:
     // False when there was no such section.
     bool erase_section(const QString& section);
 
+    // One section picked out exactly: the `occurrence`-th (from 0, in file order) of the sections
+    // whose name, as section_names() gives it, equals `name` in full and in letter case.
+    struct Exact_Section {
+        QString name;
+        int occurrence = 0;
+    };
+    // Removes exactly those sections (header, keys and what lies between), in one edit. The
+    // number of sections found and removed.
+    int erase_exact_sections(const std::vector<Exact_Section>& sections);
+    // Adds the section at the end of the text, even when one of that name exists. False, and
+    // nothing changed, under the same rules as set_values.
+    bool append_section(const QString& section, const Ini_Key_Values& keys);
+
+    // Bytes of a leading UTF-8 byte-order mark (0 or 3): read past, and kept by every edit.
+    qsizetype bom_size() const;
+
 private:
     struct Line {
-        qsizetype start = 0;  // first byte
-        qsizetype length = 0; // bytes without the line ending
-        qsizetype ending = 0; // 0, 1 (LF) or 2 (CRLF)
+        qsizetype start = 0; // first byte
+        qint32 length = 0;   // bytes without the line ending (files are capped far below 2 GiB)
+        qint32 ending = 0;   // 0, 1 (LF) or 2 (CRLF)
     };
     struct Key {
         QString folded; // case-folded name, for matching
@@ -104,6 +159,8 @@ private:
 
     void parse() const; // only when asked about the text after a change
     const Section* find(const QString& section) const;
+    QByteArray new_section_text(const QString& section, const Ini_Key_Values& unique) const;
+    QByteArray after_erase(QByteArray edited) const;
     // Keys are read only for the sections asked about, so that large files parse quickly.
     std::vector<Key> keys_of(const Section& s) const;
     static const Key* find_key(const std::vector<Key>& keys, const QString& folded_key);
@@ -117,12 +174,60 @@ private:
     mutable QByteArray eol_;
     mutable std::vector<Line> lines_;
     mutable std::vector<Section> sections_;
-    mutable QHash<QString, int> first_section_; // case-folded name -> first of that name
+    // The last section looked up by name and where it was found (-1: nowhere).
+    mutable bool indexed_ = false;
+    mutable QString last_query_;
+    mutable int last_found_ = -1;
 };
 
 // Writes the bytes as the whole new content of the file at `path`, atomically: the file holds
 // either its old or its new content at every moment. Refused (false, nothing changed, nothing
-// left behind) when the directory or the existing file is not writable.
+// left behind) when the directory or the existing file is not writable, or the path leads to
+// anything but a regular file.
+//
+// The new content is written to an unnamed temporary file, flushed to the disk, given a name
+// beginning with "." + the file's name + ".tmp-" and renamed over the file. A writer holds a
+// shared lock on the directory while its temporary file exists; a writer that gets the lock
+// alone (no other writer is at work) first removes what writers killed in that instant left
+// under such names.
 bool Ini_Replace_File(const QString& path, const QByteArray& bytes);
+
+// The system calls of the replacement, through which tests watch its order. Each has the
+// signature of the call it stands for.
+struct Ini_File_System_Calls {
+    int (*fsync)(int fd);
+    int (*linkat)(int olddirfd, const char* oldpath, int newdirfd, const char* newpath, int flags);
+    int (*renameat)(int olddirfd, const char* oldpath, int newdirfd, const char* newpath);
+};
+const Ini_File_System_Calls& Ini_Real_System_Calls();
+// Replaces the calls used until the returned previous set is put back (tests only).
+Ini_File_System_Calls Ini_Use_System_Calls(const Ini_File_System_Calls& calls);
+
+// One data file read once for a command: its content as a document, written back as one
+// replacement of the file. A dialog between the read and the write may take long; whether the
+// file changed meanwhile is told by its stamp.
+class Ini_File {
+public:
+    explicit Ini_File(QString path);
+
+    // Reads the file (again). False when it is there but refused; a missing file is empty.
+    bool read();
+    Ini_Read_Status status() const { return status_; }
+    const QString& path() const { return path_; }
+    Ini_Document& document() { return document_; }
+    const Ini_Document& document() const { return document_; }
+    // Whether the path shows another file, or the file another content, than when read.
+    bool changed_on_disk() const;
+    // Reads the file again when it changed since the last read. False when that read is refused.
+    bool refresh();
+    // Writes the document as the file's new content. False when refused.
+    bool write();
+
+private:
+    QString path_;
+    Ini_Read_Status status_ = Ini_Read_Status::Missing;
+    Ini_File_Stamp stamp_;
+    Ini_Document document_;
+};
 
 } // namespace smx::platform

@@ -45,6 +45,10 @@ public:
 bool Save_Main_Results(Results_Host& host, const QString& name, bool show_message);
 bool Load_Main_Results(Results_Host& host, const QString& name);
 bool Load_Compare_Results(Results_Host& host, const QString& name);
+// Load_Main_Results and then Load_Compare_Results, from one read of the database: a file that
+// cannot be read is reported once. False when either load failed.
+bool Load_Remembered_Results(Results_Host& host, const QString& main_name,
+                             const QString& compare_name);
 
 // The five commands. Each returns true when it completed what the user asked for, false when
 // it was abandoned, refused or failed.

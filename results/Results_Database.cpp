@@ -1,13 +1,10 @@
 #include "results/Results_Database.h"
 
 #include "platform/Executable.h"
-#include "platform/File_Routines.h"
 #include "platform/Ini_File.h"
 #include "platform/Message_Boxes.h"
 
 #include <QByteArray>
-#include <QFile>
-#include <QFileInfo>
 
 namespace smx::results {
 
@@ -43,12 +40,34 @@ long double Result_Value(const engine::TBenchmark_Results& results, int index) {
     return Result_Value(const_cast<engine::TBenchmark_Results&>(results), index);
 }
 
+QString Printable_Text(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == 0)
+            out += QStringLiteral("\\0");
+        else if (u == u'\t')
+            out += QStringLiteral("\\t");
+        else if (u < 0x20 || u == 0x7f)
+            out += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
 QString Invalid_Number_Message(const QString& text) {
-    return QStringLiteral("'%1' is not a valid floating point value").arg(text);
+    return QStringLiteral("'") + Printable_Text(text) +
+           QStringLiteral("' is not a valid floating point value");
 }
 
 QString Unable_To_Write_Message(const QString& path) {
-    return QStringLiteral("Unable to write to %1").arg(path);
+    return QStringLiteral("Unable to write to ") + path;
+}
+
+QString Cannot_Open_Message(const QString& path) {
+    return QStringLiteral("Cannot open file ") + path;
 }
 
 QString Saved_Confirmation_Message(const QString& name) {
@@ -104,46 +123,55 @@ bool refused_write(const QString& path) {
 
 } // namespace
 
+bool Put_Result_Set(platform::Ini_Document& document, const QString& name,
+                    const engine::TBenchmark_Results& results) {
+    return Is_Storable_Set_Name(name) && document.set_values(name, result_keys(results));
+}
+
+bool Put_Result_Set_At_End(platform::Ini_Document& document, const QString& name,
+                           const std::optional<platform::Ini_Document::Exact_Section>& replaced,
+                           const engine::TBenchmark_Results& results) {
+    // Checked first, so that the erase is never left without the write: the keys and the
+    // number texts are always writable.
+    if (!Is_Storable_Set_Name(name) || !platform::Ini_Document::is_writable_section_name(name))
+        return false;
+    if (replaced)
+        document.erase_exact_sections({*replaced});
+    return document.append_section(name, result_keys(results));
+}
+
+namespace {
+
+// Writes one set through `put`, as one replacement of the file.
+template <typename Put> bool write_with(const QString& path, const QString& name, Put put) {
+    if (refuse_unstorable_name(name))
+        return false;
+    // A file that cannot be read is never replaced by a guess at its content.
+    platform::Ini_File file(path);
+    if (!file.read() || !put(file.document()) || !file.write())
+        return refused_write(path);
+    return true;
+}
+
+} // namespace
+
 bool Write_Result_Set(const QString& path, const QString& name,
                       const engine::TBenchmark_Results& results) {
-    if (refuse_unstorable_name(name))
-        return false;
-    if (!platform::Ini_Write_Strings(path, name, result_keys(results)))
-        return refused_write(path);
-    return true;
+    return write_with(path, name, [&](platform::Ini_Document& document) {
+        return Put_Result_Set(document, name, results);
+    });
 }
 
-bool Write_Result_Set_At_End(const QString& path, const QString& name,
-                             const engine::TBenchmark_Results& results) {
-    if (refuse_unstorable_name(name))
-        return false;
-    QByteArray bytes;
-    QFile file(path);
-    if (file.exists()) {
-        // A file that cannot be read is never replaced by a guess at its content.
-        if (!file.open(QIODevice::ReadOnly))
-            return refused_write(path);
-        bytes = file.readAll();
-        file.close();
-    }
-    platform::Ini_Document document(bytes);
-    document.erase_section(name);
-    if (!document.set_values(name, result_keys(results)) ||
-        !platform::Ini_Replace_File(path, document.bytes()))
-        return refused_write(path);
-    return true;
-}
-
-bool Read_Result_Set(const QString& path, const QString& name, engine::TBenchmark_Results& results,
-                     QString* bad_text) {
-    // One read of the section instead of one pass over the file per key.
-    const platform::Ini_Key_Values section = platform::Ini_Read_Section(path, name);
+bool Read_Result_Set(const platform::Ini_Document& document, const QString& name,
+                     engine::TBenchmark_Results& results, QString* bad_text) {
+    // One read of the section instead of one pass over it per key.
+    const platform::Ini_Key_Values section = document.section(name);
     for (int i = 0; i < Result_Key_Count; ++i) {
         const QString& key = Result_Key_Names()[static_cast<std::size_t>(i)];
         QString text = QStringLiteral("0");
         for (const auto& [k, v] : section) {
             if (k.compare(key, Qt::CaseInsensitive) == 0) {
-                text = v;
+                text = v.left(platform::Ini_Value_Window);
                 break;
             }
         }
@@ -158,32 +186,41 @@ bool Read_Result_Set(const QString& path, const QString& name, engine::TBenchmar
     return true;
 }
 
-bool Load_Result_Set(const QString& path, const QString& name,
+bool Read_Result_Set(const QString& path, const QString& name, engine::TBenchmark_Results& results,
+                     QString* bad_text) {
+    platform::Ini_File file(path);
+    file.read(); // a file that cannot be read holds no set: every value reads as 0
+    return Read_Result_Set(file.document(), name, results, bad_text);
+}
+
+bool Load_Result_Set(const platform::Ini_Document& document, const QString& name,
                      engine::TBenchmark_Results& results) {
     for (int i = 0; i < engine::TBenchmark_Results::Rate_Count; ++i)
         results.rate(i) = 0;
     if (name.isEmpty())
         return true;
     QString bad_text;
-    if (!Read_Result_Set(path, name, results, &bad_text)) {
+    if (!Read_Result_Set(document, name, results, &bad_text)) {
         platform::show_general_error(Invalid_Number_Message(bad_text));
         return false;
     }
     return true;
 }
 
-void Read_Database_Section_Names(QStringList& names, const QString& path, bool clear_first) {
-    if (clear_first)
-        names.clear();
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
-        return;
-    names += Database_Section_Names_In(file.readAll());
+bool Load_Result_Set(const QString& path, const QString& name,
+                     engine::TBenchmark_Results& results) {
+    if (name.isEmpty())
+        return Load_Result_Set(platform::Ini_Document(), name, results);
+    platform::Ini_File file(path);
+    if (!file.read()) {
+        platform::show_general_error(Cannot_Open_Message(path));
+        return false;
+    }
+    return Load_Result_Set(file.document(), name, results);
 }
 
-QStringList Database_Section_Names_In(const QByteArray& content) {
-    QStringList names;
-    qsizetype start = 0;
+void Scan_Database_Section_Names(QStringList& names, const QByteArray& content) {
+    qsizetype start = content.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     while (start < content.size()) {
         qsizetype end = content.indexOf('\n', start);
         if (end < 0)
@@ -192,16 +229,25 @@ QStringList Database_Section_Names_In(const QByteArray& content) {
             qsizetype stop = end;
             if (stop > start && content[stop - 1] == '\r')
                 --stop;
-            const QString line = QString::fromUtf8(content.constData() + start, stop - start);
-            if (line != QStringLiteral("[]")) {
-                names.append(platform::Replace_All_Text(
-                    platform::Replace_All_Text(line, QStringLiteral("["), QString()),
-                    QStringLiteral("]"), QString()));
+            if (stop - start != 2 || content[start + 1] != ']') {
+                // Every "[" and every "]" removed, wherever they stand: what Replace_All_Text
+                // with an empty replacement does, in one pass (this runs once per saved set).
+                QString name = QString::fromUtf8(content.constData() + start, stop - start);
+                name.remove(QLatin1Char('['));
+                name.remove(QLatin1Char(']'));
+                names.append(std::move(name));
             }
         }
         start = end + 1;
     }
-    return names;
+}
+
+void Read_Database_Section_Names(QStringList& names, const QString& path, bool clear_first) {
+    if (clear_first)
+        names.clear();
+    const platform::Ini_File_Content content = platform::Ini_Read_File(path);
+    if (content.status == platform::Ini_Read_Status::Read)
+        Scan_Database_Section_Names(names, content.bytes);
 }
 
 int Find_Saved_Name(const QStringList& names, const QString& name) {
@@ -212,13 +258,15 @@ int Find_Saved_Name(const QStringList& names, const QString& name) {
 }
 
 bool Erase_Database_Section(const QString& path, const QString& name) {
-    if (name.isEmpty() || !QFileInfo(path).isFile())
+    if (name.isEmpty())
         return true;
-    if (!platform::Ini_Erase_Section(path, name)) {
-        platform::show_general_error(Unable_To_Write_Message(path));
-        return false;
-    }
-    return true;
+    platform::Ini_File file(path);
+    if (!file.read())
+        return refused_write(path);
+    if (file.status() == platform::Ini_Read_Status::Missing ||
+        file.document().erase_exact_sections({{name, 0}}) == 0)
+        return true;
+    return file.write() || refused_write(path);
 }
 
 } // namespace smx::results

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace smx::app;
 
 namespace {
@@ -186,6 +188,30 @@ TEST(Settings_File, SaveKeepsOtherSectionsAndKeys) {
     EXPECT_TRUE(text.startsWith("[Mine]\nkey=value\n[Speedmetrix]\nExtra=kept\nwindow_Width=700\n"))
         << text.constData();
     EXPECT_EQ(Read_Settings_File(path), r);
+}
+
+TEST(Settings_File, AByteOrderMarkHidesNoKeyAndAFifoIsRefusedAtOnce) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Speedmetrix.ini"));
+    write_all(path, "\xEF\xBB\xBF[Speedmetrix]\nwindow_Width=700\n");
+    bool refused = true;
+    EXPECT_EQ(Read_Settings_File(path, &refused).window_Width, 700);
+    EXPECT_FALSE(refused);
+    Settings_Record r;
+    r.window_Width = 710;
+    ASSERT_TRUE(Write_Settings_File(path, r));
+    const QByteArray text = read_all(path);
+    EXPECT_TRUE(text.startsWith("\xEF\xBB\xBF[Speedmetrix]\nwindow_Width=710\n"));
+    EXPECT_EQ(text.count("[Speedmetrix]"), 1);
+
+    const QString fifo = dir.filePath(QStringLiteral("fifo.ini"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0666), 0);
+    EXPECT_EQ(Read_Settings_File(fifo, &refused), Settings_Record{});
+    EXPECT_TRUE(refused);
+    EXPECT_FALSE(Write_Settings_File(fifo, r));
+    EXPECT_FALSE(Read_Settings_File(dir.filePath(QStringLiteral("missing.ini")), &refused) !=
+                 Settings_Record{});
+    EXPECT_FALSE(refused);
 }
 
 // The window, the progress and the batch report all name the tests by these captions.

@@ -397,11 +397,18 @@ TEST_F(Settings_Window, ARefusedWriteIsReportedAndTheWindowStillCloses) {
     // A folder where the file should be: no write can replace it, whoever the user is.
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Speedmetrix.ini")));
     TMainForm1* form = start();
-    close(form);
+    // The first show cannot read it either, and says so; the window starts with the defaults.
     ASSERT_EQ(boxes->shown().size(), 1u);
     EXPECT_EQ(boxes->shown()[0].kind, Box_Kind::Error);
     EXPECT_EQ(boxes->shown()[0].text,
+              QStringLiteral("Cannot open file ") + settings_path() + QLatin1Char('.'));
+    EXPECT_EQ(form->Number_Repetitions_SpinEdit->Value(), 1);
+    close(form);
+    ASSERT_EQ(boxes->shown().size(), 2u);
+    EXPECT_EQ(boxes->shown()[1].kind, Box_Kind::Error);
+    EXPECT_EQ(boxes->shown()[1].text,
               QStringLiteral("Unable to write to ") + settings_path() + QLatin1Char('.'));
+    EXPECT_TRUE(QFileInfo(settings_path()).isDir());
 }
 
 TEST_F(Settings_Window, AnUnsavedRunIsKeptEvenWhenTheSettingsCannotBeWritten) {
@@ -410,7 +417,7 @@ TEST_F(Settings_Window, AnUnsavedRunIsKeptEvenWhenTheSettingsCannotBeWritten) {
     test::Scripted_Ticks ticks({0, 0, 250, 250});
     run_integer_test(form, ticks);
     close(form);
-    EXPECT_EQ(boxes->shown().size(), 1u);
+    EXPECT_EQ(boxes->shown().size(), 2u); // cannot open it at the start, nor write it at the close
     QFile db(dir.filePath(QStringLiteral("Speedmetrix_DB.INI")));
     ASSERT_TRUE(db.open(QIODevice::ReadOnly));
     EXPECT_TRUE(db.readAll().contains("[Auto-Saved Data]"));

@@ -21,6 +21,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const Ini_Document doc(bytes);
     const QStringList names = doc.section_names();
+    // Erasing one entry of the list exactly removes that entry and no other, whatever else the
+    // text holds (duplicates, names alike but for case, a byte-order mark, junk lines).
+    if (!names.isEmpty()) {
+        const qsizetype chosen = static_cast<qsizetype>((size / 7) % names.size());
+        int occurrence = 0;
+        for (qsizetype i = 0; i < chosen; ++i)
+            occurrence += names[i] == names[chosen] ? 1 : 0;
+        Ini_Document erased(bytes);
+        check(erased.erase_exact_sections({{names[chosen], occurrence}}) == 1);
+        QStringList expected = names;
+        expected.removeAt(chosen);
+        check(Ini_Document(erased.bytes()).section_names() == expected);
+        check(erased.bytes().startsWith(bytes.left(doc.bom_size())));
+    }
     for (const QString& name : names) {
         check(doc.has_section(name));
         for (const auto& [key, value] : doc.section(name))

@@ -5,6 +5,10 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fcntl.h>
+#include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -306,4 +310,294 @@ TEST(Ini_Document, EditsInMemoryKeepTheLineEndingAndReparse) {
     Ini_Document empty;
     ASSERT_TRUE(empty.set_values(S("s"), {{S("k"), S("v")}}));
     EXPECT_EQ(empty.bytes(), QByteArray("[s]\nk=v\n"));
+}
+
+TEST(Ini_Document, AByteOrderMarkIsReadPastAndKept) {
+    const QByteArray bom = "\xEF\xBB\xBF";
+    Ini_Document doc(bom + "[Office PC]\nk=1\n[Lab]\nk=2\n");
+    EXPECT_EQ(doc.section_names(), (QStringList{S("Office PC"), S("Lab")}));
+    EXPECT_EQ(doc.value(S("office pc"), S("k")), S("1"));
+    // A write under the name goes into that section, not into a second copy of it.
+    ASSERT_TRUE(doc.set_values(S("Office PC"), {{S("k"), S("3")}}));
+    EXPECT_EQ(doc.bytes(), bom + "[Office PC]\nk=3\n[Lab]\nk=2\n");
+    // Erasing the first section keeps the mark in front of what follows.
+    EXPECT_EQ(doc.erase_exact_sections({{S("Office PC"), 0}}), 1);
+    EXPECT_EQ(doc.bytes(), bom + "[Lab]\nk=2\n");
+    EXPECT_EQ(doc.bom_size(), 3);
+
+    // A file holding only the mark gets its first section right after it.
+    Ini_Document only_mark(bom);
+    ASSERT_TRUE(only_mark.set_values(S("s"), {{S("k"), S("v")}}));
+    EXPECT_EQ(only_mark.bytes(), bom + "[s]\nk=v\n");
+}
+
+TEST(Ini_Document, MarkBytesInsideTheTextStayPlainBytes) {
+    const QByteArray bom = "\xEF\xBB\xBF";
+    // A name or a value that begins with U+FEFF reads back with it.
+    Ini_Document doc;
+    ASSERT_TRUE(doc.set_values(QString(QChar(0xFEFF)) + S("s"),
+                               {{S("k"), QString(QChar(0xFEFF)) + S("v")}}));
+    const Ini_Document reread(doc.bytes());
+    EXPECT_EQ(reread.section_names(), QStringList{QString(QChar(0xFEFF)) + S("s")});
+    EXPECT_EQ(reread.value(QString(QChar(0xFEFF)) + S("s"), S("k")),
+              QString(QChar(0xFEFF)) + S("v"));
+
+    // Erasing the first section does not bring a line that begins with the mark's bytes to the
+    // start of the text, where the mark would be skipped and the line become a header.
+    Ini_Document text(QByteArray("[A]\nk=1\n") + bom + "[B]\n");
+    EXPECT_EQ(text.section_names(), QStringList{S("A")});
+    EXPECT_EQ(text.erase_exact_sections({{S("A"), 0}}), 1);
+    EXPECT_TRUE(Ini_Document(text.bytes()).section_names().isEmpty());
+    Ini_Document again(QByteArray("[A]\nk=1\n") + bom + "[B]\n");
+    EXPECT_TRUE(again.erase_section(S("a")));
+    EXPECT_TRUE(Ini_Document(again.bytes()).section_names().isEmpty());
+}
+
+TEST(Ini_Document, SectionsWithoutANameAreNoEntries) {
+    const Ini_Document doc(QByteArray("[]\nk=1\n[A]\n[  ]\n[B]\n"));
+    EXPECT_EQ(doc.section_names(), (QStringList{S("A"), S("B")}));
+    EXPECT_TRUE(Ini_Document(QByteArray("[]\nk=1\n")).section_names().isEmpty());
+}
+
+TEST(Ini_Document, ExactErasesTakeOnlyTheChosenSections) {
+    const QByteArray text = "[Office PC]\nk=1\n[office pc]\nk=2\n[Lab]\nk=3\n; kept\n[Lab]\nk=4\n"
+                            "[Lab]\nk=5\n";
+    Ini_Document doc(text);
+    EXPECT_EQ(doc.erase_exact_sections({{S("office pc"), 0}}), 1);
+    EXPECT_EQ(doc.bytes(), QByteArray("[Office PC]\nk=1\n[Lab]\nk=3\n; kept\n[Lab]\nk=4\n"
+                                      "[Lab]\nk=5\n"));
+    // The second and third of three, in one edit; the first stays.
+    EXPECT_EQ(doc.erase_exact_sections({{S("Lab"), 2}, {S("Lab"), 1}}), 2);
+    EXPECT_EQ(doc.bytes(), QByteArray("[Office PC]\nk=1\n[Lab]\nk=3\n; kept\n"));
+    // Names that match only without regard to case, and occurrences beyond the last, are none.
+    EXPECT_EQ(doc.erase_exact_sections({{S("LAB"), 0}, {S("Lab"), 1}, {S("Office PC"), -1}}), 0);
+    EXPECT_EQ(doc.bytes(), QByteArray("[Office PC]\nk=1\n[Lab]\nk=3\n; kept\n"));
+
+    // An appended section stands at the end even when one of its name exists.
+    ASSERT_TRUE(doc.append_section(S("Lab"), {{S("k"), S("6")}}));
+    EXPECT_EQ(doc.section_names(), (QStringList{S("Office PC"), S("Lab"), S("Lab")}));
+    EXPECT_TRUE(doc.bytes().endsWith("[Lab]\nk=6\n"));
+    EXPECT_FALSE(doc.append_section(S(" "), {{S("k"), S("1")}}));
+    EXPECT_FALSE(doc.append_section(S("x"), {{S("k"), S("two\nlines")}}));
+}
+
+namespace {
+
+// What can stand at a data file's path instead of a regular file.
+enum class Special { Fifo, Dev_Zero_Link, Directory, Dangling_Link };
+
+void make_special(const QString& path, Special kind) {
+    const QByteArray p = QFile::encodeName(path);
+    switch (kind) {
+    case Special::Fifo:
+        ASSERT_EQ(::mkfifo(p.constData(), 0666), 0);
+        break;
+    case Special::Dev_Zero_Link:
+        ASSERT_EQ(::symlink("/dev/zero", p.constData()), 0);
+        break;
+    case Special::Directory:
+        ASSERT_EQ(::mkdir(p.constData(), 0755), 0);
+        break;
+    case Special::Dangling_Link:
+        ASSERT_EQ(::symlink("nowhere/at/all", p.constData()), 0);
+        break;
+    }
+}
+
+} // namespace
+
+// None of these may block, read without end, or be replaced; each is refused at once.
+TEST_F(Ini_Files, OnlyRegularFilesAreReadOrReplaced) {
+    for (const Special kind :
+         {Special::Fifo, Special::Dev_Zero_Link, Special::Directory, Special::Dangling_Link}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        const QString at = dir.filePath(QStringLiteral("special-%1.ini").arg(int(kind)));
+        make_special(at, kind);
+        struct stat before {};
+        ASSERT_EQ(::lstat(QFile::encodeName(at).constData(), &before), 0);
+
+        EXPECT_EQ(Ini_Read_File(at).status, Ini_Read_Status::Refused);
+        Ini_File file(at);
+        EXPECT_FALSE(file.read());
+        EXPECT_EQ(Ini_Read_String(at, S("s"), S("k"), S("dflt")), S("dflt"));
+        EXPECT_TRUE(Ini_Read_Section_Names(at).isEmpty());
+        EXPECT_FALSE(Ini_Write_String(at, S("s"), S("k"), S("1")));
+        EXPECT_FALSE(Ini_Replace_File(at, "[s]\nk=1\n"));
+        EXPECT_FALSE(file.write());
+
+        struct stat after {};
+        ASSERT_EQ(::lstat(QFile::encodeName(at).constData(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+    }
+    EXPECT_TRUE(QDir(dir.filePath(QStringLiteral("special-2.ini"))).isEmpty());
+
+    // A link to a regular file reads and writes through, as before.
+    write_bytes(path, "[s]\nk=1\n");
+    const QString link = dir.filePath(S("link.ini"));
+    ASSERT_TRUE(QFile::link(path, link));
+    const Ini_File_Content content = Ini_Read_File(link);
+    EXPECT_EQ(content.status, Ini_Read_Status::Read);
+    EXPECT_EQ(content.bytes, QByteArray("[s]\nk=1\n"));
+    EXPECT_EQ(Ini_Read_File(dir.filePath(S("missing.ini"))).status, Ini_Read_Status::Missing);
+}
+
+TEST_F(Ini_Files, AFileBeyondTheCapIsRefused) {
+    write_bytes(path, "[s]\nk=1\n");
+    // Sparse: as large as that to the reader, without the disk space.
+    ASSERT_EQ(::truncate(QFile::encodeName(path).constData(), Ini_Max_File_Size + 1), 0);
+    EXPECT_EQ(Ini_Read_File(path).status, Ini_Read_Status::Refused);
+    EXPECT_FALSE(Ini_Write_String(path, S("s"), S("k"), S("2")));
+    EXPECT_EQ(QFileInfo(path).size(), Ini_Max_File_Size + 1);
+
+    ASSERT_EQ(::truncate(QFile::encodeName(path).constData(), Ini_Max_File_Size), 0);
+    const Ini_File_Content at_cap = Ini_Read_File(path);
+    EXPECT_EQ(at_cap.status, Ini_Read_Status::Read);
+    EXPECT_EQ(at_cap.bytes.size(), Ini_Max_File_Size);
+}
+
+TEST_F(Ini_Files, AFileReadForACommandKnowsWhenItChanged) {
+    write_bytes(path, "[s]\nk=1\n");
+    Ini_File file(path);
+    ASSERT_TRUE(file.read());
+    EXPECT_FALSE(file.changed_on_disk());
+    ASSERT_TRUE(file.document().set_values(S("s"), {{S("k"), S("2")}}));
+    ASSERT_TRUE(file.write());
+    EXPECT_FALSE(file.changed_on_disk());                        // its own write is what it holds
+    ASSERT_TRUE(Ini_Write_String(path, S("t"), S("j"), S("3"))); // someone else's
+    EXPECT_TRUE(file.changed_on_disk());
+    ASSERT_TRUE(file.refresh());
+    EXPECT_EQ(file.document().section_names(), (QStringList{S("s"), S("t")}));
+}
+
+namespace {
+
+// The replacement's system calls, recorded with the file (inode) each acts on.
+struct Call_Log {
+    static inline std::vector<std::pair<std::string, ino_t>> calls;
+    static inline bool fail_link = false;
+
+    static ino_t inode_of_fd(int fd) {
+        struct stat st {};
+        return ::fstat(fd, &st) == 0 ? st.st_ino : 0;
+    }
+    static ino_t inode_at(int dirfd, const char* name) {
+        struct stat st {};
+        return ::fstatat(dirfd, name, &st, 0) == 0 ? st.st_ino : 0;
+    }
+    static int fsync(int fd) {
+        calls.emplace_back("fsync", inode_of_fd(fd));
+        return Ini_Real_System_Calls().fsync(fd);
+    }
+    static int linkat(int olddirfd, const char* oldpath, int newdirfd, const char* newpath,
+                      int flags) {
+        if (fail_link) {
+            errno = ENOENT;
+            return -1;
+        }
+        calls.emplace_back("link", inode_at(olddirfd, oldpath));
+        return Ini_Real_System_Calls().linkat(olddirfd, oldpath, newdirfd, newpath, flags);
+    }
+    static int renameat(int olddirfd, const char* oldpath, int newdirfd, const char* newpath) {
+        calls.emplace_back("rename", inode_at(olddirfd, oldpath));
+        return Ini_Real_System_Calls().renameat(olddirfd, oldpath, newdirfd, newpath);
+    }
+};
+
+class Recorded_Calls {
+public:
+    Recorded_Calls()
+        : previous_(Ini_Use_System_Calls({Call_Log::fsync, Call_Log::linkat, Call_Log::renameat})) {
+        Call_Log::calls.clear();
+    }
+    ~Recorded_Calls() {
+        Ini_Use_System_Calls(previous_);
+        Call_Log::fail_link = false;
+    }
+
+private:
+    Ini_File_System_Calls previous_;
+};
+
+} // namespace
+
+// The new content must be on the disk before the rename makes it the file's: otherwise a crash
+// soon after the rename can leave the file empty.
+TEST_F(Ini_Files, TheNewContentIsFlushedBeforeItReplacesTheFile) {
+    for (const bool named_temporary : {false, true}) {
+        SCOPED_TRACE(named_temporary ? "named temporary file" : "unnamed temporary file");
+        write_bytes(path, "[s]\nk=old\n");
+        Recorded_Calls recorded;
+        Call_Log::fail_link = named_temporary; // as where the unnamed file cannot get a name
+        ASSERT_TRUE(Ini_Write_String(path, S("s"), S("k"), S("new")));
+        EXPECT_EQ(read_bytes(path), QByteArray("[s]\nk=new\n"));
+        EXPECT_EQ(entries(dir.path()), QStringList{S("Data.INI")});
+
+        const auto& calls = Call_Log::calls;
+        const auto rename = std::find_if(calls.begin(), calls.end(),
+                                         [](const auto& c) { return c.first == "rename"; });
+        ASSERT_NE(rename, calls.end());
+        EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
+                                [](const auto& c) { return c.first == "rename"; }),
+                  1);
+        const ino_t renamed = rename->second;
+        EXPECT_NE(std::find(calls.begin(), rename, std::make_pair(std::string("fsync"), renamed)),
+                  rename)
+            << "no fsync of the renamed file before the rename";
+        if (!named_temporary) {
+            const auto link =
+                std::find(calls.begin(), rename, std::make_pair(std::string("link"), renamed));
+            ASSERT_NE(link, rename);
+            EXPECT_NE(std::find(calls.begin(), link, std::make_pair(std::string("fsync"), renamed)),
+                      link)
+                << "the file got its name before it was flushed";
+        }
+    }
+}
+
+TEST_F(Ini_Files, LeftoversOfKilledWritersGoWithTheNextWriteUnlessAWriterIsAtWork) {
+    write_bytes(path, "[s]\nk=1\n");
+    const QStringList leftovers = {S(".Data.INI.tmp-Ab3dE6gH"), S(".Data.INI.tmp-x1Y2z3")};
+    const QStringList others = {S(".Data.INI.tmp-notes.txt"), S(".Other.INI.tmp-Ab3dE6gH"),
+                                S("Data.INI.tmp-Ab3dE6gH"), S(".Data.INI.tmp-A")};
+    for (const QString& name : leftovers + others)
+        write_bytes(dir.filePath(name), "[s]\nk=0\n");
+
+    // A writer at work (holding the directory shared): its temporary file is never touched.
+    const int live = ::open(QFile::encodeName(dir.path()).constData(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(live, 0);
+    ASSERT_EQ(::flock(live, LOCK_SH), 0);
+    ASSERT_TRUE(Ini_Write_String(path, S("s"), S("k"), S("2")));
+    for (const QString& name : leftovers)
+        EXPECT_TRUE(QFile::exists(dir.filePath(name))) << name.toStdString();
+    ::close(live);
+
+    ASSERT_TRUE(Ini_Write_String(path, S("s"), S("k"), S("3")));
+    QStringList expected = others + QStringList{S("Data.INI")};
+    expected.sort();
+    QStringList left = entries(dir.path());
+    left.sort();
+    EXPECT_EQ(left, expected);
+    EXPECT_EQ(read_bytes(path), QByteArray("[s]\nk=3\n"));
+}
+
+TEST_F(Ini_Files, AFileWithoutReadPermissionIsRefusedNotEmpty) {
+    write_bytes(path, "[s]\nk=1\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0200), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    // As an ordinary user: root reads any file.
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(3);
+        const bool refused = Ini_Read_File(path).status == Ini_Read_Status::Refused &&
+                             !Ini_Write_String(path, S("s"), S("k"), S("2"));
+        ::_exit(refused ? 1 : 0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 3) << "could not drop rights";
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    ::chmod(QFile::encodeName(path).constData(), 0600);
+    EXPECT_EQ(read_bytes(path), QByteArray("[s]\nk=1\n"));
 }

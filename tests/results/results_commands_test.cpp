@@ -1,13 +1,18 @@
+#include "platform/Ini_File.h"
 #include "platform/Message_Boxes.h"
 #include "results/Results_Commands.h"
 #include "results/Results_Database.h"
 #include "results_files.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using namespace smx::results;
 using smx::engine::TBenchmark_Results;
@@ -31,6 +36,8 @@ public:
     bool saved = false;
     QStringList scratch;
     std::vector<QStringList> choices; // one per showing
+    // Or, where names alike must be told apart, the positions to select (in the order shown).
+    std::vector<std::vector<int>> index_choices;
     struct Showing {
         QString title;
         bool sorted;
@@ -64,6 +71,13 @@ public:
             choices.erase(choices.begin());
         selected_.clear();
         result_ = -1;
+        if (!index_choices.empty()) {
+            selected_ = index_choices.front();
+            index_choices.erase(index_choices.begin());
+            if (!selected_.empty())
+                result_ = *std::min_element(selected_.begin(), selected_.end());
+            return;
+        }
         for (int i = 0; i < items_.size(); ++i) {
             if (chosen.contains(items_[i])) {
                 selected_.push_back(i);
@@ -107,6 +121,19 @@ protected:
         long double seed = 100;
         for (const char* name : names)
             ASSERT_TRUE(Write_Result_Set(path, QString::fromUtf8(name), sample_set(name, seed++)));
+    }
+    // The sets as a hand-edited file can hold them: names alike in all but case, and duplicates.
+    void store_as_text(std::initializer_list<const char*> names) {
+        QString text;
+        long double seed = 100;
+        for (const char* name : names) {
+            const TBenchmark_Results set = sample_set(name, seed++);
+            text += QLatin1Char('[') + QString::fromUtf8(name) + QStringLiteral("]\n");
+            for (int i = 0; i < Result_Key_Count; ++i)
+                text += Result_Key_Names()[static_cast<std::size_t>(i)] + QLatin1Char('=') +
+                        Format_Result_Number(Result_Value(set, i)) + QLatin1Char('\n');
+        }
+        smx::test::write_file(path, text);
     }
     QStringList texts() const {
         QStringList t;
@@ -434,4 +461,200 @@ TEST_F(Results_Commands, AnOverwriteThatCannotBeWrittenKeepsTheOldSet) {
     EXPECT_EQ(host.redraws, 0);
     const QString refused = QStringLiteral("Unable to write to ") + path + QLatin1Char('.');
     EXPECT_EQ(texts().filter(refused).size(), 2);
+}
+
+namespace {
+
+// Counts the replacements of files (renames into place) while it lives.
+class Counted_Replacements {
+public:
+    Counted_Replacements() : previous_(smx::platform::Ini_Use_System_Calls(counting())) {
+        count = 0;
+    }
+    ~Counted_Replacements() { smx::platform::Ini_Use_System_Calls(previous_); }
+    static inline int count = 0;
+
+private:
+    static smx::platform::Ini_File_System_Calls counting() {
+        smx::platform::Ini_File_System_Calls calls = smx::platform::Ini_Real_System_Calls();
+        calls.renameat = [](int a, const char* b, int c, const char* d) {
+            ++count;
+            return smx::platform::Ini_Real_System_Calls().renameat(a, b, c, d);
+        };
+        return calls;
+    }
+    smx::platform::Ini_File_System_Calls previous_;
+};
+
+QString value_of_first_key(const QString& path, int header) {
+    const QStringList lines = smx::test::lines_of(path);
+    int seen = -1;
+    for (int i = 0; i < lines.size(); ++i)
+        if (lines[i].startsWith(QLatin1Char('[')) && ++seen == header)
+            return lines.value(i + 1);
+    return {};
+}
+
+} // namespace
+
+TEST_F(Results_Commands, DeleteErasesExactlyTheChosenEntriesInOneReplacement) {
+    store_as_text({"Office PC", "office pc", "Lab", "Lab", "Other", "Lab"});
+    const QString first_lab = value_of_first_key(path, 2);
+    const QString third_lab = value_of_first_key(path, 5);
+    // Shown sorted: Lab, Lab, Lab, Office PC, office pc, Other. The second Lab, "office pc".
+    host.index_choices = {{1, 4}};
+    Counted_Replacements replacements;
+    EXPECT_TRUE(Delete_Command(host));
+    ASSERT_EQ(host.showings.size(), 1u);
+    EXPECT_EQ(host.showings[0].items,
+              (QStringList{QStringLiteral("Lab"), QStringLiteral("Lab"), QStringLiteral("Lab"),
+                           QStringLiteral("Office PC"), QStringLiteral("office pc"),
+                           QStringLiteral("Other")}));
+    EXPECT_EQ(headers_of(path), (QStringList{QStringLiteral("[Office PC]"), QStringLiteral("[Lab]"),
+                                             QStringLiteral("[Other]"), QStringLiteral("[Lab]")}));
+    EXPECT_EQ(value_of_first_key(path, 1), first_lab);
+    EXPECT_EQ(value_of_first_key(path, 3), third_lab);
+    EXPECT_EQ(replacements.count, 1);
+    EXPECT_EQ(texts(), QStringList{Deleted_Message()});
+
+    // Many at once are still one replacement of the file.
+    host.index_choices = {{0, 1, 2, 3}};
+    EXPECT_TRUE(Delete_Command(host));
+    EXPECT_TRUE(headers_of(path).isEmpty());
+    EXPECT_EQ(replacements.count, 2);
+}
+
+TEST_F(Results_Commands, ReplaceAndOverwriteEraseExactlyTheSectionTheyReplace) {
+    store_as_text({"office pc", "Lab", "Office PC", "Lab"});
+    const QString lower_case = value_of_first_key(path, 0);
+    const QString first_lab = value_of_first_key(path, 1);
+    // Shown sorted: Lab, Lab, office pc, Office PC. Replace the second Lab.
+    host.index_choices = {{1}};
+    host.main = sample_set("This PC", 900);
+    EXPECT_TRUE(Replace_Command(host));
+    EXPECT_EQ(headers_of(path),
+              (QStringList{QStringLiteral("[office pc]"), QStringLiteral("[Lab]"),
+                           QStringLiteral("[Office PC]"), QStringLiteral("[Lab]")}));
+    EXPECT_EQ(value_of_first_key(path, 1), first_lab);
+    EXPECT_EQ(value_of_first_key(path, 3), QStringLiteral("Integer_Operations_Per_Sec=") +
+                                               Format_Result_Number(Result_Value(host.main, 0)));
+
+    // Saving over "Office PC" leaves "office pc" alone.
+    responder.queue(Box_Answer::Ok, QStringLiteral("Office PC"));
+    responder.queue(Box_Answer::Yes);
+    EXPECT_TRUE(Save_Command(host));
+    EXPECT_EQ(headers_of(path),
+              (QStringList{QStringLiteral("[office pc]"), QStringLiteral("[Lab]"),
+                           QStringLiteral("[Lab]"), QStringLiteral("[Office PC]")}));
+    EXPECT_EQ(value_of_first_key(path, 0), lower_case);
+}
+
+TEST_F(Results_Commands, AByteOrderMarkHidesNoSetAndStaysInFront) {
+    store({"Office PC", "Lab"});
+    const QByteArray bom = "\xEF\xBB\xBF";
+    const QByteArray stored = read_file(path).toUtf8();
+    {
+        QFile out(path);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(bom + stored);
+    }
+    host.choices = {{QStringLiteral("Office PC")}};
+    EXPECT_TRUE(Compare_Command(host));
+    EXPECT_EQ(host.showings.at(0).items,
+              (QStringList{QStringLiteral("Lab"), QStringLiteral("Office PC")}));
+
+    responder.queue(Box_Answer::Ok, QStringLiteral("Office PC"));
+    responder.queue(Box_Answer::Yes);
+    EXPECT_TRUE(Save_Command(host));
+    EXPECT_EQ(texts().at(1), Overwrite_Question(QStringLiteral("Office PC")));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray now = f.readAll();
+    EXPECT_TRUE(now.startsWith(bom + "[Lab]\n")) << now.left(40).toHex().toStdString();
+    EXPECT_EQ(now.count("[Office PC]"), 1);
+}
+
+TEST_F(Results_Commands, ASectionWithoutANameIsNoSavedSet) {
+    smx::test::write_file(path, QStringLiteral("[]\nInteger_Operations_Per_Sec=1\n"));
+    host.saved = true;
+    EXPECT_FALSE(Load_Command(host));
+    EXPECT_TRUE(host.showings.empty());
+    EXPECT_EQ(texts(), QStringList{No_Saved_Results_Message()});
+
+    store({"A"});
+    host.choices = {{QStringLiteral("A")}};
+    EXPECT_TRUE(Delete_Command(host));
+    EXPECT_EQ(host.showings.at(0).items, QStringList{QStringLiteral("A")});
+    EXPECT_EQ(headers_of(path), QStringList{QStringLiteral("[]")});
+}
+
+TEST_F(Results_Commands, ADatabaseThatIsNoRegularFileIsRefusedAtOnce) {
+    const QByteArray p = QFile::encodeName(path);
+    for (int kind = 0; kind < 3; ++kind) {
+        SCOPED_TRACE(kind);
+        if (kind == 0)
+            ASSERT_EQ(::mkfifo(p.constData(), 0666), 0);
+        else if (kind == 1)
+            ASSERT_EQ(::symlink("/dev/zero", p.constData()), 0);
+        else
+            ASSERT_EQ(::mkdir(p.constData(), 0755), 0);
+        struct stat before {};
+        ASSERT_EQ(::lstat(p.constData(), &before), 0);
+        const QString cannot_open = Cannot_Open_Message(path) + QLatin1Char('.');
+        for (bool (*command)(Results_Host&) :
+             {&Replace_Command, &Delete_Command, &Load_Command, &Compare_Command}) {
+            responder.clear();
+            host.saved = true;
+            host.choices = {{QStringLiteral("Lab")}};
+            EXPECT_FALSE(command(host));
+            EXPECT_EQ(texts(), QStringList{cannot_open});
+        }
+        EXPECT_TRUE(host.showings.empty());
+        responder.clear();
+        responder.queue(Box_Answer::Ok, QStringLiteral("Lab"));
+        EXPECT_FALSE(Save_Command(host));
+        EXPECT_EQ(texts().mid(1), QStringList{Unable_To_Write_Message(path) + QLatin1Char('.')});
+        EXPECT_FALSE(Load_Main_Results(host, QStringLiteral("Lab")));
+        struct stat after {};
+        ASSERT_EQ(::lstat(p.constData(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        ::unlink(p.constData());
+    }
+}
+
+TEST_F(Results_Commands, ANulByteInAValueIsShownEscaped) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray("[Lab]\nInteger_Operations_Per_Sec=1\0\x01x\n", 38));
+    f.close();
+    host.choices = {{QStringLiteral("Lab")}};
+    EXPECT_FALSE(Compare_Command(host));
+    EXPECT_EQ(texts(), QStringList{QStringLiteral("'1\\0\\x01x' is not a valid floating point "
+                                                  "value.")});
+}
+
+TEST_F(Results_Commands, TheRememberedSetsComeFromOneReadOfTheDatabase) {
+    store({"Lab", "Office PC"});
+    host.main.Elapsed_Time_MSec = 42;
+    EXPECT_TRUE(Load_Remembered_Results(host, QStringLiteral("Office PC"), QStringLiteral("lab")));
+    TBenchmark_Results office;
+    ASSERT_TRUE(Read_Result_Set(path, QStringLiteral("Office PC"), office));
+    EXPECT_TRUE(same_values(host.main, office));
+    EXPECT_EQ(Result_Value(host.compare, 0), Result_Value(sample_set("Lab", 100), 0));
+    EXPECT_TRUE(host.saved);
+    EXPECT_TRUE(texts().isEmpty());
+
+    // A file that cannot be read is said once, not once per set.
+    QFile::remove(path);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Speedmetrix_DB.INI")));
+    host.saved = false;
+    EXPECT_FALSE(Load_Remembered_Results(host, QStringLiteral("Lab"), QStringLiteral("Lab")));
+    EXPECT_EQ(texts(), QStringList{Cannot_Open_Message(path) + QLatin1Char('.')});
+    EXPECT_FALSE(host.saved);
+    // Nothing to load reads nothing.
+    responder.clear();
+    EXPECT_TRUE(Load_Remembered_Results(host, QString(), QString()));
+    EXPECT_TRUE(texts().isEmpty());
+    EXPECT_TRUE(host.saved);
 }

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <random>
+#include <sys/stat.h>
 
 using namespace smx::results;
 using smx::engine::TBenchmark_Results;
@@ -352,4 +353,35 @@ TEST(Result_Database, LivesBesideTheExecutable) {
     EXPECT_EQ(Saved_Confirmation_Message(QStringLiteral("Lab")),
               QStringLiteral("The benchmark data has been saved to the \"Lab\" section in the "
                              "\"Speedmetrix_DB.INI\" file. "));
+}
+
+TEST_F(Database_File, TheScanReadsPastAByteOrderMarkAndOnlyRegularFiles) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("\xEF\xBB\xBF[Office PC]\nk=1\n[Lab]\n");
+    f.close();
+    QStringList names;
+    Read_Database_Section_Names(names, path, true);
+    EXPECT_EQ(names, (QStringList{QStringLiteral("Office PC"), QStringLiteral("Lab")}));
+    EXPECT_EQ(Find_Saved_Name(names, QStringLiteral("Office PC")), 0);
+
+    // A mark anywhere else is part of the line, which then begins with no "[".
+    names.clear();
+    Scan_Database_Section_Names(names, QByteArray("[A]\n\xEF\xBB\xBF[B]\n"));
+    EXPECT_EQ(names, QStringList{QStringLiteral("A")});
+
+    const QString fifo = dir.filePath(QStringLiteral("fifo.INI"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0666), 0);
+    Read_Database_Section_Names(names, fifo, true);
+    EXPECT_TRUE(names.isEmpty());
+}
+
+TEST(Result_Messages, ControlCharactersInATextAreShownEscaped) {
+    EXPECT_EQ(Invalid_Number_Message(QString::fromUtf8("1\0x\t\x1f\x7f"
+                                                       "2,5",
+                                                       9)),
+              QStringLiteral("'1\\0x\\t\\x1f\\x7f2,5' is not a valid floating point value"));
+    EXPECT_EQ(Invalid_Number_Message(QStringLiteral("Größe")),
+              QStringLiteral("'Größe' is not a valid floating point value"));
+    EXPECT_EQ(Cannot_Open_Message(QStringLiteral("/x/y")), QStringLiteral("Cannot open file /x/y"));
 }
