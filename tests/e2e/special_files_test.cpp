@@ -142,8 +142,9 @@ TEST_P(Special_Files, TheWindowRefusesItAndEndsAtOnce) {
     EXPECT_LT(clock.elapsed(), 2000);
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(entry_at(special_path()), before);
-    if (GetParam().which == Which::Database) // the settings file is still written at the close
+    if (GetParam().which == Which::Database) { // the settings file is still written at the close
         EXPECT_TRUE(QFileInfo(settings_path()).isFile());
+    }
 }
 
 // The batch run reports it and stops before running anything.
