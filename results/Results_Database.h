@@ -13,7 +13,7 @@ namespace smx::results {
 // cached. These are plain functions with no window, shared by the main window and batch use.
 
 QString Database_File_Name(); // "Speedmetrix_DB.INI"
-QString Database_Path();      // beside the executable
+QString Database_Path();      // where platform/Program_Files.h puts it
 
 // The eight keys of a set, in the order they are written.
 inline constexpr int Result_Key_Count = 8;
