@@ -1,5 +1,7 @@
 #include "app/Desktop_Integration.h"
 #include "app/MainForm1.h"
+#include "app/Program.h"
+#include "dialogs/AboutBox.h"
 #include "platform/Message_Boxes.h"
 #include "platform/Registry.h"
 #include "platform/Window_On_Top.h"
@@ -14,6 +16,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -291,4 +295,30 @@ TEST(Shortcut_Menu, EachEntryMakesItsShortcutAndDeleteAllKeepsThePrograms) {
     EXPECT_EQ(boxes.shown()[0].text, QStringLiteral("Success: All Desktop, Start Menu, and SendTo "
                                                     "shortcuts to \"speedmetrix\" have been "
                                                     "deleted."));
+}
+
+// The drawing's dial has an amber hub at its centre and a navy face around it.
+TEST(Program_Icon, EveryWindowShowsTheProgramsIconInEachSize) {
+    const QIcon saved = QApplication::windowIcon();
+    const QString saved_name = QGuiApplication::desktopFileName();
+    smx::app::set_program_icon(*qApp);
+    const QIcon icon = QApplication::windowIcon();
+    EXPECT_EQ(icon.availableSizes(), (QList<QSize>{{48, 48}, {128, 128}, {256, 256}}));
+    for (int size : {48, 128, 256}) {
+        const QImage image = icon.pixmap(size, size).toImage();
+        ASSERT_EQ(image.size(), QSize(size, size));
+        const QColor hub = image.pixelColor(size / 2, size * 136 / 256);
+        EXPECT_GT(hub.red(), 200) << size;
+        EXPECT_GT(hub.green(), 150) << size;
+        EXPECT_LT(hub.blue(), 90) << size;
+        const QColor face = image.pixelColor(size / 2, size * 190 / 256);
+        EXPECT_LT(face.red(), 90) << size;
+        EXPECT_GT(face.blue(), face.red()) << size;
+    }
+    EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("org.speedmetrix.Speedmetrix"));
+    // Windows without an icon of their own take the program's.
+    smx::dialogs::TAboutBox about;
+    EXPECT_EQ(about.windowIcon().cacheKey(), icon.cacheKey());
+    QApplication::setWindowIcon(saved);
+    QGuiApplication::setDesktopFileName(saved_name);
 }
