@@ -267,6 +267,40 @@ TEST(Readme, OpenedInTheEditorAsOneIntactArgument) {
     EXPECT_EQ(boxes.shown()[0].text, QStringLiteral("Windows Notepad could not be found."));
 }
 
+// An installed copy has no readme beside it: the viewer opens the one in the documentation
+// folder, and prefers one beside the program as soon as there is one.
+TEST(Readme, AnInstalledCopyOpensTheReadmeOfItsDocumentationFolder) {
+    Temporary_Home home;
+    const QString prefix = home.scratch() + QStringLiteral("/usr");
+    ASSERT_TRUE(QDir().mkpath(prefix + QStringLiteral("/bin")));
+    ASSERT_TRUE(QDir().mkpath(prefix + QStringLiteral("/share/doc/speedmetrix")));
+    const QString installed = prefix + QStringLiteral("/share/doc/speedmetrix/speedmetrix.txt");
+    QFile(installed).open(QIODevice::WriteOnly);
+    Executable_In exe(prefix + QStringLiteral("/bin"));
+    const QString bin = home.scratch() + QStringLiteral("/tools");
+    ASSERT_TRUE(QDir().mkpath(bin));
+    const QString editor = bin + QStringLiteral("/mousepad");
+    const QString out = home.scratch() + QStringLiteral("/editor-args");
+    {
+        QFile script(editor);
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\nprintf '%s|' \"$#\" \"$@\" > \"" + out.toUtf8() + "\"\n");
+    }
+    QFile::setPermissions(editor, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    Path_Set_To path(bin);
+    Scripted_Responder boxes;
+    TMainForm1 form;
+
+    form.View_Readme_file_Option->trigger();
+    EXPECT_EQ(wait_for_text(out), QStringLiteral("1|") + installed + QLatin1Char('|'));
+    const QString beside = prefix + QStringLiteral("/bin/speedmetrix.txt");
+    QFile(beside).open(QIODevice::WriteOnly);
+    QFile::remove(out);
+    form.View_Readme_file_Option->trigger();
+    EXPECT_EQ(wait_for_text(out), QStringLiteral("1|") + beside + QLatin1Char('|'));
+    EXPECT_TRUE(boxes.shown().empty());
+}
+
 TEST(Shortcut_Menu, EachEntryMakesItsShortcutAndDeleteAllKeepsThePrograms) {
     Temporary_Home home;
     Executable_In exe(home.scratch(), QStringLiteral("speedmetrix"));
