@@ -203,8 +203,9 @@ QString Help_Text() {
         "       speedmetrix --batch [OPTION]...\n"
         "       speedmetrix --list-drives | --help\n"
         "\n"
-        "--batch runs the tests without a window: the tests ticked in the settings file beside\n"
-        "the program (Speedmetrix.ini), with its parameters, drive and repetitions, unless an\n"
+        "--batch runs the tests without a window: the tests ticked in the settings file\n"
+        "(Speedmetrix.ini, see Files below), with its parameters, drive and repetitions, unless "
+        "an\n"
         "option below says otherwise for this run. The results go to standard output as the\n"
         "TAB-separated text that \"Copy Results Data to Windows Clipboard\" gives (CR LF line\n"
         "ends); the progress and all messages go to standard error. Nothing is asked and the\n"
@@ -248,6 +249,16 @@ QString Help_Text() {
         "     the comparison set does not exist, or the database could not be read or written\n"
         "  7  interrupted (SIGINT, SIGTERM or SIGHUP); the test files are removed\n"
         "  8  the results could not be written to standard output\n");
+    text += QStringLiteral(
+        "\n"
+        "Files:\n"
+        "  Speedmetrix.ini (the settings) and Speedmetrix_DB.INI (the results database) are kept\n"
+        "  beside the program when its folder can be written, as in a portable copy or a build\n"
+        "  folder. An installed copy, whose folder the user cannot write, keeps them in\n"
+        "  $XDG_CONFIG_HOME/speedmetrix/Speedmetrix.ini (default ~/.config/speedmetrix/) and\n"
+        "  $XDG_DATA_HOME/speedmetrix/Speedmetrix_DB.INI (default ~/.local/share/speedmetrix/);\n"
+        "  those folders are made on the first write. The readme, speedmetrix.txt, is read\n"
+        "  beside the program, else from the installed share/doc/speedmetrix/ folder.\n");
     return text;
 }
 

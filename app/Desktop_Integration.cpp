@@ -1,6 +1,7 @@
 #include "app/Desktop_Integration.h"
 
 #include "platform/Message_Boxes.h"
+#include "platform/Program_Files.h"
 #include "platform/Registry.h"
 
 #include <QFileInfo>
@@ -77,9 +78,7 @@ bool Auto_Run_Check_Location(const QString& exe_path) {
 
 QString Readme_Path(const QString& exe_path) {
     const QFileInfo info(exe_path);
-    const QString name = info.fileName();
-    return info.absolutePath() + QLatin1Char('/') + name.left(name.indexOf(QLatin1Char('.'))) +
-           QStringLiteral(".txt");
+    return info.absolutePath() + QLatin1Char('/') + platform::Readme_File_Name(info.fileName());
 }
 
 } // namespace smx::app::desktop

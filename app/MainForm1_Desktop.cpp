@@ -4,6 +4,7 @@
 #include "platform/Executable.h"
 #include "platform/File_Routines.h"
 #include "platform/Message_Boxes.h"
+#include "platform/Program_Files.h"
 #include "platform/Shortcuts.h"
 #include "platform/Window_On_Top.h"
 
@@ -98,7 +99,7 @@ void TMainForm1::Delete_All_Shortcuts_OptionClick() {
 }
 
 void TMainForm1::View_Readme_File() {
-    platform::View_File_With_Notepad(desktop::Readme_Path(platform::executable_path()));
+    platform::View_File_With_Notepad(platform::Program_File_Path(platform::Program_File::Readme));
 }
 
 } // namespace smx::app

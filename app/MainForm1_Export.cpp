@@ -5,9 +5,9 @@
 #include "graph/Chart.h"
 #include "platform/Clipboard.h"
 #include "platform/Events.h"
-#include "platform/Executable.h"
 #include "platform/File_Routines.h"
 #include "platform/Message_Boxes.h"
+#include "results/Results_Database.h"
 #include "results/Results_Export.h"
 
 #include <QAction>
@@ -81,8 +81,7 @@ void TMainForm1::Copy_Results_Data_to_Windows_Clipboard_OptionClick() {
 
 void TMainForm1::View_Edit_Results_Data_OptionClick() {
     // Opened whether or not it exists yet: the editor starts a new file then.
-    platform::View_File_With_Notepad(platform::executable_dir() +
-                                     QStringLiteral("/Speedmetrix_DB.INI"));
+    platform::View_File_With_Notepad(results::Database_Path());
 }
 
 void TMainForm1::AboutOptionClick() {

@@ -6,10 +6,12 @@
 #include "app/MainForm1.h"
 #include "app/Test_Seam.h"
 #include "platform/Modal_Owner.h"
+#include "platform/Product.h"
 #include "platform/Session_End.h"
 #include "platform/Termination.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QSessionManager>
 #include <QTimer>
 
@@ -41,6 +43,17 @@ private:
 };
 
 } // namespace
+
+void set_program_icon(QApplication& app) {
+    // Every window, the dialogs and message boxes included, shows the program's icon; the
+    // desktop entry's name lets Wayland compositors and docks match the window to the entry.
+    QIcon icon;
+    for (int size : {48, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/org.speedmetrix.Speedmetrix-%1.png").arg(size),
+                     QSize(size, size));
+    app.setWindowIcon(icon);
+    app.setDesktopFileName(QLatin1String(platform::Product_Icon_Name));
+}
 
 // Placement, centring and stay-on-top need a window system that lets programs place their
 // windows; under Wayland that is XWayland, unless the user chose a platform.
@@ -85,6 +98,7 @@ int run_program(int argc, char** argv) {
         Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("speedmetrix"));
+    set_program_icon(app);
     app.setQuitOnLastWindowClosed(false);
     platform::Keep_Modal_Windows_Above_Their_Owners();
 

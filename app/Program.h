@@ -1,6 +1,12 @@
 #pragma once
 
+class QApplication;
+
 namespace smx::app {
+
+// Gives every window of the program its icon (48, 128 and 256 pixels, from the program's
+// resources) and tells the desktop which entry the windows belong to.
+void set_program_icon(QApplication& app);
 
 // Sets the Qt platform the window uses, unless the user chose one.
 void choose_platform();

@@ -1,8 +1,8 @@
 #include "app/Settings.h"
 
 #include "platform/Drives.h"
-#include "platform/Executable.h"
 #include "platform/Ini_File.h"
+#include "platform/Program_Files.h"
 
 #include <QDir>
 #include <algorithm>
@@ -160,7 +160,7 @@ QPoint Window_Position_On_Screens(const QRect& window, const QList<QRect>& scree
 }
 
 QString Settings_File_Path() {
-    return QDir(platform::executable_dir()).filePath(QStringLiteral("Speedmetrix.ini"));
+    return platform::Program_File_Path(platform::Program_File::Settings);
 }
 
 Settings_Record Read_Settings_File(const QString& path, bool* refused) {

@@ -1,5 +1,7 @@
 #include "platform/Desktop_Entry.h"
 
+#include "platform/Product.h"
+
 #include <QFile>
 #include <QSaveFile>
 
@@ -88,7 +90,10 @@ QString Exec_Value_For(const QString& program) {
     return escape_string(quoted);
 }
 
-std::optional<QStringList> Split_Exec_Value(const QString& stored_value) {
+namespace {
+
+// The arguments as the quoting rules give them, field codes and "%%" still in place.
+std::optional<QStringList> split_exec_arguments(const QString& stored_value) {
     const QString exec = unescape_string(stored_value);
     QStringList args;
     QString current;
@@ -128,8 +133,21 @@ std::optional<QStringList> Split_Exec_Value(const QString& stored_value) {
     }
     if (in_arg)
         args << current;
+    return args;
+}
+
+bool is_file_code(const QString& arg) {
+    return arg.size() == 2 && arg[0] == QLatin1Char('%') && QStringLiteral("fFuU").contains(arg[1]);
+}
+
+} // namespace
+
+std::optional<QStringList> Split_Exec_Value(const QString& stored_value) {
+    const std::optional<QStringList> args = split_exec_arguments(stored_value);
+    if (!args)
+        return std::nullopt;
     QStringList result;
-    for (QString& arg : args) {
+    for (QString arg : *args) {
         if (is_field_code(arg))
             continue;
         result << arg.replace(QLatin1String("%%"), QLatin1String("%"));
@@ -137,8 +155,32 @@ std::optional<QStringList> Split_Exec_Value(const QString& stored_value) {
     return result;
 }
 
+std::optional<QStringList> Exec_Command_For_File(const QString& stored_value, const QString& file) {
+    const std::optional<QStringList> args = split_exec_arguments(stored_value);
+    if (!args || args->isEmpty() || is_field_code(args->front()))
+        return std::nullopt;
+    QStringList result;
+    bool placed = false;
+    for (QString arg : *args) {
+        if (is_file_code(arg)) {
+            if (!placed)
+                result << file;
+            placed = true;
+        } else if (!is_field_code(arg)) {
+            result << arg.replace(QLatin1String("%%"), QLatin1String("%"));
+        }
+    }
+    // A program that names no place for files still gets the file, after its own arguments.
+    if (!placed)
+        result << file;
+    return result;
+}
+
 QString Desktop_Entry_Text(const QString& name, const QString& program) {
     return QStringLiteral("[Desktop Entry]\nType=Application\nName=") + escape_string(name) +
+           QStringLiteral("\nComment=") + QLatin1String(Product_Comment) +
+           QStringLiteral("\nIcon=") + QLatin1String(Product_Icon_Name) +
+           QStringLiteral("\nCategories=") + QLatin1String(Product_Categories) +
            QStringLiteral("\nExec=") + Exec_Value_For(program) + QLatin1Char('\n');
 }
 

@@ -16,7 +16,13 @@ QString Exec_Value_For(const QString& program);
 // quoting is broken.
 std::optional<QStringList> Split_Exec_Value(const QString& stored_value);
 
-// The whole text of an application entry called `name` that runs `program`.
+// The command that opens `file` with a stored Exec value: the first file field code (%f, %F, %u,
+// %U) becomes the file as one argument, the other field codes are left out, and with no file
+// code the file comes last. Nothing when the quoting is broken or there is no program.
+std::optional<QStringList> Exec_Command_For_File(const QString& stored_value, const QString& file);
+
+// The whole text of an application entry called `name` that runs `program`, with the program's
+// comment, icon and menu categories.
 QString Desktop_Entry_Text(const QString& name, const QString& program);
 
 // The keys of the file's "Desktop Entry" group with their stored values; nothing when the file

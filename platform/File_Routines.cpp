@@ -1,5 +1,6 @@
 #include "platform/File_Routines.h"
 
+#include "platform/Default_Application.h"
 #include "platform/Message_Boxes.h"
 
 #include <QFile>
@@ -215,7 +216,10 @@ void View_File_With_Notepad(const QString& path) {
         if (!editor.isEmpty())
             break;
     }
-    if (editor.isEmpty()) {
+    // Else whatever the desktop opens plain text with.
+    const bool use_default =
+        editor.isEmpty() && !Default_Application_Entry(QStringLiteral("text/plain")).isEmpty();
+    if (editor.isEmpty() && !use_default) {
         show_information(information_title(),
                          QStringLiteral("Windows Notepad could not be found."));
         return;
@@ -227,7 +231,15 @@ void View_File_With_Notepad(const QString& path) {
     // One argument, no shell: blanks, quotes and any length arrive as they are. A path that
     // starts with "-" would be taken for an option.
     const QString argument = path.startsWith(QLatin1Char('-')) ? QStringLiteral("./") + path : path;
-    if (!QProcess::startDetached(editor, {argument}))
+    QStringList arguments{argument};
+    if (use_default) {
+        const auto command = Default_Application_Command(QStringLiteral("text/plain"), argument);
+        if (command) {
+            editor = command->front();
+            arguments = command->mid(1);
+        }
+    }
+    if (editor.isEmpty() || !QProcess::startDetached(editor, arguments))
         show_information(information_title(),
                          QStringLiteral("Windows Notepad could not be found."));
 }

@@ -24,8 +24,9 @@ QString Replace_All_Text(QString text, const QString& search, const QString& rep
 // The file name of the path without its extension: "/a/my.bench.exe" gives "my.bench".
 QString File_Name_Without_Extension(const QString& path);
 
-// Opens the file in the desktop's text editor, detached; messages when no editor is found or no
-// path is given.
+// Opens the file in the desktop's text editor, detached: the first known editor on PATH, else the
+// desktop's default application for plain text. Messages when neither is found or no path is
+// given.
 void View_File_With_Notepad(const QString& path);
 
 } // namespace smx::platform

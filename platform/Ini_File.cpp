@@ -1,5 +1,7 @@
 #include "platform/Ini_File.h"
 
+#include "platform/Program_Files.h"
+
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSet>
@@ -647,6 +649,7 @@ bool Ini_Replace_File(const QString& path, const QByteArray& bytes) {
     const QByteArray base = target.mid(slash + 1);
     if (base.isEmpty())
         return false;
+    Make_Program_Folder(QFile::decodeName(dir)); // the user's own folders appear on first use
     Fd dir_fd(::open(dir.constData(), O_DIRECTORY | O_RDONLY | O_CLOEXEC));
     if (dir_fd.get() < 0 || ::access(dir.constData(), W_OK) != 0)
         return false;

@@ -6,4 +6,13 @@ namespace smx::platform {
 // of everything the results export puts on the clipboard. The README names it too.
 inline constexpr char Product_Web_Address[] = "https://speedmetrix.org";
 
+// How the desktop knows the program: the name its menu entries show, the icon's theme name (the
+// installed entry, the window icon and the entries the program writes all use it), and the
+// menu categories.
+inline constexpr char Product_Name[] = "Speedmetrix";
+inline constexpr char Product_Comment[] = "Measure how fast this PC computes, moves memory, writes "
+                                          "files and draws";
+inline constexpr char Product_Icon_Name[] = "org.speedmetrix.Speedmetrix";
+inline constexpr char Product_Categories[] = "System;Monitor;";
+
 } // namespace smx::platform

@@ -2,6 +2,7 @@
 
 #include "platform/Desktop_Entry.h"
 #include "platform/Message_Boxes.h"
+#include "platform/Product.h"
 #include "platform/Xdg_Dirs.h"
 
 #include <QDir>
@@ -89,7 +90,8 @@ bool Registry_Write_String(Root_Key root, const QString& key, const QString& nam
     if (kind == Key_Kind::Run) {
         // A folder or file that refuses the write is the registry's own failure.
         if (!storable_name(name) || !QDir().mkpath(Autostart_Dir()) ||
-            !Write_Desktop_Entry(Run_Value_File(name), Desktop_Entry_Text(name, value), false)) {
+            !Write_Desktop_Entry(Run_Value_File(name),
+                                 Desktop_Entry_Text(QLatin1String(Product_Name), value), false)) {
             show_general_error(QStringLiteral("Failed to set data for '") + name +
                                QLatin1Char('\''));
             return false;

@@ -3,6 +3,7 @@
 #include "platform/Desktop_Entry.h"
 #include "platform/File_Routines.h"
 #include "platform/Message_Boxes.h"
+#include "platform/Product.h"
 #include "platform/Registry.h"
 
 #include <QDir>
@@ -48,8 +49,8 @@ void Create_Shortcut(const QString& target_path, const QString& folder_name,
     const QString file = dir + QLatin1Char('/') + Shortcut_File_Name(target_path);
     // A fresh account may not have the menu or desktop folder yet.
     if (!QDir().mkpath(dir) ||
-        !Write_Desktop_Entry(
-            file, Desktop_Entry_Text(File_Name_Without_Extension(target_path), target_path), true))
+        !Write_Desktop_Entry(file, Desktop_Entry_Text(QLatin1String(Product_Name), target_path),
+                             true))
         show_general_error(QStringLiteral("Cannot create file ") + file);
 }
 

@@ -1,8 +1,8 @@
 #include "results/Results_Database.h"
 
-#include "platform/Executable.h"
 #include "platform/Ini_File.h"
 #include "platform/Message_Boxes.h"
+#include "platform/Program_Files.h"
 
 #include <QByteArray>
 
@@ -13,7 +13,7 @@ QString Database_File_Name() {
 }
 
 QString Database_Path() {
-    return platform::executable_dir() + QLatin1Char('/') + Database_File_Name();
+    return platform::Program_File_Path(platform::Program_File::Results_Database);
 }
 
 const std::array<QString, Result_Key_Count>& Result_Key_Names() {

@@ -17,7 +17,7 @@ namespace smx::results {
 // that take one; the routines that take a path read it themselves.
 
 QString Database_File_Name(); // "Speedmetrix_DB.INI"
-QString Database_Path();      // beside the executable
+QString Database_Path();      // where platform/Program_Files.h puts it
 
 // The eight keys of a set, in the order they are written.
 inline constexpr int Result_Key_Count = 8;

@@ -146,6 +146,17 @@ TEST(Batch_Arguments, HelpNamesEveryOptionTestAndExitCode) {
         EXPECT_TRUE(help.contains(QStringLiteral("\n  %1  ").arg(code))) << code;
 }
 
+// The manual page is made from this text, so it is also where users learn where their files are.
+TEST(Batch_Arguments, HelpSaysWhereTheFilesAre) {
+    const QString help = Help_Text();
+    for (const char* place :
+         {"Files:\n", "beside the program when its folder can be written",
+          "$XDG_CONFIG_HOME/speedmetrix/Speedmetrix.ini", "~/.config/speedmetrix/",
+          "$XDG_DATA_HOME/speedmetrix/Speedmetrix_DB.INI", "~/.local/share/speedmetrix/",
+          "share/doc/speedmetrix/"})
+        EXPECT_TRUE(help.contains(QLatin1String(place))) << place;
+}
+
 // The progress and the report name the tests as the window's check boxes do.
 TEST(Batch_Arguments, CaptionsAreTheCheckBoxes) {
     Forms& f = create_forms();

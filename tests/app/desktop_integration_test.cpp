@@ -1,5 +1,7 @@
 #include "app/Desktop_Integration.h"
 #include "app/MainForm1.h"
+#include "app/Program.h"
+#include "dialogs/AboutBox.h"
 #include "platform/Message_Boxes.h"
 #include "platform/Registry.h"
 #include "platform/Window_On_Top.h"
@@ -14,6 +16,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -263,6 +267,40 @@ TEST(Readme, OpenedInTheEditorAsOneIntactArgument) {
     EXPECT_EQ(boxes.shown()[0].text, QStringLiteral("Windows Notepad could not be found."));
 }
 
+// An installed copy has no readme beside it: the viewer opens the one in the documentation
+// folder, and prefers one beside the program as soon as there is one.
+TEST(Readme, AnInstalledCopyOpensTheReadmeOfItsDocumentationFolder) {
+    Temporary_Home home;
+    const QString prefix = home.scratch() + QStringLiteral("/usr");
+    ASSERT_TRUE(QDir().mkpath(prefix + QStringLiteral("/bin")));
+    ASSERT_TRUE(QDir().mkpath(prefix + QStringLiteral("/share/doc/speedmetrix")));
+    const QString installed = prefix + QStringLiteral("/share/doc/speedmetrix/speedmetrix.txt");
+    QFile(installed).open(QIODevice::WriteOnly);
+    Executable_In exe(prefix + QStringLiteral("/bin"));
+    const QString bin = home.scratch() + QStringLiteral("/tools");
+    ASSERT_TRUE(QDir().mkpath(bin));
+    const QString editor = bin + QStringLiteral("/mousepad");
+    const QString out = home.scratch() + QStringLiteral("/editor-args");
+    {
+        QFile script(editor);
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\nprintf '%s|' \"$#\" \"$@\" > \"" + out.toUtf8() + "\"\n");
+    }
+    QFile::setPermissions(editor, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    Path_Set_To path(bin);
+    Scripted_Responder boxes;
+    TMainForm1 form;
+
+    form.View_Readme_file_Option->trigger();
+    EXPECT_EQ(wait_for_text(out), QStringLiteral("1|") + installed + QLatin1Char('|'));
+    const QString beside = prefix + QStringLiteral("/bin/speedmetrix.txt");
+    QFile(beside).open(QIODevice::WriteOnly);
+    QFile::remove(out);
+    form.View_Readme_file_Option->trigger();
+    EXPECT_EQ(wait_for_text(out), QStringLiteral("1|") + beside + QLatin1Char('|'));
+    EXPECT_TRUE(boxes.shown().empty());
+}
+
 TEST(Shortcut_Menu, EachEntryMakesItsShortcutAndDeleteAllKeepsThePrograms) {
     Temporary_Home home;
     Executable_In exe(home.scratch(), QStringLiteral("speedmetrix"));
@@ -291,4 +329,30 @@ TEST(Shortcut_Menu, EachEntryMakesItsShortcutAndDeleteAllKeepsThePrograms) {
     EXPECT_EQ(boxes.shown()[0].text, QStringLiteral("Success: All Desktop, Start Menu, and SendTo "
                                                     "shortcuts to \"speedmetrix\" have been "
                                                     "deleted."));
+}
+
+// The drawing's dial has an amber hub at its centre and a navy face around it.
+TEST(Program_Icon, EveryWindowShowsTheProgramsIconInEachSize) {
+    const QIcon saved = QApplication::windowIcon();
+    const QString saved_name = QGuiApplication::desktopFileName();
+    smx::app::set_program_icon(*qApp);
+    const QIcon icon = QApplication::windowIcon();
+    EXPECT_EQ(icon.availableSizes(), (QList<QSize>{{48, 48}, {128, 128}, {256, 256}}));
+    for (int size : {48, 128, 256}) {
+        const QImage image = icon.pixmap(size, size).toImage();
+        ASSERT_EQ(image.size(), QSize(size, size));
+        const QColor hub = image.pixelColor(size / 2, size * 136 / 256);
+        EXPECT_GT(hub.red(), 200) << size;
+        EXPECT_GT(hub.green(), 150) << size;
+        EXPECT_LT(hub.blue(), 90) << size;
+        const QColor face = image.pixelColor(size / 2, size * 190 / 256);
+        EXPECT_LT(face.red(), 90) << size;
+        EXPECT_GT(face.blue(), face.red()) << size;
+    }
+    EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("org.speedmetrix.Speedmetrix"));
+    // Windows without an icon of their own take the program's.
+    smx::dialogs::TAboutBox about;
+    EXPECT_EQ(about.windowIcon().cacheKey(), icon.cacheKey());
+    QApplication::setWindowIcon(saved);
+    QGuiApplication::setDesktopFileName(saved_name);
 }

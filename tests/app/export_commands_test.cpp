@@ -5,6 +5,8 @@
 #include "platform/Bit_Button.h"
 #include "platform/Message_Boxes.h"
 #include "platform/Product.h"
+#include "platform/Program_Files.h"
+#include "temporary_home.h"
 #include "test_support.h"
 
 #include <QAction>
@@ -210,6 +212,35 @@ TEST_F(Export_Commands, ViewEditOpensTheResultsDatabaseInTheEditorEvenWhenMissin
               dir.path() + QStringLiteral("/Speedmetrix_DB.INI"));
     EXPECT_TRUE(responder.shown().empty());
     EXPECT_FALSE(QFile::exists(dir.path() + QStringLiteral("/Speedmetrix_DB.INI")));
+}
+
+TEST_F(Export_Commands, ViewEditOpensTheUsersDatabaseForACopyInAFolderTheUserCannotWrite) {
+    smx::test::Temporary_Home home;
+    smx::platform::set_executable_dir_writable_override(false);
+    QTemporaryDir bin;
+    const QString record = bin.filePath(QStringLiteral("argv"));
+    QFile script(bin.filePath(QStringLiteral("kwrite")));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nprintf '%s' \"$*\" > \"" + QFile::encodeName(record) +
+                 ".tmp\"\n/bin/mv \"" + QFile::encodeName(record) + ".tmp\" \"" +
+                 QFile::encodeName(record) + "\"\n");
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray saved_path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()));
+    form->View_Edit_Results_Data_Option->trigger();
+    qputenv("PATH", saved_path);
+    smx::platform::set_executable_dir_writable_override(std::nullopt);
+
+    QElapsedTimer waited;
+    waited.start();
+    while (!QFile::exists(record) && waited.elapsed() < 5000)
+        QThread::msleep(20);
+    QFile argv(record);
+    ASSERT_TRUE(argv.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(argv.readAll()),
+              home.home() + QStringLiteral("/.local/share/speedmetrix/Speedmetrix_DB.INI"));
+    EXPECT_TRUE(responder.shown().empty());
 }
 
 TEST_F(Export_Commands, AboutShowsTheAboutBoxModally) {

@@ -5,7 +5,9 @@
 #include "dialogs/Dialog_Dont_Show_Again_Form.h"
 #include "platform/Bit_Button.h"
 #include "platform/Message_Boxes.h"
+#include "platform/Program_Files.h"
 #include "platform/Spin_Edit.h"
+#include "temporary_home.h"
 #include "test_support.h"
 
 #include <QAction>
@@ -447,6 +449,42 @@ TEST_F(Settings_Window, AnUnsavedRunThatCannotBeStoredLeavesNoSetNamed) {
     QFile f(db);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), older);
+}
+
+// An installed copy: its folder is not the user's to write, so the run and the settings go to the
+// user's own folders, and nothing is said about it.
+TEST_F(Settings_Window, ACopyInAFolderTheUserCannotWriteKeepsTheFilesInTheUsersFolders) {
+    test::Temporary_Home home;
+    platform::set_executable_dir_writable_override(false);
+    const QString config = home.home() + QStringLiteral("/.config/speedmetrix/Speedmetrix.ini");
+    const QString data =
+        home.home() + QStringLiteral("/.local/share/speedmetrix/Speedmetrix_DB.INI");
+    TMainForm1* form = start();
+    test::Scripted_Ticks ticks({0, 0, 250, 250});
+    run_integer_test(form, ticks);
+    form->Number_Repetitions_SpinEdit->setValue(7);
+    close(form);
+    EXPECT_TRUE(boxes->shown().empty());
+    QFile db(data);
+    ASSERT_TRUE(db.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(db.readAll().contains("[Auto-Saved Data]"));
+    QFile settings(config);
+    ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+    const QByteArray text = settings.readAll();
+    EXPECT_TRUE(text.contains("Number_Repetitions_SpinEdit=7\n"));
+    EXPECT_TRUE(text.contains("Selected_INI_Section=Auto-Saved Data\n"));
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+
+    // The next start reads them back, and factory defaults remove the user's settings file.
+    form = start();
+    EXPECT_EQ(form->Number_Repetitions_SpinEdit->Value(), 7);
+    EXPECT_EQ(form->Main_Results.Name, QStringLiteral("Auto-Saved Data"));
+    EXPECT_GT(form->Main_Results.Integer_Operations_Per_Sec, 0);
+    boxes->queue(Box_Answer::Yes);
+    form->Restore_Factory_Defaults_Option->trigger();
+    EXPECT_FALSE(QFile::exists(config));
+    EXPECT_EQ(form->Number_Repetitions_SpinEdit->Value(), 1);
+    platform::set_executable_dir_writable_override(std::nullopt);
 }
 
 } // namespace

@@ -56,6 +56,24 @@ TEST(Desktop_Entry, ExecValueGivesTheProgramBackAsOneArgument) {
     EXPECT_EQ(Exec_Value_For(QStringLiteral("/a\\b\"c")), QStringLiteral("\"/a\\\\\\\\b\\\\\"c\""));
 }
 
+TEST(Desktop_Entry, AFileTakesThePlaceOfTheFirstFileFieldCode) {
+    using Args = std::optional<QStringList>;
+    const QString file = QStringLiteral("/tmp/a b/\"c\" $d.INI");
+    const std::pair<const char*, Args> cases[] = {
+        {"gedit %U", QStringList{"gedit", file}},
+        {"kate -b %u --x", QStringList{"kate", "-b", file, "--x"}},
+        {"ed %F %f", QStringList{"ed", file}},
+        {"ed --icon %i %c %k %f", QStringList{"ed", "--icon", file}},
+        {"\"/opt/My Ed/ed\" 100%% --new", QStringList{"/opt/My Ed/ed", "100%", "--new", file}},
+        {"ed --f=%f", QStringList{"ed", "--f=%f", file}},
+        {"\"ed", std::nullopt},
+        {"", std::nullopt},
+        {"%f ed", std::nullopt},
+    };
+    for (const auto& [exec, expected] : cases)
+        EXPECT_EQ(Exec_Command_For_File(QString::fromUtf8(exec), file), expected) << exec;
+}
+
 TEST(Desktop_Entry, ExecValuesWrittenByOthersAreSplitLikeTheDesktopDoes) {
     using Args = std::optional<QStringList>;
     EXPECT_EQ(Split_Exec_Value(QStringLiteral("/usr/bin/foo %U")),

@@ -1,3 +1,4 @@
+#include "platform/Desktop_Entry.h"
 #include "platform/Message_Boxes.h"
 #include "platform/Registry.h"
 #include "platform/Xdg_Dirs.h"
@@ -38,6 +39,13 @@ TEST(Registry_Run_Key, WriteReadDeleteThroughTheAutostartFolder) {
     ASSERT_TRUE(Registry_Write_String(HKLM, Run_Key, QStringLiteral("speedmetrix"), path));
     EXPECT_EQ(Run_Value_File(QStringLiteral("speedmetrix")), file);
     EXPECT_TRUE(QFileInfo::exists(file));
+    // The log-in entry shows the program's own name and icon in the session settings.
+    const auto keys = Read_Desktop_Entry(file);
+    ASSERT_TRUE(keys.has_value());
+    EXPECT_EQ(keys->value(QStringLiteral("Name")), QStringLiteral("Speedmetrix"));
+    EXPECT_EQ(keys->value(QStringLiteral("Icon")), QStringLiteral("org.speedmetrix.Speedmetrix"));
+    EXPECT_EQ(keys->value(QStringLiteral("Categories")), QStringLiteral("System;Monitor;"));
+    EXPECT_EQ(Desktop_Entry_Program(file), path);
     // Key paths are matched as the registry does: any case, with or without the backslash.
     EXPECT_EQ(Registry_Read_String(HKLM,
                                    QStringLiteral("SOFTWARE\\microsoft\\windows\\"

@@ -1,5 +1,6 @@
 #include "platform/Desktop_Entry.h"
 #include "platform/Message_Boxes.h"
+#include "platform/Product.h"
 #include "platform/Shortcuts.h"
 #include "platform/Xdg_Dirs.h"
 #include "qt_printers.h"
@@ -68,9 +69,13 @@ TEST(Shortcuts, OneValidLauncherInEachFolder) {
         const auto keys = Read_Desktop_Entry(file);
         ASSERT_TRUE(keys.has_value());
         EXPECT_EQ(keys->value(QStringLiteral("Type")), QStringLiteral("Application"));
-        EXPECT_EQ(keys->value(QStringLiteral("Name")), QStringLiteral("speedmetrix"));
-        // The target only: no icon, working folder or arguments of its own.
-        EXPECT_EQ(keys->size(), 3);
+        EXPECT_EQ(keys->value(QStringLiteral("Name")), QStringLiteral("Speedmetrix"));
+        // The program's icon and menu place, and no working folder or arguments of its own.
+        EXPECT_EQ(keys->value(QStringLiteral("Icon")),
+                  QStringLiteral("org.speedmetrix.Speedmetrix"));
+        EXPECT_EQ(keys->value(QStringLiteral("Categories")), QStringLiteral("System;Monitor;"));
+        EXPECT_EQ(keys->value(QStringLiteral("Comment")), QLatin1String(Product_Comment));
+        EXPECT_EQ(keys->size(), 6);
     }
     EXPECT_TRUE(f.desktop.startsWith(home.home() + QStringLiteral("/Desktop/")));
 }
