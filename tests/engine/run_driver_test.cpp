@@ -12,6 +12,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <thread>
 
 namespace smx::engine {
 namespace {
@@ -410,9 +411,17 @@ TEST_F(Run_Driver_Test, ThreadedTestsCountTheWorkOncePerThread) {
 TEST_F(Run_Driver_Test, OneThreadIsTheUsualRun) {
     host.settings = with_ticked({Test_Id::Integer_Arithmetic});
     host.settings.threads = 1;
-    test::Scripted_Ticks clock({1000, 1100, 1600, 1700});
-    ASSERT_EQ(Run_Benchmark(host), Run_Outcome::Completed);
-    EXPECT_EQ(clock.calls(), 4);
+    // Every reading of the clock, the loop's end included, happens on the calling thread.
+    const std::vector<std::uint32_t> ticks = {1000, 1100, 1600, 1700};
+    std::vector<std::thread::id> readers;
+    platform::set_tick_source([&] {
+        readers.push_back(std::this_thread::get_id());
+        return ticks[std::min(readers.size(), ticks.size()) - 1];
+    });
+    const Run_Outcome outcome = Run_Benchmark(host);
+    platform::set_tick_source({});
+    ASSERT_EQ(outcome, Run_Outcome::Completed);
+    EXPECT_EQ(readers, std::vector<std::thread::id>(4, std::this_thread::get_id()));
     EXPECT_EQ(host.results.Integer_Operations_Per_Sec, 8000000);
     ASSERT_EQ(host.thread_times.size(), 1u);
     EXPECT_EQ(host.thread_times[0], (std::vector<std::uint32_t>{500}));
