@@ -60,8 +60,8 @@ int main(int argc, char** argv) {
             tests[t] = test;
         }
         copy[QStringLiteral("tests")] = tests;
-        const QString path = dir.filePath(QStringLiteral("run%1.json").arg(i + 1, 4, 10,
-                                                                           QLatin1Char('0')));
+        const QString path =
+            dir.filePath(QStringLiteral("run%1.json").arg(i + 1, 4, 10, QLatin1Char('0')));
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(copy).toJson()) < 0)
             return 1;
