@@ -302,6 +302,33 @@ TEST(Report_Graph, ColoursInRunOrderRowsInTestOrderAndMarks) {
     EXPECT_TRUE(svg.contains(QStringLiteral(">Integer (MIops/Sec)</text>")));
 }
 
+// Up to twenty runs each bar carries its mark; beyond, the bars are too thin for one and the
+// drawing grows taller instead, every bar still in place.
+TEST(Report_Graph, ManyRuns) {
+    for (const int count : {20, 21, 1000}) {
+        SCOPED_TRACE(count);
+        std::vector<Report_Run> runs;
+        for (int i = 0; i < count; ++i) {
+            Report_Run run = read(batch_json(Some_Rates));
+            run.rates[0] = 1e9L * (i + 1);
+            runs.push_back(run);
+        }
+        const QString svg = Graph_Svg(runs, QLocale::c());
+        const std::vector<Svg_Bar> bars = bars_of(svg);
+        EXPECT_EQ(bars.size(), static_cast<std::size_t>(6 * count));
+        EXPECT_EQ(svg.count(QStringLiteral("<rect class=\"mark\"")), count <= 20 ? 6 * count : 0);
+        // Bars of neighbouring runs do not overlap.
+        std::map<int, double> integer_tops;
+        for (const Svg_Bar& b : bars)
+            if (b.test == 0)
+                integer_tops[b.run] = b.y;
+        const double height = svg_attribute(svg, QStringLiteral("<rect class=\"bar\"[^>]* height"));
+        EXPECT_GE(height, 2);
+        for (int i = 0; i + 1 < count; ++i)
+            ASSERT_GE(integer_tops[i + 1] - integer_tops[i], height - 0.05) << i;
+    }
+}
+
 TEST(Series_Colours, DistinctForManyRunsAndReadableAsText) {
     std::set<QString> seen;
     for (int i = 0; i < 40; ++i)
