@@ -48,7 +48,7 @@ const Number_Option* find_number_option(const QString& name) {
 bool is_value_option(const QString& name) {
     return find_number_option(name) || name == QLatin1String("tests") ||
            name == QLatin1String("drive") || name == QLatin1String("save") ||
-           name == QLatin1String("compare");
+           name == QLatin1String("compare") || name == QLatin1String("threads");
 }
 
 bool is_flag(const QString& name) {
@@ -176,6 +176,19 @@ Parsed Parse_Arguments(const QStringList& arguments) {
                                            "(speedmetrix --list-drives shows them)")
                                 .arg(*value));
             options.overrides.drive_letter = static_cast<char>(c.unicode());
+        } else if (name == QLatin1String("threads")) {
+            const QString text = value->trimmed();
+            bool ok = false;
+            const qlonglong n = text.toLongLong(&ok, 10);
+            if (text.compare(QLatin1String("all"), Qt::CaseInsensitive) == 0)
+                options.threads = 0;
+            else if (ok && n >= 1 && n <= Max_Threads)
+                options.threads = static_cast<int>(n);
+            else
+                return fail(QStringLiteral("option --threads needs a number from 1 to %1 or "
+                                           "\"all\", not \"%2\"")
+                                .arg(Max_Threads)
+                                .arg(*value));
         } else if (name == QLatin1String("save")) {
             options.save_name = *value;
         } else {
@@ -201,6 +214,7 @@ QString Help_Text() {
     QString text = QStringLiteral(
         "Usage: speedmetrix                 the benchmark window\n"
         "       speedmetrix --batch [OPTION]...\n"
+        "       speedmetrix --report FILE.json... [--html FILE] [--csv FILE]\n"
         "       speedmetrix --list-drives | --help\n"
         "\n"
         "--batch runs the tests without a window: the tests ticked in the settings file\n"
@@ -222,6 +236,11 @@ QString Help_Text() {
                     .arg(o.bounds.max);
     text += QStringLiteral(
         "  --drive LETTER        the drive the disk tests write to (--list-drives shows them)\n"
+        "  --threads N|all       run the integer, floating-point and memory tests on N threads\n"
+        "                        at once (all: one per processor this process may use), each\n"
+        "                        doing the full work, pinned one per processor; the rate counts\n"
+        "                        the work N times. The disk and graphics tests stay on one\n"
+        "                        thread. Default 1\n"
         "  --save NAME           store the results in the results database (Speedmetrix_DB.INI)\n"
         "                        under NAME, as the window's Save does\n"
         "  --overwrite           with --save: replace a set of that name that already exists\n"
@@ -234,6 +253,17 @@ QString Help_Text() {
         "                        details\n"
         "  --list-drives         print the drive letters, their folders and filesystems\n"
         "  --help                print this text\n"
+        "\n"
+        "--report reads the --json output of any number of batch runs (from one machine or\n"
+        "many) and prints one TAB-separated table: a row per test, a column per run, labelled\n"
+        "by the name the run was saved under or else its host name and date. A file that is\n"
+        "not such JSON, or of a newer layout, is named on standard error and nothing is\n"
+        "written (exit status 2).\n"
+        "  --html FILE           also write the report as one self-contained HTML page: the\n"
+        "                        logarithmic graph, the rates with their ratio to the first\n"
+        "                        run, each run's machine and parameters, and the spread of the\n"
+        "                        repetition times\n"
+        "  --csv FILE            also write the table as CSV (RFC 4180, with a header row)\n"
         "\n"
         "Without a display (no DISPLAY or WAYLAND_DISPLAY, or one that cannot be reached) the\n"
         "graphics tests run on Qt's offscreen platform.\n"

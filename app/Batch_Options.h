@@ -40,8 +40,14 @@ struct Overrides {
     std::optional<char> drive_letter; // lower case
 };
 
+// The most threads --threads accepts.
+inline constexpr int Max_Threads = 1024;
+
 struct Options {
     bool json = false;
+    // --threads: the processor and memory tests' thread count; 0 for "all" (the processors this
+    // process may run on). Empty: one thread, the window's run.
+    std::optional<int> threads;
     bool overwrite = false;
     std::optional<QString> save_name;
     std::optional<QString> compare_name;

@@ -72,6 +72,7 @@ QJsonObject parameters_object(const engine::Run_Settings& s) {
     p.insert(QStringLiteral("large_files"), s.large_files);
     p.insert(QStringLiteral("large_file_kb"), s.large_file_kb);
     p.insert(QStringLiteral("drive"), QString(QLatin1Char(s.drive_letter)));
+    p.insert(QStringLiteral("threads"), std::max(1, s.threads));
     return p;
 }
 
@@ -122,6 +123,7 @@ Run_Context Collect_Context(char drive_letter) {
     c.version = c.program.mid(c.program.lastIndexOf(QLatin1Char('v')) + 1);
     const QDateTime now = QDateTime::currentDateTime();
     c.date_time = now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODate);
+    c.host = QSysInfo::machineHostName();
     const Cpu_Info cpu = Cpu_Info_From(read_text_file(QStringLiteral("/proc/cpuinfo")));
     c.cpu_model = cpu.model.isEmpty() ? QSysInfo::currentCpuArchitecture() : cpu.model;
     c.cpu_logical = cpu.logical > 0 ? cpu.logical : QThread::idealThreadCount();
@@ -164,8 +166,10 @@ QJsonObject Json_Report(const engine::Run_Settings& settings,
                         const engine::TBenchmark_Results& main_results,
                         const std::optional<engine::TBenchmark_Results>& compare_results,
                         const Test_Times& times, const Run_Context& context,
-                        const std::optional<QString>& saved_as) {
+                        const std::optional<QString>& saved_as, const Thread_Times& thread_times) {
     QJsonObject report;
+    report.insert(QStringLiteral("format"), QLatin1String(smx::report::Json_Format_Name));
+    report.insert(QStringLiteral("format_version"), smx::report::Json_Format_Version);
     report.insert(QStringLiteral("name"), main_results.Name);
     report.insert(QStringLiteral("values"), values_object(main_results));
     if (compare_results) {
@@ -193,6 +197,18 @@ QJsonObject Json_Report(const engine::Run_Settings& settings,
         for (std::uint32_t m : times[i])
             ms.append(static_cast<qint64>(m));
         t.insert(QStringLiteral("times_ms"), ms);
+        const bool threaded = engine::Runs_On_Threads(static_cast<engine::Test_Id>(i));
+        t.insert(QStringLiteral("threads"), threaded ? std::max(1, settings.threads) : 1);
+        if (threaded) {
+            QJsonArray repetitions;
+            for (const std::vector<std::uint32_t>& repetition : thread_times[i]) {
+                QJsonArray each;
+                for (std::uint32_t m : repetition)
+                    each.append(static_cast<qint64>(m));
+                repetitions.append(each);
+            }
+            t.insert(QStringLiteral("thread_times_ms"), repetitions);
+        }
         const QJsonValue none(QJsonValue::Null);
         if (times[i].empty()) {
             for (const char* key : {"min_ms", "median_ms", "max_ms", "averaged_ms"})
@@ -222,6 +238,12 @@ QJsonObject Json_Report(const engine::Run_Settings& settings,
     cpu.insert(QStringLiteral("cores"), context.cpu_cores);
     cpu.insert(QStringLiteral("logical_processors"), context.cpu_logical);
     c.insert(QStringLiteral("cpu"), cpu);
+    c.insert(QStringLiteral("host"), context.host);
+    c.insert(QStringLiteral("threads"), std::max(1, settings.threads));
+    QJsonArray processors;
+    for (int p : settings.thread_processors)
+        processors.append(p);
+    c.insert(QStringLiteral("processors"), processors);
     c.insert(QStringLiteral("kernel"), context.kernel);
     c.insert(QStringLiteral("memory_bytes"), static_cast<qint64>(context.memory_bytes));
     QJsonObject drive;

@@ -1,6 +1,7 @@
 #pragma once
 #include "engine/Benchmark_Results.h"
 #include "engine/Run_Driver.h"
+#include "report/Report_Input.h"
 
 #include <QJsonObject>
 #include <QString>
@@ -14,11 +15,15 @@ namespace smx::app::batch {
 // Every repetition's time of each test, in test order, as the run driver summed them.
 using Test_Times = std::array<std::vector<std::uint32_t>, engine::Test_Id_Count>;
 
+// For the tests that run on threads: each repetition's time of each thread, in test order.
+using Thread_Times = std::array<std::vector<std::vector<std::uint32_t>>, engine::Test_Id_Count>;
+
 // What a reader needs besides the numbers to trust and compare them.
 struct Run_Context {
     QString program;   // the program's title
     QString version;   // e.g. "1.3f"
     QString date_time; // local time of the run's start, ISO 8601 with the UTC offset
+    QString host;      // the machine's host name
     QString cpu_model;
     int cpu_cores = 0; // physical cores; the logical processors when those are not known
     int cpu_logical = 0;
@@ -60,7 +65,8 @@ QJsonObject Json_Report(const engine::Run_Settings& settings,
                         const engine::TBenchmark_Results& main_results,
                         const std::optional<engine::TBenchmark_Results>& compare_results,
                         const Test_Times& times, const Run_Context& context,
-                        const std::optional<QString>& saved_as);
+                        const std::optional<QString>& saved_as,
+                        const Thread_Times& thread_times = {});
 
 // The names of the eight values, as the results database keys them.
 const std::array<QString, 8>& Value_Names();

@@ -60,6 +60,7 @@ public:
     ~Batch_Host() override { end_line(); }
 
     const Test_Times& times() const { return times_; }
+    const Thread_Times& thread_times() const { return thread_times_; }
 
     engine::Run_Settings read_settings() override { return settings_; }
     engine::TBenchmark_Results& main_results() override { return results_; }
@@ -85,6 +86,9 @@ public:
         times_[static_cast<int>(test)].push_back(milliseconds);
         write_err(QStringLiteral("%1 ms\n").arg(milliseconds));
         line_open_ = false;
+    }
+    void threads_timed(Test_Id test, int, const std::vector<std::uint32_t>& ms) override {
+        thread_times_[static_cast<int>(test)].push_back(ms);
     }
     void advance_progress(int) override {}
     void set_buttons_enabled(bool) override {}
@@ -129,6 +133,7 @@ private:
     engine::TBenchmark_Results results_;
     bool saved_ = true;
     Test_Times times_;
+    Thread_Times thread_times_;
     bool line_open_ = false;
     std::unique_ptr<engine::TWindows_Graphics_Controls_Form> controls_form_;
     std::unique_ptr<engine::TGraphics_2D_Form> form_2d_;
@@ -197,6 +202,35 @@ QString results_text(const engine::TBenchmark_Results& main_results,
         main_results, compare_results ? *compare_results : engine::TBenchmark_Results{}, separator);
 }
 
+// --threads: all is the processors of the affinity mask; one thread is the window's run, unpinned.
+void apply_threads(const std::optional<int>& threads, engine::Run_Settings& settings) {
+    if (!threads)
+        return;
+    const std::vector<int> allowed = engine::Allowed_Processors();
+    settings.threads = *threads > 0 ? *threads : std::max(1, static_cast<int>(allowed.size()));
+    if (settings.threads > 1)
+        settings.thread_processors = engine::Thread_Processors(settings.threads, allowed);
+}
+
+void say_threads(const engine::Run_Settings& s) {
+    if (s.threads <= 1)
+        return;
+    QStringList pinned;
+    for (int p : s.thread_processors)
+        if (p >= 0)
+            pinned << QString::number(p);
+    const int unpinned = s.threads - static_cast<int>(pinned.size());
+    QString where = pinned.isEmpty() ? QStringLiteral("not pinned")
+                                     : QStringLiteral("pinned to processors ") +
+                                           pinned.join(QStringLiteral(", "));
+    if (!pinned.isEmpty() && unpinned > 0)
+        where += QStringLiteral(", %1 not pinned").arg(unpinned);
+    write_err(QStringLiteral("The integer, floating-point and memory tests run on %1 threads "
+                             "(%2); the disk and graphics tests run on one thread.\n")
+                  .arg(s.threads)
+                  .arg(where));
+}
+
 } // namespace
 
 int Print_Help() {
@@ -232,6 +266,7 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
     }
     settings.captions = Test_Captions();
     Apply_Overrides(options.overrides, settings);
+    apply_threads(options.threads, settings);
 
     // The drive may come from the option or from the settings file: either way a letter with
     // no drive behind it is a bad value, not a drive that cannot be written.
@@ -302,6 +337,7 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
     if (!any_graphics(settings))
         context.display_platform.clear();
 
+    say_threads(settings);
     // No box may appear in batch mode: the run driver's messages are collected and reported here.
     platform::Scripted_Responder boxes;
     Batch_Host host(settings, interrupted);
@@ -343,8 +379,8 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
 
     QByteArray out;
     if (options.json)
-        out = QJsonDocument(
-                  Json_Report(settings, results, compare, host.times(), context, saved_name))
+        out = QJsonDocument(Json_Report(settings, results, compare, host.times(), context,
+                                        saved_name, host.thread_times()))
                   .toJson(QJsonDocument::Indented);
     else
         out = results_text(results, compare).toLocal8Bit();

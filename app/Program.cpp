@@ -4,11 +4,13 @@
 #include "app/Batch_Run.h"
 #include "app/Forms.h"
 #include "app/MainForm1.h"
+#include "app/Report_Run.h"
 #include "app/Test_Seam.h"
 #include "platform/Modal_Owner.h"
 #include "platform/Product.h"
 #include "platform/Session_End.h"
 #include "platform/Termination.h"
+#include "report/Report_Options.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -86,6 +88,8 @@ int run_program(int argc, char** argv) {
         return batch::Print_Help();
     if (batch::Wants_Drive_List(arguments))
         return batch::Print_Drive_List();
+    if (report::Wants_Report(arguments))
+        return batch::Run_Report(arguments);
     if (batch::Wants_Batch(arguments))
         return batch::Run_Batch(argc, argv, arguments);
 

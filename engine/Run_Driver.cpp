@@ -2,6 +2,7 @@
 
 #include "engine/Disk_Test.h"
 #include "engine/Kernels.h"
+#include "engine/Parallel_Tests.h"
 #include "engine/Test_Failure.h"
 #include "platform/Events.h"
 #include "platform/Message_Boxes.h"
@@ -11,6 +12,7 @@
 #include <QLocale>
 #include <algorithm>
 #include <new>
+#include <system_error>
 
 namespace smx::engine {
 namespace {
@@ -28,16 +30,26 @@ std::int32_t file_bytes(int kb) {
     return static_cast<std::int32_t>(static_cast<std::int64_t>(kb) * 1024);
 }
 
+// One thread's work of a processor or memory test: the kernel's own count of what it did.
+std::int64_t run_kernel(Test_Id test, const Run_Settings& s) {
+    switch (test) {
+    case Test_Id::Integer_Arithmetic:
+        return Integer_Arithmetic_Loop(millions(s.integer_loops_millions));
+    case Test_Id::Floating_Point_Arithmetic:
+        return static_cast<std::int64_t>(Floating_Point_Loop(millions(s.float_loops_millions)).x);
+    case Test_Id::Memory_Speed:
+        return Memory_Speed_Loop(s.array_loops, s.array_size);
+    default:
+        return 0;
+    }
+}
+
 void run_processor_or_disk_test(Test_Id test, const Run_Settings& s, const Disk_Root& disk_root) {
     switch (test) {
     case Test_Id::Integer_Arithmetic:
-        Integer_Arithmetic_Loop(millions(s.integer_loops_millions));
-        break;
     case Test_Id::Floating_Point_Arithmetic:
-        Floating_Point_Loop(millions(s.float_loops_millions));
-        break;
     case Test_Id::Memory_Speed:
-        Memory_Speed_Loop(s.array_loops, s.array_size);
+        run_kernel(test, s);
         break;
     case Test_Id::Disk_Speed_Small_Files:
         Disk_File_Speed_Test(s.small_files, file_bytes(s.small_file_kb), disk_root);
@@ -79,6 +91,17 @@ bool disk_pre_check(const Run_Settings& s) {
 }
 
 } // namespace
+
+bool Runs_On_Threads(Test_Id test) {
+    return test == Test_Id::Integer_Arithmetic || test == Test_Id::Floating_Point_Arithmetic ||
+           test == Test_Id::Memory_Speed;
+}
+
+Parallel_Timing Run_Test_On_Threads(Test_Id test, const Run_Settings& s) {
+    std::vector<int> processors = s.thread_processors;
+    processors.resize(static_cast<std::size_t>(std::max(1, s.threads)), -1);
+    return Run_On_Threads(processors, [test, &s] { return run_kernel(test, s); });
+}
 
 int Run_Settings::ticked_count() const {
     int count = 0;
@@ -164,9 +187,11 @@ void Compute_Rates(const Run_Settings& s,
         LD(static_cast<std::int64_t>(s.small_files) * s.small_file_kb),
         LD(static_cast<std::int64_t>(s.large_files) * s.large_file_kb), LD(controls_manipulated),
         test_pixel_count};
+    const LD threads = std::max(1, s.threads);
     for (int i = 0; i < Test_Id_Count; ++i) {
+        const LD copies = Runs_On_Threads(static_cast<Test_Id>(i)) ? threads : 1;
         if (averaged_ms[i] > 0)
-            results.rate(i) = work[i] / (LD(averaged_ms[i]) / 1000);
+            results.rate(i) = copies * work[i] / (LD(averaged_ms[i]) / 1000);
     }
 }
 
@@ -234,13 +259,22 @@ Run_Outcome Run_Benchmark(Run_Host& host) {
                 if (is_graphics(test))
                     host.set_graphics_caption(test, settings.captions[i]);
                 host.show_progress(test_index, settings.captions[i], repetition, test_count);
-                const std::uint32_t test_start = platform::GetTickCount();
-                if (is_graphics(test))
-                    host.run_graphics_test(test);
-                else
-                    run_processor_or_disk_test(test, settings, disk_root);
-                const std::uint32_t took =
-                    platform::tick_difference(platform::GetTickCount(), test_start);
+                std::uint32_t took = 0;
+                if (settings.threads > 1 && Runs_On_Threads(test)) {
+                    // Timed from the threads' common release, after they have all started.
+                    const Parallel_Timing timing = Run_Test_On_Threads(test, settings);
+                    took = timing.took;
+                    host.threads_timed(test, repetition, timing.thread_ms);
+                } else {
+                    const std::uint32_t test_start = platform::GetTickCount();
+                    if (is_graphics(test))
+                        host.run_graphics_test(test);
+                    else
+                        run_processor_or_disk_test(test, settings, disk_root);
+                    took = platform::tick_difference(platform::GetTickCount(), test_start);
+                    if (Runs_On_Threads(test))
+                        host.threads_timed(test, repetition, {took});
+                }
                 accumulated[i] += took;
                 host.test_timed(test, repetition, took);
                 if (test == Test_Id::Graphics_2D)
@@ -261,6 +295,13 @@ Run_Outcome Run_Benchmark(Run_Host& host) {
         return Run_Outcome::Failed;
     } catch (const std::bad_alloc&) {
         platform::show_general_error(QStringLiteral("Out of memory"));
+        recover();
+        return Run_Outcome::Failed;
+    } catch (const std::system_error& error) {
+        // Only the threads of a test on several threads throw this: one could not be started.
+        platform::show_general_error(QStringLiteral("Cannot start %1 threads: %2")
+                                         .arg(settings.threads)
+                                         .arg(QString::fromLocal8Bit(error.code().message())));
         recover();
         return Run_Outcome::Failed;
     }

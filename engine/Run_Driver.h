@@ -1,10 +1,12 @@
 #pragma once
 #include "engine/Benchmark_Results.h"
+#include "engine/Parallel_Tests.h"
 
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace smx::engine {
 
@@ -35,6 +37,12 @@ struct Run_Settings {
     int large_files = 0;
     int large_file_kb = 0;
     char drive_letter = 'c'; // lower case
+    // The integer, floating-point and memory tests run on this many threads at once, each doing
+    // the full work; the disk and graphics tests always run on one. 1 is the window's run.
+    int threads = 1;
+    // The processor each of those threads is pinned to (-1: not pinned); with fewer entries than
+    // threads, the rest are not pinned.
+    std::vector<int> thread_processors;
 
     bool is_ticked(Test_Id test) const { return ticked[static_cast<int>(test)]; }
     const QString& caption(Test_Id test) const { return captions[static_cast<int>(test)]; }
@@ -70,7 +78,17 @@ struct Disk_Need {
 };
 Disk_Need Required_Disk_Space(const Run_Settings& settings);
 
-// Turns the averaged times (ms) into the seven rates. A test whose time is 0 keeps its rate.
+// True for the tests that run on settings.threads threads.
+bool Runs_On_Threads(Test_Id test);
+
+// One repetition of such a test on settings.threads threads (at least one), pinned as
+// settings.thread_processors says; each thread runs the kernel with the full parameters and
+// returns the kernel's count (integer: passes; floating point: the counter's end value; memory:
+// the sum of each array's last element).
+Parallel_Timing Run_Test_On_Threads(Test_Id test, const Run_Settings& settings);
+
+// Turns the averaged times (ms) into the seven rates. A test whose time is 0 keeps its rate. The
+// work of a test that runs on threads counts once per thread.
 void Compute_Rates(const Run_Settings& settings,
                    const std::array<std::uint32_t, Test_Id_Count>& averaged_ms,
                    int controls_manipulated, long double test_pixel_count,
@@ -97,6 +115,10 @@ public:
     // The ticks one test took in one repetition, as they go into its sum. For reports that show
     // more than the averaged rate; the window has no use for it.
     virtual void test_timed(Test_Id test, int Repetition, std::uint32_t milliseconds) {}
+    // For the tests that run on threads, each thread's time from the common start to its end
+    // (one entry on one thread), reported just before test_timed.
+    virtual void threads_timed(Test_Id test, int Repetition,
+                               const std::vector<std::uint32_t>& milliseconds) {}
     virtual void set_buttons_enabled(bool enabled) = 0;
     virtual void set_menu_enabled(bool enabled) = 0;
     // The two graphics tests are windows of their own, shown modally.

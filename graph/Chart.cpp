@@ -1,6 +1,7 @@
 #include "graph/Chart.h"
 
 #include "graph/Graph_Geometry.h"
+#include "graph/Series_Colours.h"
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -86,9 +87,9 @@ QString TBarSeries::mark_text(int index, const QLocale& locale) const {
 // TChart
 
 TChart::TChart(QWidget* parent) : QWidget(parent) {
-    Series1 = new TBarSeries(QColor(255, 0, 0), this);
+    Series1 = new TBarSeries(Series_Colour(0), this);
     Series1->setObjectName(QStringLiteral("Series1"));
-    Series2 = new TBarSeries(QColor(0, 255, 0), this);
+    Series2 = new TBarSeries(Series_Colour(1), this);
     Series2->setObjectName(QStringLiteral("Series2"));
     for (TBarSeries* s : series())
         connect(s, &TBarSeries::changed, this, qOverload<>(&QWidget::update));

@@ -63,6 +63,15 @@ QStringList Results_Data_Lines(const engine::TBenchmark_Results& Main,
     return lines;
 }
 
+QString Results_Data_Heading(int row) {
+    const QString heading = QLatin1String(Data_Rows.at(static_cast<std::size_t>(row)).heading);
+    return heading.left(heading.size() - 1);
+}
+
+long double Results_Data_Divisor(int row) {
+    return Data_Rows.at(static_cast<std::size_t>(row)).divisor;
+}
+
 QString Join_Crlf_Lines(const QStringList& lines) {
     QString text;
     for (const QString& line : lines)

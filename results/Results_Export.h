@@ -22,6 +22,11 @@ QStringList Results_Data_Lines(const engine::TBenchmark_Results& Main,
 QString Results_Data_Text(const engine::TBenchmark_Results& Main,
                           const engine::TBenchmark_Results& Compare, QChar Decimal_Separator);
 
+// The seven rows of the data text, in test order: the row heading (without its TAB), and the
+// divisor from the stored rate to the unit the heading names. Row i shows rate i.
+QString Results_Data_Heading(int row);
+long double Results_Data_Divisor(int row);
+
 // Joins lines as the clipboard text has them: CR LF after every line.
 QString Join_Crlf_Lines(const QStringList& lines);
 

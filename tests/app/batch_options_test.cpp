@@ -116,29 +116,49 @@ TEST_P(Batch_Bad_Arguments, AreRefusedWithAMessageNamingTheProblem) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Batch_Bad_Arguments,
-    ::testing::Values(Bad_Case{{"--batch", "--bogus"}, "unknown option \"--bogus\""},
-                      Bad_Case{{"--batch", "stray"}, "unexpected argument \"stray\""},
-                      Bad_Case{{"--batch", "--tests", "integer,disk"},
-                               "unknown test name \"disk\""},
-                      Bad_Case{{"--batch", "--tests", ""}, "unknown test name \"\""},
-                      Bad_Case{{"--batch", "--repetitions", "0"}, "out of range (1 to 100)"},
-                      Bad_Case{{"--batch", "--repetitions", "101"}, "out of range (1 to 100)"},
-                      Bad_Case{{"--batch", "--integer-loops", "2148"}, "(1 to 2147)"},
-                      Bad_Case{{"--batch", "--small-file-kb", "2097152"}, "(1 to 2097151)"},
-                      Bad_Case{{"--batch", "--array-size", "2147483648"}, "(1 to 2147483647)"},
-                      Bad_Case{{"--batch", "--large-files", "1e3"}, "whole number, not \"1e3\""},
-                      Bad_Case{{"--batch", "--repetitions"}, "--repetitions needs a value"},
-                      Bad_Case{{"--batch", "--drive", "cd"}, "drive letter, not \"cd\""},
-                      Bad_Case{{"--batch", "--drive", "1"}, "drive letter, not \"1\""},
-                      Bad_Case{{"--batch", "--json=yes"}, "--json takes no value"},
-                      Bad_Case{{"--batch", "--overwrite"}, "--overwrite needs --save"}));
+    ::testing::Values(
+        Bad_Case{{"--batch", "--bogus"}, "unknown option \"--bogus\""},
+        Bad_Case{{"--batch", "stray"}, "unexpected argument \"stray\""},
+        Bad_Case{{"--batch", "--tests", "integer,disk"}, "unknown test name \"disk\""},
+        Bad_Case{{"--batch", "--tests", ""}, "unknown test name \"\""},
+        Bad_Case{{"--batch", "--repetitions", "0"}, "out of range (1 to 100)"},
+        Bad_Case{{"--batch", "--repetitions", "101"}, "out of range (1 to 100)"},
+        Bad_Case{{"--batch", "--integer-loops", "2148"}, "(1 to 2147)"},
+        Bad_Case{{"--batch", "--small-file-kb", "2097152"}, "(1 to 2097151)"},
+        Bad_Case{{"--batch", "--array-size", "2147483648"}, "(1 to 2147483647)"},
+        Bad_Case{{"--batch", "--large-files", "1e3"}, "whole number, not \"1e3\""},
+        Bad_Case{{"--batch", "--repetitions"}, "--repetitions needs a value"},
+        Bad_Case{{"--batch", "--drive", "cd"}, "drive letter, not \"cd\""},
+        Bad_Case{{"--batch", "--drive", "1"}, "drive letter, not \"1\""},
+        Bad_Case{{"--batch", "--json=yes"}, "--json takes no value"},
+        Bad_Case{{"--batch", "--overwrite"}, "--overwrite needs --save"},
+        Bad_Case{{"--batch", "--threads", "0"}, "from 1 to 1024 or \"all\", not \"0\""},
+        Bad_Case{{"--batch", "--threads=1025"}, "not \"1025\""},
+        Bad_Case{{"--batch", "--threads", "two"}, "not \"two\""},
+        Bad_Case{{"--batch", "--threads"}, "--threads needs a value"}));
+
+TEST(Batch_Arguments, ThreadsAsACountOrAll) {
+    const std::pair<const char*, int> cases[] = {{"1", 1},       {"2", 2},   {" 64 ", 64},
+                                                 {"1024", 1024}, {"all", 0}, {"ALL", 0}};
+    for (const auto& [value, expected] : cases) {
+        const Parsed p = Parse_Arguments(args({"--batch", "--threads", value}));
+        ASSERT_TRUE(p.options) << value << ": " << p.error.toStdString();
+        EXPECT_EQ(p.options->threads, expected) << value;
+    }
+    // Not given: the window's one thread, and nothing to pin.
+    const Parsed none = Parse_Arguments(args({"--batch"}));
+    ASSERT_TRUE(none.options);
+    EXPECT_FALSE(none.options->threads);
+}
 
 TEST(Batch_Arguments, HelpNamesEveryOptionTestAndExitCode) {
     const QString help = Help_Text();
     for (const char* option :
-         {"--batch", "--tests", "--repetitions", "--integer-loops", "--float-loops", "--array-size",
-          "--array-loops", "--small-files", "--small-file-kb", "--large-files", "--large-file-kb",
-          "--drive", "--save", "--overwrite", "--compare", "--json", "--list-drives", "--help"})
+         {"--batch",         "--tests",       "--repetitions", "--integer-loops", "--float-loops",
+          "--array-size",    "--array-loops", "--small-files", "--small-file-kb", "--large-files",
+          "--large-file-kb", "--drive",       "--save",        "--overwrite",     "--compare",
+          "--json",          "--list-drives", "--help",        "--threads",       "--report",
+          "--html",          "--csv"})
         EXPECT_TRUE(help.contains(QLatin1String(option))) << option;
     for (const char* test : Test_Names)
         EXPECT_TRUE(help.contains(QLatin1String(test))) << test;
@@ -227,6 +247,42 @@ TEST(Batch_Report, RatiosOnlyWhereBothRatesAreKnown) {
     EXPECT_EQ(
         report[QStringLiteral("values")][QStringLiteral("Integer_Operations_Per_Sec")].toDouble(),
         3e9);
+    EXPECT_EQ(report[QStringLiteral("format")].toString(), QStringLiteral("speedmetrix-batch"));
+    EXPECT_EQ(report[QStringLiteral("format_version")].toInt(), 2);
+}
+
+// The thread count and processors go into the context; each thread's time of every repetition
+// into the tests that run on threads, and only those.
+TEST(Batch_Report, ThreadsAndEachThreadsTimes) {
+    engine::Run_Settings s;
+    s.ticked = {true, false, true, true, false, false, false};
+    s.threads = 2;
+    s.thread_processors = {0, 1};
+    engine::TBenchmark_Results main;
+    Test_Times times;
+    times[0] = {30, 31};
+    times[2] = {8};
+    times[3] = {50};
+    Thread_Times thread_times;
+    thread_times[0] = {{29, 30}, {31, 28}};
+    thread_times[2] = {{8, 7}};
+    Run_Context context;
+    context.host = QStringLiteral("node7");
+    const QJsonObject report =
+        Json_Report(s, main, std::nullopt, times, context, std::nullopt, thread_times);
+    const QJsonObject c = report[QStringLiteral("context")].toObject();
+    EXPECT_EQ(c[QStringLiteral("threads")].toInt(), 2);
+    EXPECT_EQ(c[QStringLiteral("processors")].toArray(), QJsonArray({0, 1}));
+    EXPECT_EQ(c[QStringLiteral("host")].toString(), QStringLiteral("node7"));
+    EXPECT_EQ(c[QStringLiteral("parameters")][QStringLiteral("threads")].toInt(), 2);
+    const QJsonArray tests = report[QStringLiteral("tests")].toArray();
+    EXPECT_EQ(tests[0][QStringLiteral("thread_times_ms")].toArray(),
+              QJsonArray({QJsonArray({29, 30}), QJsonArray({31, 28})}));
+    EXPECT_EQ(tests[0][QStringLiteral("threads")].toInt(), 2);
+    EXPECT_EQ(tests[2][QStringLiteral("thread_times_ms")].toArray(),
+              QJsonArray({QJsonArray({8, 7})}));
+    EXPECT_EQ(tests[3][QStringLiteral("threads")].toInt(), 1); // the disk test stays on one
+    EXPECT_FALSE(tests[3].toObject().contains(QStringLiteral("thread_times_ms")));
 }
 
 } // namespace

@@ -7,9 +7,12 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <atomic>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <thread>
 
 namespace smx::engine {
 namespace {
@@ -70,6 +73,7 @@ public:
         std::uint32_t ms;
     };
     std::vector<Timed> timed;
+    std::vector<std::vector<std::uint32_t>> thread_times; // one entry per threaded test run
 
     Run_Settings read_settings() override {
         calls << QStringLiteral("settings");
@@ -101,6 +105,9 @@ public:
     }
     void test_timed(Test_Id test, int rep, std::uint32_t ms) override {
         timed.push_back({test, rep, ms});
+    }
+    void threads_timed(Test_Id, int, const std::vector<std::uint32_t>& ms) override {
+        thread_times.push_back(ms);
     }
     void set_buttons_enabled(bool e) override { calls << QStringLiteral("buttons %1").arg(e); }
     void set_menu_enabled(bool e) override { calls << QStringLiteral("menu %1").arg(e); }
@@ -365,6 +372,61 @@ INSTANTIATE_TEST_SUITE_P(Times, Averaging_Test,
                                            Averaging_Case{{10, 10, 11}, 10}, Averaging_Case{{7}, 7},
                                            Averaging_Case{{1, 1, 1, 0}, 0}));
 
+// On N threads, the processor and memory rates count the work N times over the time from the
+// threads' release to the last one's end; the disk and graphics tests stay on one thread.
+TEST_F(Run_Driver_Test, ThreadedTestsCountTheWorkOncePerThread) {
+    for (const Test_Id test :
+         {Test_Id::Integer_Arithmetic, Test_Id::Floating_Point_Arithmetic, Test_Id::Memory_Speed}) {
+        SCOPED_TRACE(static_cast<int>(test));
+        host.settings = with_ticked({test, Test_Id::Disk_Speed_Small_Files});
+        host.settings.threads = 3;
+        host.thread_times.clear();
+        host.timed.clear();
+        // 100 ms per reading: run start, release, three ends, the disk test's start and end, and
+        // the run's end.
+        std::atomic<std::uint32_t> now{1000};
+        platform::set_tick_source([&] { return now.fetch_add(100); });
+        const Run_Outcome outcome = Run_Benchmark(host);
+        platform::set_tick_source({});
+        ASSERT_EQ(outcome, Run_Outcome::Completed);
+        EXPECT_EQ(now.load(), 1000u + 8 * 100);
+        ASSERT_EQ(host.thread_times.size(), 1u);
+        std::vector<std::uint32_t> ms = host.thread_times[0];
+        std::sort(ms.begin(), ms.end());
+        EXPECT_EQ(ms, (std::vector<std::uint32_t>{100, 200, 300}));
+        ASSERT_EQ(host.timed.size(), 2u);
+        EXPECT_EQ(host.timed[0].ms, 300u);
+        EXPECT_EQ(host.timed[1].ms, 100u);
+        // Work of one thread: 4 M integer or 6 M floating-point operations, 10 arrays of 1000.
+        const long double one = test == Test_Id::Integer_Arithmetic ? 4000000.0L
+                                : test == Test_Id::Floating_Point_Arithmetic
+                                    ? 6000000.0L
+                                    : 10 * 1000 * 2.0L / 1024 / 1024;
+        EXPECT_EQ(host.results.rate(static_cast<int>(test)), 3 * one / 0.3L);
+        EXPECT_EQ(host.results.Small_Files_KB_Per_Sec, 12 / 0.1L);
+    }
+}
+
+// One thread is the run without threads: the clock is read around the loop itself.
+TEST_F(Run_Driver_Test, OneThreadIsTheUsualRun) {
+    host.settings = with_ticked({Test_Id::Integer_Arithmetic});
+    host.settings.threads = 1;
+    // Every reading of the clock, the loop's end included, happens on the calling thread.
+    const std::vector<std::uint32_t> ticks = {1000, 1100, 1600, 1700};
+    std::vector<std::thread::id> readers;
+    platform::set_tick_source([&] {
+        readers.push_back(std::this_thread::get_id());
+        return ticks[std::min(readers.size(), ticks.size()) - 1];
+    });
+    const Run_Outcome outcome = Run_Benchmark(host);
+    platform::set_tick_source({});
+    ASSERT_EQ(outcome, Run_Outcome::Completed);
+    EXPECT_EQ(readers, std::vector<std::thread::id>(4, std::this_thread::get_id()));
+    EXPECT_EQ(host.results.Integer_Operations_Per_Sec, 8000000);
+    ASSERT_EQ(host.thread_times.size(), 1u);
+    EXPECT_EQ(host.thread_times[0], (std::vector<std::uint32_t>{500}));
+}
+
 TEST_F(Run_Driver_Test, RepetitionCountBelowOneRunsOnce) {
     for (const int repetitions : {0, -3}) {
         SCOPED_TRACE(repetitions);
@@ -533,6 +595,24 @@ TEST_P(Stopped_Run, EndsTheTestEarlyAndAbandonsTheRun) {
     host.calls.clear();
     EXPECT_EQ(Run_Benchmark(host), Run_Outcome::Abandoned);
     EXPECT_TRUE(host.calls.isEmpty());
+}
+
+// On several threads a stop ends every thread's memory test between arrays.
+TEST_F(Run_Driver_Test, StopOnThreadsAbandonsTheRun) {
+    host.settings = with_ticked({Test_Id::Memory_Speed});
+    host.settings.threads = 2;
+    host.settings.array_loops = 2000000000;
+    std::atomic<int> ticks{0};
+    platform::set_tick_source([&]() -> std::uint32_t {
+        if (++ticks == 2) // the release
+            platform::request_stop();
+        return 0;
+    });
+    const Run_Outcome outcome = Run_Benchmark(host);
+    platform::set_tick_source({});
+    platform::reset_termination_state_for_tests();
+    EXPECT_EQ(outcome, Run_Outcome::Abandoned);
+    expect_results_untouched();
 }
 
 INSTANTIATE_TEST_SUITE_P(Tests, Stopped_Run,
