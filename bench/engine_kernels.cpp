@@ -90,23 +90,6 @@ __attribute__((noipa)) double plain_cxx_float(std::int32_t limit) {
     return s;
 }
 
-// The memory loop as the program's own build compiles it without run-time dispatch (baseline
-// x86-64: 16-byte stores in the fill): for comparison with the reference built for this
-// processor.
-__attribute__((noipa)) void baseline_memory(std::int32_t loops, std::int32_t size) {
-    for (std::int32_t i = 0; i < loops; ++i) {
-        const std::size_t bytes = static_cast<std::size_t>(size) * 4;
-        auto* a = static_cast<std::int32_t*>(std::malloc(bytes));
-        asm volatile("" : : "r"(a) : "memory");
-        std::memset(a, 0, bytes);
-        asm volatile("" : : "r"(a) : "memory");
-        for (std::int32_t j = 0; j < size; ++j)
-            a[j] = static_cast<std::int32_t>(static_cast<std::uint32_t>(j) * 2u);
-        asm volatile("" : : "r"(a) : "memory");
-        std::free(a);
-    }
-}
-
 // The same system calls as the disk test: open, one write, close; open, one read, close;
 // stat and unlink.
 __attribute__((noipa)) void reference_disk(const std::string& dir, int count, int size) {
