@@ -3,15 +3,16 @@
 #include "app/Settings.h"
 #include "platform/Ini_File.h"
 #include "platform/Message_Boxes.h"
+#include "platform/Program_Files.h"
 #include "results/Results_Commands.h"
 #include "results/Results_Database.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <QStringDecoder>
 
 namespace smx::app::batch {
 namespace {
@@ -115,8 +116,7 @@ QString Database_Write_Refusal() {
                    ::access(native.constData(), R_OK | W_OK) == 0;
     else if (errno != ENOENT)
         writable = false;
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    if (writable && ::access(folder.constData(), W_OK | X_OK) != 0)
+    if (writable && !platform::Folder_Takes_New_Files(QFileInfo(path).absolutePath()))
         writable = false;
     return writable ? QString() : results::Unable_To_Write_Message(path) + QLatin1Char('.');
 }

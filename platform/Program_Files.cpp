@@ -97,6 +97,17 @@ bool Make_Program_Folder(const QString& dir) {
     return QFileInfo(clean).isDir();
 }
 
+bool Folder_Takes_New_Files(const QString& dir) {
+    QString at = QDir::cleanPath(dir);
+    if (!QFileInfo::exists(at)) {
+        if (at != Program_Config_Dir() && at != Program_Data_Dir())
+            return false;
+        while (!QFileInfo::exists(at))
+            at = QFileInfo(at).absolutePath();
+    }
+    return QFileInfo(at).isDir() && ::access(QFile::encodeName(at).constData(), W_OK | X_OK) == 0;
+}
+
 void set_executable_dir_writable_override(std::optional<bool> writable) {
     writable_override() = writable;
 }

@@ -42,6 +42,11 @@ QString Readme_File_Name(const QString& executable_file_name);
 // The INI writer calls this, so the folders appear with the first file written into them.
 bool Make_Program_Folder(const QString& dir);
 
+// Whether this user can make a file in `dir`: an existing folder that may be written and
+// entered, or a missing folder of the program's own (above) whose nearest existing folder may,
+// since the first write makes it. Nothing is made.
+bool Folder_Takes_New_Files(const QString& dir);
+
 // Tests decide whether the executable's folder counts as writable (a root test cannot make a
 // folder it cannot write); nothing restores the real check.
 void set_executable_dir_writable_override(std::optional<bool> writable);

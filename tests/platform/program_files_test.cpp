@@ -100,6 +100,22 @@ TEST_F(Program_Files, TheUsersFoldersAppearWithTheFirstWriteOnly) {
     EXPECT_TRUE(QDir(bin).entryList(QDir::Files).isEmpty());
 }
 
+// A batch run asks before it runs whether its results can be stored: the user's folder that the
+// first write makes counts, without being made by the question.
+TEST_F(Program_Files, AMissingFolderOfTheProgramsTakesFilesAndIsNotMadeByTheQuestion) {
+    set_executable_dir_writable_override(false);
+    qputenv("XDG_DATA_HOME", (home.scratch() + S("/fresh/share")).toUtf8());
+    EXPECT_TRUE(Folder_Takes_New_Files(Program_Data_Dir()));
+    EXPECT_TRUE(Folder_Takes_New_Files(Program_Config_Dir()));
+    EXPECT_FALSE(QFileInfo::exists(home.scratch() + S("/fresh")));
+    EXPECT_FALSE(QFileInfo::exists(Program_Config_Dir()));
+    EXPECT_TRUE(Folder_Takes_New_Files(bin));
+    // Any other missing folder, and a file where the folder should be, take nothing.
+    EXPECT_FALSE(Folder_Takes_New_Files(home.scratch() + S("/other/speedmetrix")));
+    touch(home.scratch() + S("/fresh/share"));
+    EXPECT_FALSE(Folder_Takes_New_Files(Program_Data_Dir()));
+}
+
 TEST_F(Program_Files, OnlyTheProgramsOwnFoldersAreMade) {
     set_executable_dir_writable_override(false);
     const QString other = home.scratch() + S("/other/speedmetrix");
