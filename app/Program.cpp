@@ -81,7 +81,7 @@ int run_program(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const bool window = !batch::Wants_Help(arguments) && !batch::Wants_Drive_List(arguments) &&
-                        !batch::Wants_Batch(arguments);
+                        !report::Wants_Report(arguments) && !batch::Wants_Batch(arguments);
     if (!window)
         platform::restore_default_termination_signals();
     if (batch::Wants_Help(arguments))

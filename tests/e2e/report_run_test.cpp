@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <csignal>
+#include <sys/stat.h>
 
 namespace {
 
@@ -307,3 +308,18 @@ TEST_F(Multi_Run, RefusedInputsWriteNothing) {
 }
 
 } // namespace
+
+// A report may read a pipe (process substitution of a remote run, say) that never delivers: a
+// termination signal still ends it at once, with nothing written.
+TEST_F(Multi_Run, ASignalEndsAReportWaitingForItsInput) {
+    const QString fifo = path(QStringLiteral("pipe.json"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QProcess process;
+    start(process, {QStringLiteral("--report"), fifo, QStringLiteral("--csv"),
+                    path(QStringLiteral("r.csv"))});
+    ASSERT_TRUE(process.waitForStarted(10000));
+    EXPECT_FALSE(process.waitForFinished(300)) << "the report did not wait for its input";
+    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    ASSERT_TRUE(process.waitForFinished(2000)) << "still running 2 s after SIGTERM";
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("r.csv"))));
+}
