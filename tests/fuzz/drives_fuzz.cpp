@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(!roots.contains(drives[i].root));
         roots.insert(drives[i].root);
         check(!drives[i].label.isEmpty());
-        check(!drives[i].root.contains(QLatin1Char('\n')));
+        // A line break in a mount point comes only from its escape: lines are never run together.
+        check(drives[i].root.count(QLatin1Char('\n')) <= text.count(QStringLiteral("\\012")));
     }
     return 0;
 }
