@@ -2,6 +2,9 @@
 # background processes (listed in `pids`) are ended and which is removed on exit.
 # Usage: require_tools TOOL...   (exits 77, "skipped", when one is missing)
 #        start_scratch            (sets `work` and `pids`, installs the exit trap)
+#        wait_for SECONDS CMD...  (polls CMD every 50 ms)
+#        start_xvfb WxH           (after start_scratch: sets `xvfb_pid`, exports DISPLAY;
+#                                  `own_display` then tells whether the server is still ours)
 
 require_tools() {
     for tool in "$@"; do
@@ -22,4 +25,30 @@ cleanup_scratch() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
     rm -rf "$work"
+}
+
+# Polls a command until it succeeds, every 50 ms, for at most the given seconds.
+wait_for() {
+    local tries=$(($1 * 20))
+    shift
+    for _ in $(seq "$tries"); do
+        "$@" && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# Xvfb picks a free display number itself and writes it to the descriptor given.
+start_xvfb() {
+    xvfb_size=$1
+    Xvfb -displayfd 5 -screen 0 "${xvfb_size}x24" -nolisten tcp 5>"$work/display" >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    pids+=("$xvfb_pid")
+    wait_for 10 has_display || { cat "$work/xvfb.log"; echo "FAIL: Xvfb did not start"; exit 1; }
+    export DISPLAY=":$(cat "$work/display")" QT_QPA_PLATFORM=xcb
+}
+has_display() { [ -s "$work/display" ]; }
+# Never work on a display that is not this script's own (another server of the same number).
+own_display() {
+    kill -0 "$xvfb_pid" 2>/dev/null && xwininfo -root | grep -q "geometry ${xvfb_size}+0+0"
 }

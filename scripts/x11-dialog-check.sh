@@ -39,25 +39,8 @@ retry_or_fail() {
     exit 1
 }
 
-# Polls a command until it succeeds, every 50 ms, for at most the given seconds.
-wait_for() {
-    local tries=$(($1 * 20))
-    shift
-    for _ in $(seq "$tries"); do
-        "$@" && return 0
-        sleep 0.05
-    done
-    return 1
-}
-
-Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-pids+=($xvfb_pid)
-has_display() { [ -s "$work/display" ]; }
-wait_for 10 has_display || { cat "$work/xvfb.log"; echo "FAIL: Xvfb did not start"; exit 1; }
-export DISPLAY=":$(cat "$work/display")" QT_QPA_PLATFORM=xcb
+start_xvfb 1280x1024
 unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_FONT_DPI QT_SCALE_FACTOR_ROUNDING_POLICY
-own_display() { kill -0 "$xvfb_pid" 2>/dev/null && xwininfo -root | grep -q 'geometry 1280x1024+0+0'; }
 wait_for 10 own_display || retry_or_fail "Xvfb is not answering on $DISPLAY"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"

@@ -27,29 +27,7 @@ fail() {
     failures=$((failures + 1))
 }
 
-# Polls a command until it succeeds, every 50 ms, for at most the given seconds.
-wait_for() {
-    local seconds=$1
-    shift
-    local tries=$((seconds * 20))
-    for _ in $(seq "$tries"); do
-        "$@" && return 0
-        sleep 0.05
-    done
-    return 1
-}
-
-Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-pids+=($xvfb_pid)
-has_display() { [ -s "$work/display" ]; }
-wait_for 10 has_display || { cat "$work/xvfb.log"; echo "FAIL: Xvfb did not start"; exit 1; }
-export DISPLAY=":$(cat "$work/display")" QT_QPA_PLATFORM=xcb
-# Never work on a display that is not this script's own (another server of the same number).
-own_display() {
-    kill -0 "$xvfb_pid" 2>/dev/null &&
-        xwininfo -root | grep -q 'geometry 1280x1024+0+0'
-}
+start_xvfb 1280x1024
 retry_or_fail() {
     echo "FAIL: $*"
     attempt=${X11_WM_CHECK_ATTEMPT:-1}
