@@ -116,7 +116,7 @@ void TMainForm1::Create_Controls() {
     Benchmark_Available_Test_GroupBox = group_box(TabSheet1, "Benchmark_Available_Test_GroupBox", 0,
                                                   0, 535, 129, " Available Benchmark Tests : ");
     auto* tests = Benchmark_Available_Test_GroupBox;
-    const std::array<QString, 7>& captions = Test_Captions();
+    const std::array<QString, 7>& captions = settings::Test_Captions();
     Integer_Arithmetic_CheckBox =
         check_box(tests, "Integer_Arithmetic_CheckBox", 15, 20, 200, 17, captions[0]);
     Floating_Point_Arithmetic_CheckBox =
@@ -442,14 +442,14 @@ void TMainForm1::SetClientSize(int width, int height) {
 // Window set-up and resizing
 
 void TMainForm1::Raise_Spin_Edit_Bounds() {
-    Integer_Loops_Millions_Of_SpinEdit->setMaxValue(kLoops_Millions_Bounds.max);
-    Float_Loops_Millions_Of_SpinEdit->setMaxValue(kLoops_Millions_Bounds.max);
-    Small_Files_Number_of_SpinEdit->setMaxValue(kCount_Bounds.max);
-    Small_File_Size_KB_of_Each_SpinEdit->setMaxValue(kFile_Size_KB_Bounds.max);
-    Large_Files_Number_of_SpinEdit->setMaxValue(kCount_Bounds.max);
-    Large_File_Size_KB_of_Each_SpinEdit->setMaxValue(kFile_Size_KB_Bounds.max);
-    Dynamic_Array_Size_In_Bytes_SpinEdit->setMaxValue(kCount_Bounds.max);
-    Dynamic_Array_Number_Of_Loops_SpinEdit->setMaxValue(kCount_Bounds.max);
+    Integer_Loops_Millions_Of_SpinEdit->setMaxValue(settings::kLoops_Millions_Bounds.max);
+    Float_Loops_Millions_Of_SpinEdit->setMaxValue(settings::kLoops_Millions_Bounds.max);
+    Small_Files_Number_of_SpinEdit->setMaxValue(settings::kCount_Bounds.max);
+    Small_File_Size_KB_of_Each_SpinEdit->setMaxValue(settings::kFile_Size_KB_Bounds.max);
+    Large_Files_Number_of_SpinEdit->setMaxValue(settings::kCount_Bounds.max);
+    Large_File_Size_KB_of_Each_SpinEdit->setMaxValue(settings::kFile_Size_KB_Bounds.max);
+    Dynamic_Array_Size_In_Bytes_SpinEdit->setMaxValue(settings::kCount_Bounds.max);
+    Dynamic_Array_Number_Of_Loops_SpinEdit->setMaxValue(settings::kCount_Bounds.max);
 }
 
 void TMainForm1::Fit_Client_To_Button_Column() {

@@ -1,7 +1,8 @@
 #pragma once
-#include "app/Settings.h"
 #include "app/Window_Bounds.h"
 #include "engine/Benchmark_Results.h"
+#include "platform/Product.h"
+#include "settings/Settings.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -45,7 +46,7 @@ public:
     explicit TMainForm1(QWidget* parent = nullptr);
     ~TMainForm1() override;
 
-    static QString Program_Title() { return QStringLiteral("Windows PC Speedmetrix v1.3f"); }
+    static QString Program_Title() { return QString::fromLatin1(platform::Program_Title); }
 
     // ---- Controls (design names) ----
     QWidget* Client = nullptr; // the client area: every control's top-level parent
@@ -216,8 +217,8 @@ public:
     // Writes the settings file (auto-saving unsaved results first); reports a refused write.
     void Save_Settings();
     // The one place a settings record meets the controls, each way.
-    void Apply_Settings_To_Controls(const Settings_Record& Settings);
-    Settings_Record Settings_From_Controls() const;
+    void Apply_Settings_To_Controls(const settings::Settings_Record& Settings);
+    settings::Settings_Record Settings_From_Controls() const;
     void Apply_Startup_Show_Command();
     void Restore_Factory_Defaults_OptionClick();
     void Restore_Factory_Defaults();

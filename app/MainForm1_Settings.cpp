@@ -2,13 +2,13 @@
 #include "app/Drive_Combo_Box.h"
 #include "app/Forms.h"
 #include "app/MainForm1.h"
-#include "app/Settings.h"
 #include "dialogs/AboutBox.h"
 #include "dialogs/Dialog_Dont_Show_Again_Form.h"
 #include "graph/Chart.h"
 #include "platform/File_Routines.h"
 #include "platform/Message_Boxes.h"
 #include "platform/Spin_Edit.h"
+#include "settings/Settings.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -77,17 +77,17 @@ void TMainForm1::Apply_Startup_Show_Command() {
 // Settings file
 
 bool TMainForm1::Load_Settings() {
-    const QString path = Settings_File_Path();
+    const QString path = settings::Settings_File_Path();
     bool refused = false;
-    const Settings_Record settings = Read_Settings_File(path, &refused);
+    const settings::Settings_Record settings = settings::Read_Settings_File(path, &refused);
     if (refused) // the window still starts, with every default
         platform::show_general_error(QStringLiteral("Cannot open file ") + path);
     Apply_Settings_To_Controls(settings);
     return settings.WindowState_wsMaximized;
 }
 
-void TMainForm1::Apply_Settings_To_Controls(const Settings_Record& stored) {
-    const Settings_Record r = Clip_To_Spin_Edit_Bounds(stored);
+void TMainForm1::Apply_Settings_To_Controls(const settings::Settings_Record& stored) {
+    const settings::Settings_Record r = settings::Clip_To_Spin_Edit_Bounds(stored);
 
     QList<QRect> screens;
     for (const QScreen* screen : QGuiApplication::screens())
@@ -95,10 +95,10 @@ void TMainForm1::Apply_Settings_To_Controls(const Settings_Record& stored) {
     const QScreen* primary = QGuiApplication::primaryScreen();
     const QRect stored_bounds(r.window_left_posn, r.window_top_posn, r.window_Width,
                               r.window_Height);
-    Place_Window(QRect(
-        primary ? Window_Position_On_Screens(stored_bounds, screens, primary->availableGeometry())
-                : stored_bounds.topLeft(),
-        stored_bounds.size()));
+    Place_Window(QRect(primary ? settings::Window_Position_On_Screens(stored_bounds, screens,
+                                                                      primary->availableGeometry())
+                               : stored_bounds.topLeft(),
+                       stored_bounds.size()));
 
     Always_On_Top_Option->setChecked(r.Always_on_Top_Option);
     Auto_Run_at_Windows_Startup_Option->setChecked(r.Auto_Run_at_Windows_Startup_Option);
@@ -124,8 +124,8 @@ void TMainForm1::Apply_Settings_To_Controls(const Settings_Record& stored) {
     Select_Page(r.PageControl1);
 }
 
-Settings_Record TMainForm1::Settings_From_Controls() const {
-    Settings_Record r;
+settings::Settings_Record TMainForm1::Settings_From_Controls() const {
+    settings::Settings_Record r;
     r.WindowState_wsMaximized = isMaximized();
     // Those of the normal window, also when it is maximised or minimised now.
     const QRect bounds = normal_bounds_.Outer();
@@ -162,7 +162,7 @@ Settings_Record TMainForm1::Settings_From_Controls() const {
 
 void TMainForm1::Save_Settings() {
     Note_Window_Bounds();
-    Settings_Record settings = Settings_From_Controls();
+    settings::Settings_Record settings = Settings_From_Controls();
     if (!Benchmark_Results_Saved_CheckBox->isChecked()) {
         // The last run was never stored: keep it under a fixed name and show it next time.
         // This comes before the settings file, so a settings file that cannot be written does
@@ -173,8 +173,8 @@ void TMainForm1::Save_Settings() {
         settings.Selected_INI_Section = saved ? Main_Results.Name : QString();
         settings.Benchmark_Results_Saved_CheckBox = Benchmark_Results_Saved_CheckBox->isChecked();
     }
-    const QString path = Settings_File_Path();
-    if (!Write_Settings_File(path, settings))
+    const QString path = settings::Settings_File_Path();
+    if (!settings::Write_Settings_File(path, settings))
         platform::show_general_error(QStringLiteral("Unable to write to ") + path);
 }
 
@@ -287,7 +287,7 @@ void TMainForm1::Restore_Factory_Defaults() {
     if (platform::ask_warning_question(Program_Title(), question, platform::Box_Answer::Yes) !=
         platform::Box_Answer::Yes)
         return;
-    platform::Delete_File_If_Closed(Settings_File_Path());
+    platform::Delete_File_If_Closed(settings::Settings_File_Path());
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     FormShow();
 }

@@ -1,11 +1,12 @@
 #include "app/Program.h"
 
-#include "app/Batch_Options.h"
-#include "app/Batch_Run.h"
 #include "app/Forms.h"
 #include "app/MainForm1.h"
-#include "app/Report_Run.h"
 #include "app/Test_Seam.h"
+#include "cli/Batch_Options.h"
+#include "cli/Batch_Run.h"
+#include "cli/Report_Run.h"
+#include "platform/Display_Platform.h"
 #include "platform/Modal_Owner.h"
 #include "platform/Product.h"
 #include "platform/Session_End.h"
@@ -57,15 +58,6 @@ void set_program_icon(QApplication& app) {
     app.setDesktopFileName(QLatin1String(platform::Product_Icon_Name));
 }
 
-// Placement, centring and stay-on-top need a window system that lets programs place their
-// windows; under Wayland that is XWayland, unless the user chose a platform.
-void choose_platform() {
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        return;
-    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && !qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
-}
-
 int run_program(int argc, char** argv) {
     // From the start a termination signal is never lost: one that comes while the window starts
     // waits until the main window has had its first show, and then closes it.
@@ -80,20 +72,20 @@ int run_program(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const bool window = !batch::Wants_Help(arguments) && !batch::Wants_Drive_List(arguments) &&
-                        !report::Wants_Report(arguments) && !batch::Wants_Batch(arguments);
+    const bool window = !cli::Wants_Help(arguments) && !cli::Wants_Drive_List(arguments) &&
+                        !report::Wants_Report(arguments) && !cli::Wants_Batch(arguments);
     if (!window)
         platform::restore_default_termination_signals();
-    if (batch::Wants_Help(arguments))
-        return batch::Print_Help();
-    if (batch::Wants_Drive_List(arguments))
-        return batch::Print_Drive_List();
+    if (cli::Wants_Help(arguments))
+        return cli::Print_Help();
+    if (cli::Wants_Drive_List(arguments))
+        return cli::Print_Drive_List();
     if (report::Wants_Report(arguments))
-        return batch::Run_Report(arguments);
-    if (batch::Wants_Batch(arguments))
-        return batch::Run_Batch(argc, argv, arguments);
+        return cli::Run_Report(arguments);
+    if (cli::Wants_Batch(arguments))
+        return cli::Run_Batch(argc, argv, arguments);
 
-    choose_platform();
+    platform::choose_platform();
     // The layout is designed in pixels at 96 dots per inch with fonts given in points. A desktop
     // scaled up (Xft.dpi, QT_SCALE_FACTOR, QT_SCREEN_SCALE_FACTORS) scales the whole window
     // through the device pixel ratio, in steps finer than whole numbers (150 % as well), while

@@ -8,9 +8,6 @@ namespace smx::app {
 // resources) and tells the desktop which entry the windows belong to.
 void set_program_icon(QApplication& app);
 
-// Sets the Qt platform the window uses, unless the user chose one.
-void choose_platform();
-
 // The program: creates the six forms, shows the main window and runs until it closes.
 int run_program(int argc, char** argv);
 

@@ -15,4 +15,7 @@ inline constexpr char Product_Comment[] = "Measure how fast this PC computes, mo
 inline constexpr char Product_Icon_Name[] = "org.speedmetrix.Speedmetrix";
 inline constexpr char Product_Categories[] = "System;Monitor;";
 
+// The title every window and message box carries, the main window's caption among them.
+inline constexpr char Program_Title[] = "Windows PC Speedmetrix v1.3f";
+
 } // namespace smx::platform

@@ -1,12 +1,13 @@
 #include "app/Drive_Combo_Box.h"
 #include "app/Forms.h"
 #include "app/MainForm1.h"
-#include "app/Settings.h"
 #include "dialogs/Dialog_Dont_Show_Again_Form.h"
+#include "engine/Run_Driver.h"
 #include "platform/Bit_Button.h"
 #include "platform/Message_Boxes.h"
 #include "platform/Program_Files.h"
 #include "platform/Spin_Edit.h"
+#include "settings/Settings.h"
 #include "temporary_home.h"
 #include "test_support.h"
 
@@ -124,9 +125,9 @@ TEST_F(Settings_Window, EveryControlComesBackAsItWasClosed) {
     form->Large_File_Size_KB_of_Each_SpinEdit->setValue(20480);
     form->Float_Loops_Millions_Of_SpinEdit->setValue(5);
     form->PageControl1->setCurrentIndex(1);
-    const Settings_Record before = form->Settings_From_Controls();
+    const settings::Settings_Record before = form->Settings_From_Controls();
     close(form);
-    EXPECT_EQ(Read_Settings_File(settings_path()), before);
+    EXPECT_EQ(settings::Read_Settings_File(settings_path()), before);
 
     EXPECT_EQ(QRect(before.window_left_posn, before.window_top_posn, before.window_Width,
                     before.window_Height),
@@ -167,7 +168,7 @@ TEST_F(Settings_Window, StoredValuesAreDecodedClippedAndWrittenBackNormalised) {
     EXPECT_NE(form->PageControl1->currentWidget(), form->TabSheet1);
     EXPECT_NE(form->PageControl1->currentWidget(), form->TabSheet2);
     close(form);
-    const Settings_Record saved = Read_Settings_File(settings_path());
+    const settings::Settings_Record saved = settings::Read_Settings_File(settings_path());
     EXPECT_EQ(saved.window_Width, 768);
     EXPECT_EQ(saved.Number_Repetitions_SpinEdit, 100);
     EXPECT_EQ(saved.PageControl1, -1);
@@ -194,7 +195,7 @@ TEST_F(Settings_Window, AMaximisedWindowStoresItsNormalBoundsAndReopensMaximised
     QApplication::processEvents();
     ASSERT_TRUE(form->isMaximized());
     close(form);
-    const Settings_Record saved = Read_Settings_File(settings_path());
+    const settings::Settings_Record saved = settings::Read_Settings_File(settings_path());
     EXPECT_TRUE(saved.WindowState_wsMaximized);
     EXPECT_EQ(QRect(saved.window_left_posn, saved.window_top_posn, saved.window_Width,
                     saved.window_Height),
@@ -206,7 +207,7 @@ TEST_F(Settings_Window, AMaximisedWindowStoresItsNormalBoundsAndReopensMaximised
         QApplication::processEvents();
         ASSERT_TRUE(form->isMaximized());
         close(form);
-        EXPECT_EQ(Read_Settings_File(settings_path()), saved) << "cycle " << i;
+        EXPECT_EQ(settings::Read_Settings_File(settings_path()), saved) << "cycle " << i;
     }
 
     form = start();
@@ -268,7 +269,7 @@ TEST_F(Settings_Window, AStoredSizeTooSmallToUseOpensAtTheSmallestUsableSize) {
         EXPECT_GT(form->Benchmark_BitBtn->width(), 0);
         EXPECT_GT(form->Benchmark_BitBtn->height(), 0);
         close(form);
-        const Settings_Record saved = Read_Settings_File(settings_path());
+        const settings::Settings_Record saved = settings::Read_Settings_File(settings_path());
         EXPECT_EQ(QSize(saved.window_Width, saved.window_Height), expected);
     }
 }
@@ -276,17 +277,17 @@ TEST_F(Settings_Window, AStoredSizeTooSmallToUseOpensAtTheSmallestUsableSize) {
 TEST(Window_Position, OnlyAWindowOffEveryScreenMoves) {
     const QList<QRect> screens{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
     const QRect primary(0, 30, 1920, 1050);
-    EXPECT_EQ(Window_Position_On_Screens(QRect(3000, 900, 666, 502), screens, primary),
+    EXPECT_EQ(settings::Window_Position_On_Screens(QRect(3000, 900, 666, 502), screens, primary),
               QPoint(3000, 900));
-    EXPECT_EQ(Window_Position_On_Screens(QRect(-600, -400, 666, 502), screens, primary),
+    EXPECT_EQ(settings::Window_Position_On_Screens(QRect(-600, -400, 666, 502), screens, primary),
               QPoint(-600, -400));
-    EXPECT_EQ(Window_Position_On_Screens(QRect(3200, 0, 666, 502), screens, primary),
+    EXPECT_EQ(settings::Window_Position_On_Screens(QRect(3200, 0, 666, 502), screens, primary),
               QPoint(20, 50));
-    EXPECT_EQ(Window_Position_On_Screens(QRect(-666, 0, 666, 502), screens, primary),
+    EXPECT_EQ(settings::Window_Position_On_Screens(QRect(-666, 0, 666, 502), screens, primary),
               QPoint(20, 50));
-    EXPECT_EQ(Window_Position_On_Screens(QRect(100, 1080, 666, 502), screens, primary),
+    EXPECT_EQ(settings::Window_Position_On_Screens(QRect(100, 1080, 666, 502), screens, primary),
               QPoint(20, 50));
-    EXPECT_EQ(Window_Position_On_Screens(QRect(100, 100, 0, 0), screens, primary),
+    EXPECT_EQ(settings::Window_Position_On_Screens(QRect(100, 100, 0, 0), screens, primary),
               QPoint(100, 100));
 }
 
@@ -297,7 +298,7 @@ TEST_F(Settings_Window, AnUnsavedRunIsAutoSavedAndShownAtTheNextStart) {
     const long double rate = form->Main_Results.Integer_Operations_Per_Sec;
     close(form);
     EXPECT_TRUE(boxes->shown().empty()) << boxes->shown().front().text.toStdString();
-    const Settings_Record saved = Read_Settings_File(settings_path());
+    const settings::Settings_Record saved = settings::Read_Settings_File(settings_path());
     EXPECT_EQ(saved.Selected_INI_Section, QStringLiteral("Auto-Saved Data"));
     EXPECT_TRUE(stored().contains("\nBenchmark_Results_Saved_CheckBox=1\n"));
 
@@ -347,7 +348,7 @@ TEST_F(Settings_Window, FactoryDefaultsAskFirstAndThenStartAfresh) {
     EXPECT_TRUE(form->Benchmark_Results_Saved_CheckBox->isChecked());
     EXPECT_EQ(form->Main_Results.Integer_Operations_Per_Sec, 0);
     close(form);
-    EXPECT_EQ(Read_Settings_File(settings_path()), Settings_Record{});
+    EXPECT_EQ(settings::Read_Settings_File(settings_path()), settings::Settings_Record{});
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("Speedmetrix_DB.INI"))));
 }
 
@@ -443,7 +444,7 @@ TEST_F(Settings_Window, AnUnsavedRunThatCannotBeStoredLeavesNoSetNamed) {
     ASSERT_EQ(boxes->shown().size(), 1u);
     EXPECT_EQ(boxes->shown()[0].text,
               QStringLiteral("Unable to write to ") + db + QLatin1Char('.'));
-    const Settings_Record saved = Read_Settings_File(settings_path());
+    const settings::Settings_Record saved = settings::Read_Settings_File(settings_path());
     EXPECT_EQ(saved.Selected_INI_Section, QString());
     EXPECT_TRUE(stored().contains("\nSelected_INI_Section=\n")) << stored().constData();
     QFile f(db);
@@ -485,6 +486,16 @@ TEST_F(Settings_Window, ACopyInAFolderTheUserCannotWriteKeepsTheFilesInTheUsersF
     EXPECT_FALSE(QFile::exists(config));
     EXPECT_EQ(form->Number_Repetitions_SpinEdit->Value(), 1);
     platform::set_executable_dir_writable_override(std::nullopt);
+}
+
+// The batch progress and report name the tests as the window's check boxes do.
+TEST(Batch_Captions, AreTheCheckBoxes) {
+    Forms& f = create_forms();
+    const auto boxes = f.MainForm1->Test_CheckBoxes();
+    ASSERT_EQ(boxes.size(), static_cast<std::size_t>(engine::Test_Id_Count));
+    for (int i = 0; i < engine::Test_Id_Count; ++i)
+        EXPECT_EQ(settings::Test_Captions()[i], boxes[i]->text());
+    destroy_forms();
 }
 
 } // namespace

@@ -1,14 +1,14 @@
 // The batch run's command line from arbitrary arguments (the input split at NUL bytes, after
 // "--batch"): either options or a message says what is wrong, never both or neither, and every
 // value that gets through is within the range the window allows.
-#include "app/Batch_Options.h"
-#include "app/Settings.h"
+#include "cli/Batch_Options.h"
+#include "settings/Settings.h"
 
 #include <cstdint>
 #include <cstdlib>
 
-using namespace smx::app;
-using namespace smx::app::batch;
+using namespace smx;
+using namespace smx::cli;
 
 namespace {
 
@@ -17,7 +17,7 @@ void check(bool ok) {
         std::abort();
 }
 
-void check_within(const std::optional<int>& value, Spin_Bounds bounds) {
+void check_within(const std::optional<int>& value, settings::Spin_Bounds bounds) {
     if (value)
         check(*value >= bounds.min && *value <= bounds.max);
 }
@@ -35,15 +35,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!parsed.options)
         return 0;
     const Overrides& o = parsed.options->overrides;
-    check_within(o.repetitions, kRepetitions_Bounds);
-    check_within(o.integer_loops_millions, kLoops_Millions_Bounds);
-    check_within(o.float_loops_millions, kLoops_Millions_Bounds);
-    check_within(o.array_size, kCount_Bounds);
-    check_within(o.array_loops, kCount_Bounds);
-    check_within(o.small_files, kCount_Bounds);
-    check_within(o.large_files, kCount_Bounds);
-    check_within(o.small_file_kb, kFile_Size_KB_Bounds);
-    check_within(o.large_file_kb, kFile_Size_KB_Bounds);
+    check_within(o.repetitions, settings::kRepetitions_Bounds);
+    check_within(o.integer_loops_millions, settings::kLoops_Millions_Bounds);
+    check_within(o.float_loops_millions, settings::kLoops_Millions_Bounds);
+    check_within(o.array_size, settings::kCount_Bounds);
+    check_within(o.array_loops, settings::kCount_Bounds);
+    check_within(o.small_files, settings::kCount_Bounds);
+    check_within(o.large_files, settings::kCount_Bounds);
+    check_within(o.small_file_kb, settings::kFile_Size_KB_Bounds);
+    check_within(o.large_file_kb, settings::kFile_Size_KB_Bounds);
     if (o.drive_letter)
         check(*o.drive_letter >= 'a' && *o.drive_letter <= 'z');
     if (parsed.options->save_name)

@@ -2,7 +2,7 @@
 // independently: an integer is decimal with an optional sign, or hexadecimal after "0x", "0X" or
 // "$", blanks around it ignored, and only within the signed 32-bit range; a boolean is such an
 // integer, true when not zero; a drive is the first character when it is an ASCII letter.
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -10,7 +10,7 @@
 #include <regex>
 #include <string>
 
-using namespace smx::app;
+using namespace smx;
 
 namespace {
 
@@ -53,15 +53,15 @@ std::optional<char> reference_drive(const QString& text) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QString text =
         QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const std::optional<int> integer = Parse_Settings_Integer(text);
+    const std::optional<int> integer = settings::Parse_Settings_Integer(text);
     check(integer == reference_integer(text));
     if (integer) {
         // What a save writes reads back as the same value.
-        check(Parse_Settings_Integer(QString::number(*integer)) == integer);
-        check(Parse_Settings_Boolean(text) == (*integer != 0));
+        check(settings::Parse_Settings_Integer(QString::number(*integer)) == integer);
+        check(settings::Parse_Settings_Boolean(text) == (*integer != 0));
     } else {
-        check(!Parse_Settings_Boolean(text));
+        check(!settings::Parse_Settings_Boolean(text));
     }
-    check(Parse_Settings_Drive(text) == reference_drive(text));
+    check(settings::Parse_Settings_Drive(text) == reference_drive(text));
     return 0;
 }

@@ -1,7 +1,7 @@
 #pragma once
 #include <QStringList>
 
-namespace smx::app::batch {
+namespace smx::cli {
 
 // `speedmetrix --batch ...`: runs the tests without a window through the run driver, prints the
 // results on standard output and everything else on standard error, and returns the exit code
@@ -15,4 +15,4 @@ int Print_Drive_List();
 // `speedmetrix --help`.
 int Print_Help();
 
-} // namespace smx::app::batch
+} // namespace smx::cli

@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <optional>
 
-namespace smx::app::batch {
+namespace smx::cli {
 
 // The batch run's use of the settings file and the results database: the window's own routines,
 // with the window's messages turned into text for standard error.
@@ -45,4 +45,4 @@ bool Save_Set(const QString& name, bool overwrite, const engine::TBenchmark_Resu
 // set or a value in it is not a number.
 std::optional<engine::TBenchmark_Results> Load_Compare_Set(const QString& name, QString& error);
 
-} // namespace smx::app::batch
+} // namespace smx::cli

@@ -1,11 +1,11 @@
-#include "app/Batch_Store.h"
+#include "cli/Batch_Store.h"
 
-#include "app/Settings.h"
 #include "platform/Ini_File.h"
 #include "platform/Message_Boxes.h"
 #include "platform/Program_Files.h"
 #include "results/Results_Commands.h"
 #include "results/Results_Database.h"
+#include "settings/Settings.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,7 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace smx::app::batch {
+namespace smx::cli {
 namespace {
 
 // The save name box of the window takes at most this many characters.
@@ -52,10 +52,11 @@ private:
 
 engine::Run_Settings Read_Run_Settings(QString* error) {
     bool refused = false;
-    const Settings_Record r =
-        Clip_To_Spin_Edit_Bounds(Read_Settings_File(Settings_File_Path(), &refused));
+    const settings::Settings_Record r = settings::Clip_To_Spin_Edit_Bounds(
+        settings::Read_Settings_File(settings::Settings_File_Path(), &refused));
     if (error)
-        *error = refused ? results::Cannot_Open_Message(Settings_File_Path()) + QLatin1Char('.')
+        *error = refused ? results::Cannot_Open_Message(settings::Settings_File_Path()) +
+                               QLatin1Char('.')
                          : QString();
     engine::Run_Settings s;
     s.ticked = r.Tests();
@@ -187,4 +188,4 @@ std::optional<engine::TBenchmark_Results> Load_Compare_Set(const QString& name, 
     return set;
 }
 
-} // namespace smx::app::batch
+} // namespace smx::cli

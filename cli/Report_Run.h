@@ -1,7 +1,7 @@
 #pragma once
 #include <QStringList>
 
-namespace smx::app::batch {
+namespace smx::cli {
 
 // `speedmetrix --report FILE... [--html FILE] [--csv FILE]`: reads the JSON of batch runs and
 // prints their comparison table on standard output, optionally also as an HTML page and as CSV.
@@ -10,4 +10,4 @@ namespace smx::app::batch {
 // 8 when an output cannot be written.
 int Run_Report(const QStringList& arguments);
 
-} // namespace smx::app::batch
+} // namespace smx::cli

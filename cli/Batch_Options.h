@@ -6,7 +6,7 @@
 #include <array>
 #include <optional>
 
-namespace smx::app::batch {
+namespace smx::cli {
 
 // What `speedmetrix --batch` ends with. Listed by --help and in the README.
 enum Exit_Code {
@@ -76,4 +76,4 @@ void Apply_Overrides(const Overrides& overrides, engine::Run_Settings& settings)
 // The text of --help.
 QString Help_Text();
 
-} // namespace smx::app::batch
+} // namespace smx::cli

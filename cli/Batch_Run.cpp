@@ -1,18 +1,19 @@
-#include "app/Batch_Run.h"
+#include "cli/Batch_Run.h"
 
-#include "app/Batch_Options.h"
-#include "app/Batch_Report.h"
-#include "app/Batch_Store.h"
-#include "app/MainForm1.h"
-#include "app/Program.h"
+#include "cli/Batch_Options.h"
+#include "cli/Batch_Report.h"
+#include "cli/Batch_Store.h"
 #include "engine/Graphics_2D_Form.h"
 #include "engine/Run_Driver.h"
 #include "engine/Windows_Graphics_Controls_Form.h"
+#include "platform/Display_Platform.h"
 #include "platform/Drives.h"
 #include "platform/Message_Boxes.h"
+#include "platform/Product.h"
 #include "platform/Spin_Edit.h"
 #include "platform/Termination.h"
 #include "results/Results_Export.h"
+#include "settings/Settings.h"
 
 #include <QApplication>
 #include <QJsonDocument>
@@ -20,7 +21,7 @@
 #include <cstdio>
 #include <memory>
 
-namespace smx::app::batch {
+namespace smx::cli {
 namespace {
 
 using engine::Test_Id;
@@ -155,7 +156,7 @@ bool choose_batch_platform(bool graphics) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         return true;
     }
-    app::choose_platform();
+    platform::choose_platform();
     // Qt tries the platforms of a list in turn and takes the first that starts.
     QByteArray platforms = qgetenv("QT_QPA_PLATFORM");
     if (platforms.isEmpty())
@@ -264,7 +265,7 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
         report_error(settings_error);
         return Exit_Database_Error;
     }
-    settings.captions = Test_Captions();
+    settings.captions = smx::settings::Test_Captions();
     Apply_Overrides(options.overrides, settings);
     apply_threads(options.threads, settings);
 
@@ -322,7 +323,7 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
     if (platform_ours)
         qInstallMessageHandler(g_outer_message_handler);
     app.setApplicationName(QStringLiteral("speedmetrix"));
-    QGuiApplication::setApplicationDisplayName(TMainForm1::Program_Title());
+    QGuiApplication::setApplicationDisplayName(QString::fromLatin1(platform::Program_Title));
     app.setQuitOnLastWindowClosed(false);
 
     if (any_graphics(settings) && QGuiApplication::platformName() == QLatin1String("offscreen"))
@@ -391,4 +392,4 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
     return save_refused ? Exit_Database_Error : Exit_Ok;
 }
 
-} // namespace smx::app::batch
+} // namespace smx::cli

@@ -1,5 +1,5 @@
-#include "app/Settings.h"
 #include "default_settings_file.h"
+#include "settings/Settings.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -7,7 +7,7 @@
 
 #include <sys/stat.h>
 
-using namespace smx::app;
+using namespace smx::settings;
 
 namespace {
 

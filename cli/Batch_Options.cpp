@@ -1,8 +1,8 @@
-#include "app/Batch_Options.h"
+#include "cli/Batch_Options.h"
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
-namespace smx::app::batch {
+namespace smx::cli {
 namespace {
 
 using engine::Run_Settings;
@@ -13,29 +13,29 @@ struct Number_Option {
     const char* name;
     std::optional<int> Overrides::*target;
     int Run_Settings::*setting;
-    Spin_Bounds bounds;
+    settings::Spin_Bounds bounds;
     const char* help;
 };
 
 const Number_Option Number_Options[] = {
-    {"repetitions", &Overrides::repetitions, &Run_Settings::repetitions, kRepetitions_Bounds,
-     "how often each test runs; the times are averaged"},
+    {"repetitions", &Overrides::repetitions, &Run_Settings::repetitions,
+     settings::kRepetitions_Bounds, "how often each test runs; the times are averaged"},
     {"integer-loops", &Overrides::integer_loops_millions, &Run_Settings::integer_loops_millions,
-     kLoops_Millions_Bounds, "millions of integer loops"},
+     settings::kLoops_Millions_Bounds, "millions of integer loops"},
     {"float-loops", &Overrides::float_loops_millions, &Run_Settings::float_loops_millions,
-     kLoops_Millions_Bounds, "millions of floating-point loops"},
-    {"array-size", &Overrides::array_size, &Run_Settings::array_size, kCount_Bounds,
+     settings::kLoops_Millions_Bounds, "millions of floating-point loops"},
+    {"array-size", &Overrides::array_size, &Run_Settings::array_size, settings::kCount_Bounds,
      "elements of the memory test's array"},
-    {"array-loops", &Overrides::array_loops, &Run_Settings::array_loops, kCount_Bounds,
+    {"array-loops", &Overrides::array_loops, &Run_Settings::array_loops, settings::kCount_Bounds,
      "allocate-fill-release loops of the memory test"},
-    {"small-files", &Overrides::small_files, &Run_Settings::small_files, kCount_Bounds,
+    {"small-files", &Overrides::small_files, &Run_Settings::small_files, settings::kCount_Bounds,
      "number of small files"},
-    {"small-file-kb", &Overrides::small_file_kb, &Run_Settings::small_file_kb, kFile_Size_KB_Bounds,
-     "size of each small file in KB"},
-    {"large-files", &Overrides::large_files, &Run_Settings::large_files, kCount_Bounds,
+    {"small-file-kb", &Overrides::small_file_kb, &Run_Settings::small_file_kb,
+     settings::kFile_Size_KB_Bounds, "size of each small file in KB"},
+    {"large-files", &Overrides::large_files, &Run_Settings::large_files, settings::kCount_Bounds,
      "number of large files"},
-    {"large-file-kb", &Overrides::large_file_kb, &Run_Settings::large_file_kb, kFile_Size_KB_Bounds,
-     "size of each large file in KB"},
+    {"large-file-kb", &Overrides::large_file_kb, &Run_Settings::large_file_kb,
+     settings::kFile_Size_KB_Bounds, "size of each large file in KB"},
 };
 
 const Number_Option* find_number_option(const QString& name) {
@@ -292,4 +292,4 @@ QString Help_Text() {
     return text;
 }
 
-} // namespace smx::app::batch
+} // namespace smx::cli

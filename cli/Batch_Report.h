@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-namespace smx::app::batch {
+namespace smx::cli {
 
 // Every repetition's time of each test, in test order, as the run driver summed them.
 using Test_Times = std::array<std::vector<std::uint32_t>, engine::Test_Id_Count>;
@@ -71,4 +71,4 @@ QJsonObject Json_Report(const engine::Run_Settings& settings,
 // The names of the eight values, as the results database keys them.
 const std::array<QString, 8>& Value_Names();
 
-} // namespace smx::app::batch
+} // namespace smx::cli

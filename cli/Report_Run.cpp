@@ -1,6 +1,6 @@
-#include "app/Report_Run.h"
+#include "cli/Report_Run.h"
 
-#include "app/Batch_Options.h"
+#include "cli/Batch_Options.h"
 #include "report/Report_Html.h"
 #include "report/Report_Input.h"
 #include "report/Report_Options.h"
@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <vector>
 
-namespace smx::app::batch {
+namespace smx::cli {
 namespace {
 
 void say(const QString& text) {
@@ -80,4 +80,4 @@ int Run_Report(const QStringList& arguments) {
     return Exit_Ok;
 }
 
-} // namespace smx::app::batch
+} // namespace smx::cli

@@ -6,7 +6,7 @@
 #include <array>
 #include <optional>
 
-namespace smx::app {
+namespace smx::settings {
 
 // Everything the settings file keeps, with the value each takes when the file or its key is
 // missing or unreadable. Plain data: the main window applies it to its controls, and anything
@@ -133,4 +133,4 @@ Settings_Record Read_Settings_File(const QString& path, bool* refused = nullptr)
 // False when the file or its folder refused the write; the file is then unchanged.
 bool Write_Settings_File(const QString& path, const Settings_Record& record);
 
-} // namespace smx::app
+} // namespace smx::settings

@@ -1,9 +1,10 @@
-#include "app/Batch_Report.h"
+#include "cli/Batch_Report.h"
 
-#include "app/Batch_Options.h"
-#include "app/MainForm1.h"
+#include "cli/Batch_Options.h"
 #include "platform/Drives.h"
+#include "platform/Product.h"
 #include "results/Results_Database.h"
+#include "settings/Settings.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -18,7 +19,7 @@
 #include <cmath>
 #include <sys/utsname.h>
 
-namespace smx::app::batch {
+namespace smx::cli {
 namespace {
 
 using engine::Test_Id_Count;
@@ -119,7 +120,7 @@ std::int64_t Memory_Bytes_From(const QString& meminfo_text) {
 
 Run_Context Collect_Context(char drive_letter) {
     Run_Context c;
-    c.program = TMainForm1::Program_Title();
+    c.program = QString::fromLatin1(platform::Program_Title);
     c.version = c.program.mid(c.program.lastIndexOf(QLatin1Char('v')) + 1);
     const QDateTime now = QDateTime::currentDateTime();
     c.date_time = now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODate);
@@ -187,7 +188,7 @@ QJsonObject Json_Report(const engine::Run_Settings& settings,
     for (int i = 0; i < Test_Id_Count; ++i) {
         QJsonObject t;
         t.insert(QStringLiteral("test"), QLatin1String(Test_Names[i]));
-        t.insert(QStringLiteral("caption"), Test_Captions()[i]);
+        t.insert(QStringLiteral("caption"), smx::settings::Test_Captions()[i]);
         t.insert(QStringLiteral("ran"), !times[i].empty());
         t.insert(QStringLiteral("value_name"), Value_Names()[i]);
         t.insert(QStringLiteral("unit"), QLatin1String(Units[i]));
@@ -263,4 +264,4 @@ QJsonObject Json_Report(const engine::Run_Settings& settings,
     return report;
 }
 
-} // namespace smx::app::batch
+} // namespace smx::cli

@@ -1,4 +1,4 @@
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
 #include "platform/Drives.h"
 #include "platform/Ini_File.h"
@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <limits>
 
-namespace smx::app {
+namespace smx::settings {
 namespace {
 
 int clip(int value, Spin_Bounds bounds) {
@@ -249,4 +249,4 @@ bool Write_Settings_File(const QString& path, const Settings_Record& r) {
     return platform::Ini_Write_Strings(path, QLatin1String(kSettings_Section), keys);
 }
 
-} // namespace smx::app
+} // namespace smx::settings

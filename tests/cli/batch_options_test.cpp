@@ -1,13 +1,11 @@
-#include "app/Batch_Options.h"
-#include "app/Batch_Report.h"
-#include "app/Forms.h"
-#include "app/MainForm1.h"
+#include "cli/Batch_Options.h"
+#include "cli/Batch_Report.h"
 
 #include <QCheckBox>
 #include <QJsonArray>
 #include <gtest/gtest.h>
 
-namespace smx::app::batch {
+namespace smx::cli {
 namespace {
 
 using engine::Test_Id_Count;
@@ -177,16 +175,6 @@ TEST(Batch_Arguments, HelpSaysWhereTheFilesAre) {
         EXPECT_TRUE(help.contains(QLatin1String(place))) << place;
 }
 
-// The progress and the report name the tests as the window's check boxes do.
-TEST(Batch_Arguments, CaptionsAreTheCheckBoxes) {
-    Forms& f = create_forms();
-    const auto boxes = f.MainForm1->Test_CheckBoxes();
-    ASSERT_EQ(boxes.size(), static_cast<std::size_t>(Test_Id_Count));
-    for (int i = 0; i < Test_Id_Count; ++i)
-        EXPECT_EQ(Test_Captions()[i], boxes[i]->text());
-    destroy_forms();
-}
-
 TEST(Batch_Report, TimeSummary) {
     const Time_Summary odd = Summarise({12, 10, 11});
     EXPECT_EQ(odd.min, 10u);
@@ -286,4 +274,4 @@ TEST(Batch_Report, ThreadsAndEachThreadsTimes) {
 }
 
 } // namespace
-} // namespace smx::app::batch
+} // namespace smx::cli
