@@ -45,6 +45,11 @@ check() {
     fi
 }
 
+# The layout's fonts come with the package, as do the libraries dpkg-shlibdeps found.
+depends_on() { dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/^ *//; s/ .*//' | grep -qx "$1"; }
+check "the package depends on the layout's fonts" depends_on fonts-liberation
+check "the package depends on Qt's widgets library" depends_on libqt6widgets6
+
 # An earlier copy would hide what this package installs.
 DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq speedmetrix >/dev/null 2>&1 || true
 check "apt installs the package" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb"
