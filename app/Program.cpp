@@ -11,7 +11,6 @@
 #include "platform/Product.h"
 #include "platform/Session_End.h"
 #include "platform/Termination.h"
-#include "report/Report_Options.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -67,23 +66,32 @@ int run_program(int argc, char** argv) {
         std::fputs("started\n", stdout);
         std::fflush(stdout);
     }
-    // Only the batch run, its help and the drive list read the command line; otherwise the
-    // program is the window and ignores its arguments.
+    // The command line chooses what the program does; without a mode switch it is the window,
+    // which takes no option of the program's. An argument that looks like an option and is none
+    // stops the program here, before any window or display is touched.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const bool window = !cli::Wants_Help(arguments) && !cli::Wants_Drive_List(arguments) &&
-                        !report::Wants_Report(arguments) && !cli::Wants_Batch(arguments);
-    if (!window)
+    const cli::Mode mode = cli::Mode_Of(arguments);
+    const QString error = cli::Argument_Error(arguments, mode);
+    if (mode != cli::Mode::Window || !error.isEmpty())
         platform::restore_default_termination_signals();
-    if (cli::Wants_Help(arguments))
+    if (!error.isEmpty())
+        return cli::Argument_Error_Exit(error);
+    switch (mode) {
+    case cli::Mode::Help:
         return cli::Print_Help();
-    if (cli::Wants_Drive_List(arguments))
+    case cli::Mode::Version:
+        return cli::Print_Version();
+    case cli::Mode::Drive_List:
         return cli::Print_Drive_List();
-    if (report::Wants_Report(arguments))
+    case cli::Mode::Report:
         return cli::Run_Report(arguments);
-    if (cli::Wants_Batch(arguments))
+    case cli::Mode::Batch:
         return cli::Run_Batch(argc, argv, arguments);
+    case cli::Mode::Window:
+        break;
+    }
 
     platform::choose_platform();
     // The layout is designed in pixels at 96 dots per inch with fonts given in points. A desktop

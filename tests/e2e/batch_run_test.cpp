@@ -378,9 +378,9 @@ TEST_F(Batch_Run, SaveStoresWhatTheWindowLoadsAndCompareAddsTheColumn) {
         EXPECT_EQ(bad.code, 6) << name;
         EXPECT_TRUE(bad.err.contains(QStringLiteral("save aborted"))) << bad.err.toStdString();
     }
-    const Finished missing = run(quick + QStringList{QStringLiteral("--compare=lab 1")});
+    const Finished missing = run(quick + QStringList{QStringLiteral("--compare=lab 9")});
     EXPECT_EQ(missing.code, 6);
-    EXPECT_TRUE(missing.err.contains(QStringLiteral("no saved set called \"lab 1\"")));
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("no saved set called \"lab 9\"")));
 
     const Finished second =
         run(quick + QStringList{QStringLiteral("--compare"), QStringLiteral("Lab 1"),
