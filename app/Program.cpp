@@ -17,7 +17,10 @@
 #include <QSessionManager>
 #include <QTimer>
 
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace smx::app {
 namespace {
@@ -44,6 +47,22 @@ private:
     bool done_ = false;
 };
 
+// A standard stream closed by whoever started the program (`speedmetrix --batch >&-`) keeps its
+// number, taken by /dev/null opened for reading only: otherwise the next file or socket the
+// program opens gets that number (the termination signals' own socket among them) and the
+// output lands there. Writes to it fail as to a closed stream, so the exit status says so.
+void hold_closed_standard_streams() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF)
+            continue;
+        const int held = ::open("/dev/null", O_RDONLY);
+        if (held >= 0 && held != fd) {
+            ::dup2(held, fd);
+            ::close(held);
+        }
+    }
+}
+
 } // namespace
 
 void set_program_icon(QApplication& app) {
@@ -58,6 +77,7 @@ void set_program_icon(QApplication& app) {
 }
 
 int run_program(int argc, char** argv) {
+    hold_closed_standard_streams();
     // From the start a termination signal is never lost: one that comes while the window starts
     // waits until the main window has had its first show, and then closes it.
     platform::install_termination_signals();

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <unistd.h>
 
 namespace {
 
@@ -25,8 +26,9 @@ struct Case {
     int code;
     QStringList out_has; // each in standard output; none: standard output stays empty
     QStringList err_has;
-    bool out_to_full_device = false;           // standard output is /dev/full
-    std::function<void(const Finished&)> also; // further checks of what was written
+    bool out_to_full_device = false;                // standard output is /dev/full
+    bool out_closed = false;                        // standard output is closed
+    std::function<void(const Finished&)> also = {}; // further checks of what was written
 };
 
 // A copy of the built program in a fresh directory (its settings file and results database live
@@ -58,6 +60,8 @@ protected:
         process.setWorkingDirectory(dir.path());
         if (c.out_to_full_device)
             process.setStandardOutputFile(QStringLiteral("/dev/full"));
+        if (c.out_closed)
+            process.setChildProcessModifier([] { ::close(STDOUT_FILENO); });
         QStringList arguments = c.arguments;
         arguments.replaceInStrings(QStringLiteral("@folder"), folder);
         process.start(program, arguments);
@@ -111,6 +115,14 @@ TEST_F(Command_Line, ArgumentsExitStatusAndWhatIsWritten) {
         {"version to a full device", {QStringLiteral("--version")}, 8, {}, {}, true},
         {"drives to a full device", {QStringLiteral("--list-drives")}, 8, {}, {}, true},
         {"results to a full device", integer, 8, {}, {"could not be written"}, true},
+        {"version to a closed output", {"--version"}, 8, {}, {"could not be written"}, false, true},
+        {"results to a closed output",
+         integer + QStringList{"--json"},
+         8,
+         {},
+         {"could not be written"},
+         false,
+         true},
         // --compare finds the set as --save names it.
         {"save", integer + QStringList{"--save", "Server 7"}, 0, {"\tServer 7\r\n"}, {}},
         {"compare in other case",
@@ -130,6 +142,7 @@ TEST_F(Command_Line, ArgumentsExitStatusAndWhatIsWritten) {
          0,
          {"\"root\": \"@folder\""},
          {},
+         false,
          false,
          [&](const Finished& f) {
              const QJsonObject report = QJsonDocument::fromJson(f.out.toUtf8()).object();
@@ -170,6 +183,7 @@ TEST_F(Command_Line, ArgumentsExitStatusAndWhatIsWritten) {
          {"\"too_short\": true"},
          {"\"Memory Speed\" took 0 ms on average, too short for the millisecond tick"},
          false,
+         false,
          [](const Finished& f) {
              EXPECT_TRUE(test_entry(f, "memory")[QStringLiteral("too_short")].toBool());
              const QJsonObject integer = test_entry(f, "integer");
@@ -185,15 +199,17 @@ TEST_F(Command_Line, ArgumentsExitStatusAndWhatIsWritten) {
         SCOPED_TRACE(c.what);
         const Finished f = run(c);
         EXPECT_EQ(f.code, c.code) << f.err.toStdString();
-        if (c.out_has.isEmpty())
+        if (c.out_has.isEmpty()) {
             EXPECT_EQ(f.out, QString());
+        }
         for (QString part : c.out_has)
             EXPECT_TRUE(f.out.contains(part.replace(QStringLiteral("@folder"), folder)))
                 << f.out.toStdString();
         for (const QString& part : c.err_has)
             EXPECT_TRUE(f.err.contains(part)) << f.err.toStdString();
-        if (c.code == 2)
+        if (c.code == 2) {
             EXPECT_FALSE(f.err.contains(QStringLiteral("Repetition"))) << "nothing ran";
+        }
         if (c.also)
             c.also(f);
     }
