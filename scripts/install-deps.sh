@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev
     clang libclang-rt-14-dev
     fonts-liberation
-    desktop-file-utils libglib2.0-bin help2man
+    desktop-file-utils libglib2.0-bin help2man bash-completion
     xvfb x11-utils openbox wmctrl
     locales
 )

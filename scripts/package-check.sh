@@ -131,9 +131,20 @@ manual_page() {
     for code in 0 1 2 3 4 5 6 7 8; do
         grep -qE "^ +$code +[a-z]" <<<"$text" || { echo "the manual page lacks exit code $code" >&2; return 1; }
     done
-    grep -q 'XDG_DATA_HOME/speedmetrix/Speedmetrix_DB.INI' <<<"$text"
+    grep -q 'XDG_DATA_HOME/speedmetrix/Speedmetrix_DB.INI' <<<"$text" || return 1
+    # The synopsis has one line per form, the report's among them, and the usage lines of --help
+    # do not run on into the description.
+    local synopsis
+    synopsis="$(sed -n '/^SYNOPSIS/,/^DESCRIPTION/p' <<<"$text")"
+    [ "$(grep -c '^ *speedmetrix' <<<"$synopsis")" -eq 4 ] &&
+        grep -q -- '^ *speedmetrix --report FILE.json' <<<"$synopsis" &&
+        [ "$(grep -c -- 'speedmetrix --batch \[OPTION\]' <<<"$text")" -eq 1 ] ||
+        { echo "the manual page's synopsis: $synopsis" >&2; return 1; }
 }
 check "man --warnings passes the manual page, which has every option and exit code" manual_page
+check "the bash completion is installed where bash-completion loads it" \
+    bash "$root/tests/packaging/bash_completion_test.sh" \
+    /usr/share/bash-completion/completions/speedmetrix /usr/bin/speedmetrix
 
 check "apt removes the package" env DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq speedmetrix
 check "the program is gone" test ! -e /usr/bin/speedmetrix

@@ -386,9 +386,9 @@ TEST_F(Batch_Run, SaveStoresWhatTheWindowLoadsAndCompareAddsTheColumn) {
         EXPECT_EQ(bad.code, 6) << name;
         EXPECT_TRUE(bad.err.contains(QStringLiteral("save aborted"))) << bad.err.toStdString();
     }
-    const Finished missing = run(quick + QStringList{QStringLiteral("--compare=lab 1")});
+    const Finished missing = run(quick + QStringList{QStringLiteral("--compare=lab 9")});
     EXPECT_EQ(missing.code, 6);
-    EXPECT_TRUE(missing.err.contains(QStringLiteral("no saved set called \"lab 1\"")));
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("no saved set called \"lab 9\"")));
 
     const Finished second =
         run(quick + QStringList{QStringLiteral("--compare"), QStringLiteral("Lab 1"),
@@ -529,9 +529,12 @@ TEST_F(Batch_Run, ALetterWithNoDriveIsABadValueWhereverItComesFrom) {
     EXPECT_EQ(integer.code, 0) << integer.err.toStdString();
 }
 
-// Without the batch switch the program is the window; other arguments are ignored as before.
+// Without the batch switch the program is the window; arguments that are no options are ignored
+// as before, and the session a session manager restores is Qt's to take.
 TEST_F(Batch_Run, WithoutBatchTheWindowOpens) {
-    for (const QStringList& arguments : {QStringList{}, QStringList{QStringLiteral("file.txt")}}) {
+    for (const QStringList& arguments :
+         {QStringList{}, QStringList{QStringLiteral("file.txt")},
+          QStringList{QStringLiteral("-session"), QStringLiteral("10a7f3e9c")}}) {
         QProcess process;
         QProcessEnvironment env = environment(home);
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
