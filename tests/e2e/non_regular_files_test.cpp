@@ -12,10 +12,11 @@
 #include <unistd.h>
 
 // Something other than a regular file where the built program keeps its settings file or its
-// results database: the window and the batch run must refuse it at once and change nothing.
+// results database: the window and the batch run must refuse it at once and change nothing. At
+// the autostart entry, which the window reads at its first show, the window must start as usual.
 namespace {
 
-enum class Which { Settings, Database };
+enum class Which { Settings, Database, Autostart_Entry };
 enum class Thing { Dev_Zero_Link, Fifo, Directory };
 
 struct Special_Case {
@@ -31,6 +32,11 @@ const Special_Case kCases[] = {
     {Which::Database, Thing::Dev_Zero_Link, "DatabaseLinkToDevZero"},
     {Which::Database, Thing::Fifo, "DatabaseFifo"},
     {Which::Database, Thing::Directory, "DatabaseDirectory"},
+};
+
+const Special_Case kOutside_Cases[] = {
+    {Which::Autostart_Entry, Thing::Fifo, "AutostartEntryFifo"},
+    {Which::Autostart_Entry, Thing::Dev_Zero_Link, "AutostartEntryLinkToDevZero"},
 };
 
 void PrintTo(const Special_Case& c, std::ostream* os) {
@@ -72,7 +78,15 @@ protected:
     QString settings_path() const { return dir.filePath(QStringLiteral("Speedmetrix.ini")); }
     QString database_path() const { return dir.filePath(QStringLiteral("Speedmetrix_DB.INI")); }
     QString special_path() const {
-        return GetParam().which == Which::Settings ? settings_path() : database_path();
+        switch (GetParam().which) {
+        case Which::Settings:
+            return settings_path();
+        case Which::Database:
+            return database_path();
+        case Which::Autostart_Entry:
+            break;
+        }
+        return home + QStringLiteral("/.config/autostart/speedmetrix.desktop");
     }
 
     void SetUp() override {
@@ -80,7 +94,7 @@ protected:
         program = dir.filePath(QStringLiteral("speedmetrix"));
         ASSERT_TRUE(QFile::copy(QStringLiteral(SMX_EXECUTABLE), program));
         home = dir.filePath(QStringLiteral("home"));
-        ASSERT_TRUE(QDir().mkpath(home));
+        ASSERT_TRUE(QDir().mkpath(home + QStringLiteral("/.config/autostart")));
         const QByteArray p = QFile::encodeName(special_path());
         switch (GetParam().thing) {
         case Thing::Dev_Zero_Link:
@@ -125,26 +139,31 @@ protected:
         process.waitForFinished(5000);
         return false;
     }
+
+    // The window starts (saying that it cannot open a data file), and one SIGTERM ends it at once.
+    void check_window_starts_and_ends_at_once() {
+        const Entry before = entry_at(special_path());
+        QProcess process;
+        start(process, {}, true);
+        QThread::msleep(1500);
+        ASSERT_EQ(process.state(), QProcess::Running)
+            << "the window did not stay up: " << process.readAllStandardError().toStdString();
+        QElapsedTimer clock;
+        clock.start();
+        ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+        ASSERT_TRUE(ends_within(process, 2000)) << "still running 2 s after SIGTERM";
+        EXPECT_LT(clock.elapsed(), 2000);
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(entry_at(special_path()), before);
+        if (GetParam().which !=
+            Which::Settings) { // the settings file is still written at the close
+            EXPECT_TRUE(QFileInfo(settings_path()).isFile());
+        }
+    }
 };
 
-// The window starts, says it cannot open the file, and one SIGTERM ends it at once.
 TEST_P(Special_Files, TheWindowRefusesItAndEndsAtOnce) {
-    const Entry before = entry_at(special_path());
-    QProcess process;
-    start(process, {}, true);
-    QThread::msleep(1500);
-    ASSERT_EQ(process.state(), QProcess::Running)
-        << "the window did not stay up: " << process.readAllStandardError().toStdString();
-    QElapsedTimer clock;
-    clock.start();
-    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
-    ASSERT_TRUE(ends_within(process, 2000)) << "still running 2 s after SIGTERM";
-    EXPECT_LT(clock.elapsed(), 2000);
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(entry_at(special_path()), before);
-    if (GetParam().which == Which::Database) { // the settings file is still written at the close
-        EXPECT_TRUE(QFileInfo(settings_path()).isFile());
-    }
+    check_window_starts_and_ends_at_once();
 }
 
 // The batch run reports it and stops before running anything.
@@ -175,6 +194,15 @@ TEST_P(Special_Files, TheBatchRunRefusesItAtOnce) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Each, Special_Files, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+class Special_Outside_Files : public Special_Files {};
+
+TEST_P(Special_Outside_Files, TheWindowStartsAndEndsAtOnce) {
+    check_window_starts_and_ends_at_once();
+}
+
+INSTANTIATE_TEST_SUITE_P(Each, Special_Outside_Files, ::testing::ValuesIn(kOutside_Cases),
                          [](const auto& info) { return std::string(info.param.label); });
 
 // A database full of binary garbage is no database with a missing set in it.
