@@ -87,17 +87,22 @@ Entry entry_at(const QString& path) {
     return {st.st_mode, st.st_ino};
 }
 
-// Runs `call`, and fails (instead of hanging) when it does not end within seconds: a reader
-// stuck on a FIFO is let go by a writer that opens and closes it.
+// Runs `call`, and fails (instead of hanging) when it does not end within seconds: a reader or
+// writer stuck on a FIFO is let go by opening its other end.
 template <typename T> T within_seconds(const QString& fifo, std::function<T()> call) {
     auto result = std::async(std::launch::async, std::move(call));
-    if (result.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
-        ADD_FAILURE() << "still reading after 5 s";
-        const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
-        if (fd >= 0)
-            ::close(fd);
-    }
-    return result.get();
+    if (result.wait_for(std::chrono::seconds(5)) == std::future_status::ready)
+        return result.get();
+    ADD_FAILURE() << "still at work after 5 s";
+    const QByteArray p = QFile::encodeName(fifo);
+    const int reader = ::open(p.constData(), O_RDONLY | O_NONBLOCK);
+    const int writer = ::open(p.constData(), O_WRONLY | O_NONBLOCK);
+    if (writer >= 0)
+        ::close(writer);
+    T value = result.get();
+    if (reader >= 0)
+        ::close(reader);
+    return value;
 }
 
 class Outside_Files : public ::testing::TestWithParam<Hostile_Case> {
