@@ -10,14 +10,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 deb="$(realpath "${1:?usage: package-check.sh DEB}")"
 [ "$(id -u)" -eq 0 ] || { echo "package-check: needs root (apt-get, useradd)" >&2; exit 2; }
 
-need=()
-for p in appstream desktop-file-utils man-db; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
-done
-if [ ${#need[@]} -gt 0 ]; then
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}"
-fi
+"$root/scripts/apt-install.sh" appstream desktop-file-utils man-db
 
 user=smx-check
 home="$(mktemp -d /tmp/smx-check-home.XXXXXX)"
@@ -45,9 +38,14 @@ check() {
     fi
 }
 
+# The layout's fonts come with the package, as do the libraries dpkg-shlibdeps found.
+depends_on() { dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/^ *//; s/ .*//' | grep -qx "$1"; }
+check "the package depends on the layout's fonts" depends_on fonts-liberation
+check "the package depends on Qt's widgets library" depends_on libqt6widgets6
+
 # An earlier copy would hide what this package installs.
 DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq speedmetrix >/dev/null 2>&1 || true
-check "apt installs the package" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb"
+check "apt installs the package" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -qq "$deb"
 
 id "$user" >/dev/null 2>&1 || { useradd --no-create-home --shell /usr/sbin/nologin "$user"; made_user=1; }
 chown "$user:" "$home"
@@ -60,6 +58,10 @@ as_user() { "${as_user[@]}" "$@"; }
 data="$home/.local/share/speedmetrix/Speedmetrix_DB.INI"
 config="$home/.config/speedmetrix/Speedmetrix.ini"
 
+# The installed readme tells the user where the installed copy keeps the files checked here.
+readme_names() { grep -qF "$1" /usr/share/doc/speedmetrix/speedmetrix.txt; }
+check "the installed readme names the settings folder" readme_names "~/.config/speedmetrix/Speedmetrix.ini"
+check "the installed readme names the results folder" readme_names "~/.local/share/speedmetrix/Speedmetrix_DB.INI"
 check "the program is on PATH" test "$(as_user sh -c 'command -v speedmetrix')" = /usr/bin/speedmetrix
 batch() {
     as_user timeout 120 speedmetrix --batch --tests integer --integer-loops 1 --save CI \
