@@ -15,10 +15,11 @@
 
 // Something other than a regular file where the built program keeps its settings file or its
 // results database: the window and the batch run must refuse it at once and change nothing. At
-// the autostart entry, which the window reads at its first show, the window must start as usual.
+// the autostart entry, which the window reads at its first show, and at user-dirs.dirs, which
+// "Create Shortcut on Desktop" reads, the window must work as usual.
 namespace {
 
-enum class Which { Settings, Database, Autostart_Entry };
+enum class Which { Settings, Database, Autostart_Entry, User_Dirs };
 enum class Thing { Dev_Zero_Link, Fifo, Directory };
 
 struct Special_Case {
@@ -39,6 +40,7 @@ const Special_Case kCases[] = {
 const Special_Case kOutside_Cases[] = {
     {Which::Autostart_Entry, Thing::Fifo, "AutostartEntryFifo"},
     {Which::Autostart_Entry, Thing::Dev_Zero_Link, "AutostartEntryLinkToDevZero"},
+    {Which::User_Dirs, Thing::Fifo, "UserDirsFifoAndCreateShortcutOnDesktop"},
 };
 
 void PrintTo(const Special_Case& c, std::ostream* os) {
@@ -87,6 +89,8 @@ protected:
             return database_path();
         case Which::Autostart_Entry:
             break;
+        case Which::User_Dirs:
+            return home + QStringLiteral("/.config/user-dirs.dirs");
         }
         return home + QStringLiteral("/.config/autostart/speedmetrix.desktop");
     }
@@ -127,6 +131,9 @@ protected:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
         env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/.local/share"));
         env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+        if (window && GetParam().which == Which::User_Dirs)
+            env.insert(QStringLiteral("SPEEDMETRIX_TEST_CLICK"),
+                       QStringLiteral("Create_Shortcut_on_Desktop_Option"));
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(dir.path());
         process.start(program, arguments);
@@ -157,10 +164,12 @@ protected:
         EXPECT_LT(clock.elapsed(), 2000);
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(entry_at(special_path()), before);
-        if (GetParam().which !=
-            Which::Settings) { // the settings file is still written at the close
+        // The settings file is still written at the close.
+        if (GetParam().which != Which::Settings)
             EXPECT_TRUE(QFileInfo(settings_path()).isFile());
-        }
+        // The shortcut goes to the default desktop folder.
+        if (GetParam().which == Which::User_Dirs)
+            EXPECT_TRUE(QFileInfo(home + QStringLiteral("/Desktop/speedmetrix.desktop")).isFile());
     }
 };
 
