@@ -19,6 +19,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -63,6 +64,55 @@ void hold_closed_standard_streams() {
     }
 }
 
+// One argument of the command line, which is UTF-8 on this system. The bytes of a sequence that
+// is not UTF-8 each become a lone surrogate (U+DC80 to U+DCFF) instead of U+FFFD, so that the
+// name checks still see them and refuse the argument, rather than store a name the user never
+// typed.
+QString decode_argument(const char* argument) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(argument);
+    const qsizetype size = static_cast<qsizetype>(std::strlen(argument));
+    QString out;
+    out.reserve(size);
+    for (qsizetype i = 0; i < size;) {
+        const unsigned char lead = bytes[i];
+        int length = 0;
+        char32_t code = 0;
+        char32_t lowest = 0;
+        if (lead < 0x80) {
+            length = 1;
+            code = lead;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+            code = lead & 0x1F;
+            lowest = 0x80;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            code = lead & 0x0F;
+            lowest = 0x800;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            code = lead & 0x07;
+            lowest = 0x10000;
+        }
+        bool valid = length > 0 && i + length <= size;
+        for (int k = 1; valid && k < length; ++k) {
+            valid = (bytes[i + k] & 0xC0) == 0x80;
+            code = (code << 6) | (bytes[i + k] & 0x3F);
+        }
+        // No over-long forms, no encoded surrogates, nothing beyond U+10FFFF.
+        valid = valid && code >= lowest && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+        if (!valid) {
+            out += QChar(static_cast<char16_t>(0xDC00 + lead));
+            ++i;
+            continue;
+        }
+        const char32_t one[] = {code};
+        out += QString::fromUcs4(one, 1);
+        i += length;
+    }
+    return out;
+}
+
 } // namespace
 
 void set_program_icon(QApplication& app) {
@@ -91,7 +141,7 @@ int run_program(int argc, char** argv) {
     // stops the program here, before any window or display is touched.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << decode_argument(argv[i]);
     const cli::Mode mode = cli::Mode_Of(arguments);
     const QString error = cli::Argument_Error(arguments, mode);
     if (mode != cli::Mode::Window || !error.isEmpty())

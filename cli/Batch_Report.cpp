@@ -2,12 +2,12 @@
 
 #include "cli/Batch_Options.h"
 #include "platform/Drives.h"
+#include "platform/File_Routines.h"
 #include "platform/Product.h"
 #include "results/Results_Database.h"
 #include "settings/Settings.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QRegularExpression>
@@ -25,10 +25,8 @@ namespace {
 using engine::Test_Id_Count;
 
 QString read_text_file(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll());
+    const auto text = platform::Read_Outside_Text_File(path);
+    return text ? QString::fromUtf8(*text) : QString();
 }
 
 // Infinity and NaN have no JSON form; they cannot come out of the rate formulas, but a hand-edited

@@ -432,6 +432,51 @@ TEST_F(Batch_Run, SaveStoresWhatTheWindowLoadsAndCompareAddsTheColumn) {
     EXPECT_EQ(names, QStringList({QStringLiteral("Lab 1"), QStringLiteral("Lab 2")}));
 }
 
+// Names as the command line gives them: characters outside the Basic Multilingual Plane are
+// stored as typed; bytes that are no UTF-8 are refused with the names message, not stored
+// changed. The shell passes the raw bytes, which QProcess cannot.
+TEST_F(Batch_Run, SaveNamesAreTakenAsTypedOrRefused) {
+    const QString db = dir.filePath(QStringLiteral("Speedmetrix_DB.INI"));
+    struct Case {
+        const char* printf_name; // printf(1) format of the name's bytes
+        const char* stored;      // nullptr: refused
+    };
+    const Case cases[] = {
+        {"Lab \\360\\237\\232\\200", "Lab \U0001F680"},
+        {"\\360\\235\\220\\200\\360\\235\\220\\201", "\U0001D400\U0001D401"},
+        {"\\360\\240\\200\\200", "\U00020000"},
+        {"bad\\377\\376utf8", nullptr},
+        {"half \\360\\237", nullptr},
+        {"surrogate \\355\\240\\275", nullptr},
+        {"overlong \\300\\257", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.printf_name);
+        QFile::remove(db);
+        QProcess process;
+        process.setProcessEnvironment(environment(home));
+        process.setWorkingDirectory(dir.path());
+        process.start(QStringLiteral("/bin/sh"),
+                      {QStringLiteral("-c"),
+                       QStringLiteral("exec \"$0\" --batch --tests=integer --integer-loops=1 "
+                                      "--save \"$(printf '%1')\"")
+                           .arg(QLatin1String(c.printf_name)),
+                       program});
+        ASSERT_TRUE(process.waitForFinished(60000));
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        QStringList names;
+        results::Read_Database_Section_Names(names, db, true);
+        if (c.stored) {
+            EXPECT_EQ(process.exitCode(), 0) << err.toStdString();
+            EXPECT_EQ(names, QStringList{QString::fromUtf8(c.stored)});
+        } else {
+            EXPECT_EQ(process.exitCode(), 6);
+            EXPECT_TRUE(err.contains(results::Unstorable_Name_Message())) << err.toStdString();
+            EXPECT_FALSE(QFile::exists(db));
+        }
+    }
+}
+
 // A save that the database would refuse is refused before the run, as every other refusal.
 TEST_F(Batch_Run, AnUnwritableDatabaseStopsASaveBeforeTheRun) {
     const QString db = dir.filePath(QStringLiteral("Speedmetrix_DB.INI"));
