@@ -37,6 +37,9 @@ struct Run_Settings {
     int large_files = 0;
     int large_file_kb = 0;
     char drive_letter = 'c'; // lower case
+    // The disk tests flush each file to the device and read it back from there, not from the
+    // page cache (the batch run's --sync); the window's run goes through the cache.
+    bool sync_to_device = false;
     // The integer, floating-point and memory tests run on this many threads at once, each doing
     // the full work; the disk and graphics tests always run on one. 1 is the window's run.
     int threads = 1;
