@@ -11,6 +11,7 @@ packages=(
     desktop-file-utils libglib2.0-bin help2man
     xvfb x11-utils openbox wmctrl
     locales
+    ansible-core  # the fleet playbook's check (scripts/fleet-check.sh)
 )
 
 missing=()
