@@ -45,9 +45,12 @@ std::optional<Io> io_of_this_process() {
 }
 
 // --sync: each file of the disk tests reaches the device before it is closed, and is read back
-// from the device; without it the files are read back from the page cache. Drive c is a folder
-// beside the build, which lies on a real disk; on a filesystem in memory there is no device to
-// reach, and the test says so and is skipped.
+// from the device; without it the files are deleted before the kernel writes them out. Drive c
+// is a folder beside the build, which lies on a real disk; on a filesystem in memory there is no
+// device to reach, and the test says so and is skipped. The read counter also takes in the
+// program's own start (libraries the page cache has let go of), so only the writes of the run
+// without --sync serve as the contrast; the run without --sync goes first, and the one with it
+// then finds the libraries cached.
 TEST(Disk_Sync, FilesReachTheDeviceAndAreReadBackFromIt) {
     QTemporaryDir dir(QFileInfo(QStringLiteral(SMX_EXECUTABLE)).absolutePath() +
                       QStringLiteral("/sync-test-XXXXXX"));
@@ -63,8 +66,8 @@ TEST(Disk_Sync, FilesReachTheDeviceAndAreReadBackFromIt) {
     const QString home = dir.filePath(QStringLiteral("home"));
     ASSERT_TRUE(QDir().mkpath(home));
 
-    constexpr qint64 files = 4, kb = 2048, total = files * kb * 1024;
-    for (const bool sync : {true, false}) {
+    constexpr qint64 files = 4, kb = 4096, total = files * kb * 1024;
+    for (const bool sync : {false, true}) {
         SCOPED_TRACE(sync ? "--sync" : "without --sync");
         QStringList arguments{QStringLiteral("--batch"),
                               QStringLiteral("--json"),
@@ -97,7 +100,7 @@ TEST(Disk_Sync, FilesReachTheDeviceAndAreReadBackFromIt) {
             EXPECT_GE(reached, total);
             EXPECT_GE(read, total);
         } else {
-            EXPECT_LT(read, total / 2) << "read back from the device, not the cache";
+            EXPECT_LT(reached, total / 2) << "written to the device without --sync";
         }
         EXPECT_TRUE(QDir(home).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
     }
