@@ -114,23 +114,26 @@ public:
     }
 
     bool commit() {
-        // A hard link keeps each file that is about to be replaced, to put it back.
+        // A hard link keeps each file that is about to be replaced, to put it back. A link at
+        // the name is followed, as QSaveFile replaces what it points to.
         struct Kept {
             QByteArray path;
-            QByteArray previous; // empty: there was no file
+            bool existed = false;
+            QByteArray backup; // empty: none could be made
         };
         std::vector<Kept> kept;
         for (const auto& file : files_) {
-            Kept k{QFile::encodeName(file->fileName()), {}};
-            struct stat st {};
-            if (::lstat(k.path.constData(), &st) == 0) {
-                const QFileInfo info(file->fileName());
-                k.previous = QFile::encodeName(
-                    info.dir().filePath(QLatin1Char('.') + info.fileName() +
-                                        QStringLiteral(".previous-%1").arg(::getpid())));
-                ::unlink(k.previous.constData());
-                if (::link(k.path.constData(), k.previous.constData()) != 0)
-                    k.previous = "-"; // cannot be put back, but is not ours to remove either
+            const QFileInfo info(file->fileName());
+            const QFileInfo target(info.isSymLink() && info.exists() ? info.canonicalFilePath()
+                                                                     : info.absoluteFilePath());
+            Kept k{QFile::encodeName(target.absoluteFilePath()), target.exists(), {}};
+            if (k.existed) {
+                const QByteArray backup = QFile::encodeName(
+                    target.dir().filePath(QLatin1Char('.') + target.fileName() +
+                                          QStringLiteral(".previous-%1").arg(::getpid())));
+                ::unlink(backup.constData());
+                if (::link(k.path.constData(), backup.constData()) == 0)
+                    k.backup = backup;
             }
             kept.push_back(k);
         }
@@ -144,14 +147,13 @@ public:
         const bool all = done == files_.size();
         for (std::size_t i = 0; i < kept.size(); ++i) {
             const Kept& k = kept[i];
-            const bool real_backup = !k.previous.isEmpty() && k.previous != "-";
             if (!all && i < done) {
-                if (real_backup)
-                    ::rename(k.previous.constData(), k.path.constData());
-                else if (k.previous.isEmpty())
+                if (!k.backup.isEmpty())
+                    ::rename(k.backup.constData(), k.path.constData());
+                else if (!k.existed)
                     ::unlink(k.path.constData());
-            } else if (real_backup) {
-                ::unlink(k.previous.constData());
+            } else if (!k.backup.isEmpty()) {
+                ::unlink(k.backup.constData());
             }
         }
         files_.clear();
