@@ -338,6 +338,16 @@ Read_Result Read_Run(const QByteArray& json, const QString& file) {
     const QJsonObject parameters =
         f.object(c.value(QStringLiteral("parameters")), in + "parameters");
     run.synced = f.flag(parameters.value(QStringLiteral("sync")), in + "parameters.sync");
+    for (const char* count :
+         {"repetitions", "threads", "integer_loops_millions", "float_loops_millions", "array_size",
+          "array_loops", "small_files", "small_file_kb", "large_files", "large_file_kb"})
+        f.count(parameters.value(QLatin1String(count)), in + "parameters." + count, 0, int(Max_Int),
+                0);
+    f.text(parameters.value(QStringLiteral("drive")), in + "parameters.drive");
+    const QJsonArray ticked =
+        f.array(parameters.value(QStringLiteral("tests")), in + "parameters.tests");
+    for (qsizetype n = 0; n < ticked.size(); ++n)
+        f.text(ticked[n], in + QStringLiteral("parameters.tests[%1]").arg(n));
     run.parameters = parameters_of(parameters);
     if (f.failed())
         return refuse(f.error);

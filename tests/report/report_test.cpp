@@ -228,6 +228,8 @@ TEST(Report_Input, ChecksEveryFieldsKindAndRange) {
         {"context/host", 42, "context.host"},
         {"context/drive", QStringLiteral("/"), "context.drive"},
         {"context/parameters/sync", QStringLiteral("on"), "context.parameters.sync"},
+        {"context/parameters/repetitions", 1e308, "context.parameters.repetitions"},
+        {"context/parameters/tests", QJsonArray{1}, "context.parameters.tests[0]"},
         {"saved_as", QJsonArray{}, "saved_as"},
     };
     for (const auto& c : cases) {
@@ -484,6 +486,10 @@ TEST(Report_Page, SelfContainedEscapedAndComplete) {
     EXPECT_TRUE(html.contains(QStringLiteral("12 / 13.5 / 15"))); // memory: min, median, max
     EXPECT_EQ(html.count(QStringLiteral("<svg")), 1);
     EXPECT_FALSE(html.contains(QStringLiteral("(--sync)")));
+    EXPECT_TRUE(
+        read(
+            QJsonDocument::fromJson(with(QStringLiteral("context/parameters/sync"), true)).object())
+            .synced);
     runs[1].synced = true;
     EXPECT_EQ(Report_Html(runs, QLocale::c()).count(QStringLiteral("(--sync)")), 1);
 }
