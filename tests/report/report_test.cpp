@@ -186,66 +186,54 @@ QJsonValue with_field(const QJsonValue& node, QStringList path, const QJsonValue
     return o;
 }
 
-QByteArray with(const QString& path, const QJsonValue& value) {
-    return bytes(
-        with_field(batch_json(Some_Rates), path.split(QLatin1Char('/')), value).toObject());
+// The JSON of Some_Rates with fields set, each named by its path ("tests/2/rate").
+QJsonObject edited(const std::vector<std::pair<const char*, QJsonValue>>& edits) {
+    QJsonValue json = batch_json(Some_Rates);
+    for (const auto& [path, value] : edits)
+        json = with_field(json, QString::fromLatin1(path).split(QLatin1Char('/')), value);
+    return json.toObject();
 }
 
 // A field of the wrong kind, or a value no run can give, refuses the whole file and names the
 // field; values at the edges of their ranges are read.
 TEST(Report_Input, ChecksEveryFieldsKindAndRange) {
-    const struct {
-        const char* path;
-        QJsonValue value;
-        const char* field; // nullptr: read
-    } cases[] = {
-        {"tests/2/rate", QStringLiteral("fast"), "tests[2].rate"},
-        {"tests/2/rate", QJsonValue::Null, "tests[2].rate"},
-        {"tests/2/rate", -5, "tests[2].rate"},
-        {"tests/2/rate", 1e308, "tests[2].rate"},
-        {"tests/2/rate", Max_Rate, nullptr},
-        {"tests/2/rate", 0, nullptr},
-        {"tests/4/rate", QJsonValue::Null, nullptr}, // not run
-        {"tests/4/rate", -1, "tests[4].rate"},
-        {"tests/2/ran", QStringLiteral("yes"), "tests[2].ran"},
-        {"tests/2/min_ms", -1e308, "tests[2].min_ms"},
-        {"tests/2/min_ms", 12.5, "tests[2].min_ms"},
-        {"tests/2/max_ms", 4294967296.0, "tests[2].max_ms"},
-        {"tests/2/median_ms", 9, "tests[2].median_ms"}, // below the minimum
-        {"tests/2/times_ms", QJsonArray{10, -3}, "tests[2].times_ms[1]"},
-        {"tests/2/thread_times_ms", QJsonArray{QJsonArray{1, QStringLiteral("2")}},
+    const std::pair<std::pair<const char*, QJsonValue>, const char*> cases[] = {
+        {{"tests/2/rate", QStringLiteral("fast")}, "tests[2].rate"},
+        {{"tests/2/rate", QJsonValue::Null}, "tests[2].rate"},
+        {{"tests/2/rate", -5}, "tests[2].rate"},
+        {{"tests/2/rate", 1e308}, "tests[2].rate"},
+        {{"tests/2/rate", Max_Rate}, nullptr},
+        {{"tests/4/rate", QJsonValue::Null}, nullptr},                           // not run
+        {{"tests/2/rate_text", QStringLiteral("4.9E+2")}, "tests[2].rate_text"}, // not the rate
+        {{"tests/2/rate_text", QStringLiteral("4.575E+2")}, nullptr},
+        {{"tests/2/ran", QStringLiteral("yes")}, "tests[2].ran"},
+        {{"tests/2/min_ms", -1e308}, "tests[2].min_ms"},
+        {{"tests/2/max_ms", 4294967296.0}, "tests[2].max_ms"},
+        {{"tests/2/median_ms", 9}, "tests[2].median_ms"}, // below the minimum
+        {{"tests/2/thread_times_ms", QJsonArray{QJsonArray{1, QStringLiteral("2")}}},
          "tests[2].thread_times_ms[0][1]"},
-        {"tests/2/ratio_to_compare", -0.5, "tests[2].ratio_to_compare"},
-        {"tests/3", 7, "tests[3]"},
-        {"context/memory_bytes", 1e30, "context.memory_bytes"},
-        {"context/memory_bytes", -1, "context.memory_bytes"},
-        {"context/memory_bytes", 9223372036854775808.0, "context.memory_bytes"},
-        {"context/memory_bytes", 9223372036854774784.0, nullptr},
-        {"context/threads", 0, "context.threads"},
-        {"context/threads", 2.5, "context.threads"},
-        {"context/cpu/cores", 3e9, "context.cpu.cores"},
-        {"context/processors", QJsonArray{0, -2}, "context.processors[1]"},
-        {"context/host", 42, "context.host"},
-        {"context/drive", QStringLiteral("/"), "context.drive"},
-        {"context/parameters/sync", QStringLiteral("on"), "context.parameters.sync"},
-        {"context/parameters/repetitions", 1e308, "context.parameters.repetitions"},
-        {"context/parameters/tests", QJsonArray{1}, "context.parameters.tests[0]"},
-        {"saved_as", QJsonArray{}, "saved_as"},
+        {{"tests/3", 7}, "tests[3]"},
+        {{"context/memory_bytes", 1e30}, "context.memory_bytes"},
+        {{"context/memory_bytes", 9223372036854775808.0}, "context.memory_bytes"},
+        {{"context/memory_bytes", 9223372036854774784.0}, nullptr},
+        {{"context/threads", 0}, "context.threads"},
+        {{"context/cpu/cores", 3e9}, "context.cpu.cores"},
+        {{"context/host", 42}, "context.host"},
+        {{"context/parameters/sync", QStringLiteral("on")}, "context.parameters.sync"},
+        {{"context/parameters/repetitions", 1e308}, "context.parameters.repetitions"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(
-            std::string(c.path) + " = " +
-            QJsonDocument(QJsonArray{c.value}).toJson(QJsonDocument::Compact).toStdString());
-        const Read_Result r = Read_Run(with(QLatin1String(c.path), c.value), QStringLiteral("x"));
-        if (!c.field) {
+    for (const auto& [edit, field] : cases) {
+        SCOPED_TRACE(edit.first);
+        const Read_Result r = Read_Run(bytes(edited({edit})), QStringLiteral("x"));
+        if (!field) {
             EXPECT_TRUE(r.run) << r.error.toStdString();
             continue;
         }
         EXPECT_FALSE(r.run);
-        EXPECT_TRUE(r.error.startsWith(QStringLiteral("field %1: ").arg(QLatin1String(c.field))))
+        EXPECT_TRUE(r.error.startsWith(QStringLiteral("field %1: ").arg(QLatin1String(field))))
             << r.error.toStdString();
     }
-    EXPECT_EQ(Read_Run(with(QStringLiteral("tests/2/rate"), QStringLiteral("fast")), {}).error,
+    EXPECT_EQ(Read_Run(bytes(edited({{"tests/2/rate", QStringLiteral("fast")}})), {}).error,
               QStringLiteral("field tests[2].rate: \"fast\" is not a rate (a number from 0 to "
                              "1E+21)"));
 }
@@ -254,44 +242,16 @@ TEST(Report_Input, ChecksEveryFieldsKindAndRange) {
 // results database writes.
 TEST(Report_Input, RateTextGivesTheDatabasesDigits) {
     const QString stored = QStringLiteral("4.87804878048780488E+3");
-    QJsonObject json = batch_json(Some_Rates);
-    json = with_field(json, {QStringLiteral("tests"), QStringLiteral("2"), QStringLiteral("rate")},
-                      4878.048780487805)
-               .toObject();
-    json = with_field(json,
-                      {QStringLiteral("tests"), QStringLiteral("2"), QStringLiteral("rate_text")},
-                      stored)
-               .toObject();
-    json = with_field(json,
-                      {QStringLiteral("tests"), QStringLiteral("0"), QStringLiteral("rate_text")},
-                      QStringLiteral("3.60000000000000000E+9"))
-               .toObject();
-    const Report_Run run = read(json);
-    EXPECT_EQ(run.rate_texts[2], stored);
-    const Table table = Build_Table({run});
+    const Table table = Build_Table(
+        {read(edited({{"tests/2/rate", 4878.048780487805},
+                      {"tests/2/rate_text", stored},
+                      {"tests/0/rate_text", QStringLiteral("3.60000000000000000E+9")}})),
+         read(edited({{"tests/2/rate", 4878.048780487805}}))});
     EXPECT_EQ(table.values[2][0], stored);
     EXPECT_EQ(table.values[0][0], QStringLiteral("3.60000000000000000E+3")); // in MIops
     // Without the text (older files) the number is printed, with the digits a double has.
-    const QString from_double =
-        Build_Table(
-            {read(QJsonDocument::fromJson(with(QStringLiteral("tests/2/rate"), 4878.048780487805))
-                      .object())})
-            .values[2][0];
-    EXPECT_EQ(from_double, results::Format_Result_Number(4878.048780487805));
-    EXPECT_NE(from_double, stored);
-    // Text and number must say the same; text that is no number is refused.
-    for (const QJsonValue& bad : {QJsonValue(QStringLiteral("4.9E+3")),
-                                  QJsonValue(QStringLiteral("fast")), QJsonValue(4878.0)}) {
-        QJsonObject o =
-            with_field(json,
-                       {QStringLiteral("tests"), QStringLiteral("2"), QStringLiteral("rate_text")},
-                       bad)
-                .toObject();
-        const Read_Result r = Read_Run(bytes(o), {});
-        EXPECT_FALSE(r.run);
-        EXPECT_TRUE(r.error.startsWith(QStringLiteral("field tests[2].rate_text: ")))
-            << r.error.toStdString();
-    }
+    EXPECT_EQ(table.values[2][1], results::Format_Result_Number(4878.048780487805));
+    EXPECT_NE(table.values[2][1], stored);
 }
 
 std::vector<Report_Run> three_runs() {
@@ -486,10 +446,7 @@ TEST(Report_Page, SelfContainedEscapedAndComplete) {
     EXPECT_TRUE(html.contains(QStringLiteral("12 / 13.5 / 15"))); // memory: min, median, max
     EXPECT_EQ(html.count(QStringLiteral("<svg")), 1);
     EXPECT_FALSE(html.contains(QStringLiteral("(--sync)")));
-    EXPECT_TRUE(
-        read(
-            QJsonDocument::fromJson(with(QStringLiteral("context/parameters/sync"), true)).object())
-            .synced);
+    EXPECT_TRUE(read(edited({{"context/parameters/sync", true}})).synced);
     runs[1].synced = true;
     EXPECT_EQ(Report_Html(runs, QLocale::c()).count(QStringLiteral("(--sync)")), 1);
 }
