@@ -55,7 +55,7 @@ bool is_value_option(const QString& name) {
 
 bool is_flag(const QString& name) {
     return name == QLatin1String("batch") || name == QLatin1String("json") ||
-           name == QLatin1String("overwrite");
+           name == QLatin1String("overwrite") || name == QLatin1String("sync");
 }
 
 // The options that choose what the program does rather than how a batch run goes.
@@ -209,6 +209,8 @@ Parsed Parse_Arguments(const QStringList& arguments) {
                 options.json = true;
             else if (name == QLatin1String("overwrite"))
                 options.overwrite = true;
+            else if (name == QLatin1String("sync"))
+                options.sync = true;
             continue;
         }
         if (!is_value_option(name))
@@ -329,6 +331,9 @@ QString Help_Text() {
         "                        the drive the disk tests write to (--list-drives shows the\n"
         "                        letters), or an absolute folder on a mounted filesystem you\n"
         "                        can write: the tests write their temporary files into it\n"
+        "  --sync                the disk tests flush each file to the device and read it\n"
+        "                        back from there, so that they measure the device and not the\n"
+        "                        memory that caches it\n"
         "  --threads N|all       run the integer, floating-point and memory tests on N threads\n"
         "                        at once (all: one per processor this process may use), each\n"
         "                        doing the full work, pinned one per processor; the rate counts\n"

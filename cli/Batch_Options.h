@@ -57,6 +57,7 @@ struct Options {
     // process may run on). Empty: one thread, the window's run.
     std::optional<int> threads;
     bool overwrite = false;
+    bool sync = false; // --sync: the disk tests measure the device, not the page cache
     std::optional<QString> save_name;
     std::optional<QString> compare_name;
     Overrides overrides;

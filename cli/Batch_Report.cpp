@@ -4,6 +4,7 @@
 #include "platform/Drives.h"
 #include "platform/File_Routines.h"
 #include "platform/Product.h"
+#include "results/Result_Number.h"
 #include "results/Results_Database.h"
 #include "settings/Settings.h"
 
@@ -38,11 +39,20 @@ QJsonValue number(long double value) {
     return d;
 }
 
-QJsonObject values_object(const engine::TBenchmark_Results& r) {
+QJsonValue stored_text(long double value) {
+    if (!std::isfinite(static_cast<double>(value)))
+        return QJsonValue(QJsonValue::Null);
+    return results::Format_Result_Number(value);
+}
+
+// A double holds about 16 digits of the 18 that the results database writes, so each value goes
+// out as its stored text too, from which a reader gets the database's digits back.
+QJsonObject values_object(const engine::TBenchmark_Results& r, bool texts) {
     QJsonObject values;
-    for (int i = 0; i < engine::TBenchmark_Results::Rate_Count; ++i)
-        values.insert(Value_Names()[i], number(r.rate(i)));
-    values.insert(Value_Names()[7], number(r.Elapsed_Time_MSec));
+    for (int i = 0; i < results::Result_Key_Count; ++i) {
+        const long double value = results::Result_Value(r, i);
+        values.insert(Value_Names()[i], texts ? stored_text(value) : number(value));
+    }
     return values;
 }
 
@@ -73,6 +83,7 @@ QJsonObject parameters_object(const engine::Run_Settings& s) {
     p.insert(QStringLiteral("drive"),
              s.drive_folder.isEmpty() ? QString(QLatin1Char(s.drive_letter)) : s.drive_folder);
     p.insert(QStringLiteral("threads"), std::max(1, s.threads));
+    p.insert(QStringLiteral("sync"), s.sync_to_device);
     return p;
 }
 
@@ -174,11 +185,13 @@ QJsonObject Json_Report(const engine::Run_Settings& settings,
     report.insert(QStringLiteral("format"), QLatin1String(smx::report::Json_Format_Name));
     report.insert(QStringLiteral("format_version"), smx::report::Json_Format_Version);
     report.insert(QStringLiteral("name"), main_results.Name);
-    report.insert(QStringLiteral("values"), values_object(main_results));
+    report.insert(QStringLiteral("values"), values_object(main_results, false));
+    report.insert(QStringLiteral("value_texts"), values_object(main_results, true));
     if (compare_results) {
         QJsonObject compare;
         compare.insert(QStringLiteral("name"), compare_results->Name);
-        compare.insert(QStringLiteral("values"), values_object(*compare_results));
+        compare.insert(QStringLiteral("values"), values_object(*compare_results, false));
+        compare.insert(QStringLiteral("value_texts"), values_object(*compare_results, true));
         report.insert(QStringLiteral("compare"), compare);
     } else {
         report.insert(QStringLiteral("compare"), QJsonValue(QJsonValue::Null));
@@ -196,6 +209,7 @@ QJsonObject Json_Report(const engine::Run_Settings& settings,
         t.insert(QStringLiteral("unit"), QLatin1String(Units[i]));
         const long double rate = main_results.rate(i);
         t.insert(QStringLiteral("rate"), number(rate));
+        t.insert(QStringLiteral("rate_text"), stored_text(rate));
         QJsonArray ms;
         for (std::uint32_t m : times[i])
             ms.append(static_cast<qint64>(m));

@@ -305,6 +305,7 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
     settings.captions = smx::settings::Test_Captions();
     Apply_Overrides(options.overrides, settings);
     apply_threads(options.threads, settings);
+    settings.sync_to_device = options.sync;
 
     // The drive may come from the option or from the settings file: either way a letter with
     // no drive behind it is a bad value, not a drive that cannot be written. So is a folder that

@@ -113,6 +113,23 @@ bool read_all(int fd, char* data, std::int64_t size) {
     return transfer_all(fd, data, size, ::read);
 }
 
+// Clean pages only can be dropped, so after a flush this leaves nothing of the file cached.
+void drop_cached_pages(int fd) {
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED); // advice: nothing to do when it is not taken
+}
+
+// The file's data on the device, and none of it left in the page cache.
+bool flush_to_device(int fd) {
+    int r;
+    do
+        r = ::fsync(fd);
+    while (r != 0 && errno == EINTR);
+    if (r != 0)
+        return false;
+    drop_cached_pages(fd);
+    return true;
+}
+
 } // namespace
 
 Disk_Root Resolve_Disk_Root(char DriveLetter) {
@@ -161,7 +178,7 @@ void Fill_Test_Buffer(char* buffer, std::int64_t size) {
     }
 }
 
-Disk_Test_Files::Disk_Test_Files(Disk_Root root) : root_(std::move(root)) {
+Disk_Test_Files::Disk_Test_Files(Disk_Root root, bool sync) : root_(std::move(root)), sync_(sync) {
     if (root_.found)
         platform::register_numbered_temp_files(
             native(root_.prefix + QStringLiteral("$$BENCHMARK_TEMP_")), QByteArrayLiteral(".tmp"));
@@ -196,7 +213,7 @@ bool Disk_Test_Files::Write(int FileCount, const char* buffer, std::int64_t size
         if (fd < 0)
             fail(QStringLiteral("Cannot create file ") + path);
         written_.push_back(File_Id{st.st_dev, st.st_ino});
-        const bool written = write_all(fd, buffer, size);
+        const bool written = write_all(fd, buffer, size) && (!sync_ || flush_to_device(fd));
         close_file(fd);
         if (!written)
             fail(QStringLiteral("Unable to write to ") + path);
@@ -220,6 +237,8 @@ bool Disk_Test_Files::Read(char* buffer, std::int64_t size) {
             close_file(fd);
             fail(QStringLiteral("Cannot open file ") + path);
         }
+        if (sync_)
+            drop_cached_pages(fd);
         const bool read = read_all(fd, buffer, size);
         close_file(fd);
         if (!read)
@@ -237,13 +256,14 @@ void Disk_Test_Files::Delete() {
     platform::set_numbered_temp_file_count(0);
 }
 
-void Disk_File_Speed_Test(int FileCount, int FileSizeBytes, const Disk_Root& Root) {
+void Disk_File_Speed_Test(int FileCount, int FileSizeBytes, const Disk_Root& Root,
+                          bool SyncToDevice) {
     if (FileCount <= 0 || FileSizeBytes <= 0)
         return;
     const std::int64_t size = FileSizeBytes;
     std::unique_ptr<char[]> buffer(new char[static_cast<std::size_t>(size)]);
     Fill_Test_Buffer(buffer.get(), size);
-    Disk_Test_Files files(Root);
+    Disk_Test_Files files(Root, SyncToDevice);
     if (!files.Write(FileCount, buffer.get(), size) || !files.Read(buffer.get(), size))
         return; // stopped; the files are gone
     files.Delete();

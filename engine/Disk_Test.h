@@ -42,7 +42,9 @@ void Fill_Test_Buffer(char* buffer, std::int64_t size);
 // removal by a second termination signal (one disk test at a time).
 class Disk_Test_Files {
 public:
-    explicit Disk_Test_Files(Disk_Root root);
+    // With `sync`, each file is flushed to the device before it is closed and its pages are
+    // dropped from the page cache, so that the read pass reads the device.
+    explicit Disk_Test_Files(Disk_Root root, bool sync = false);
     ~Disk_Test_Files();
     Disk_Test_Files(const Disk_Test_Files&) = delete;
     Disk_Test_Files& operator=(const Disk_Test_Files&) = delete;
@@ -71,6 +73,7 @@ private:
     [[noreturn]] void fail(const QString& text);
 
     Disk_Root root_;
+    bool sync_ = false;
     std::vector<File_Id> written_;
 };
 
@@ -78,8 +81,9 @@ private:
 // deletes them, then lets pending window messages through. Nothing happens when either count is
 // not positive. A stop asked for meanwhile ends it after the current file, removing its files.
 // Failures throw Test_Failure as Disk_Test_Files says, and std::bad_alloc when the buffer cannot be
-// had.
-void Disk_File_Speed_Test(int FileCount, int FileSizeBytes, const Disk_Root& Root);
+// had. SyncToDevice: as Disk_Test_Files' `sync`.
+void Disk_File_Speed_Test(int FileCount, int FileSizeBytes, const Disk_Root& Root,
+                          bool SyncToDevice = false);
 void Disk_File_Speed_Test(int FileCount, int FileSizeBytes, char DriveLetter);
 
 // True when a file can be created in the root folder of the drive named by the first character

@@ -52,10 +52,12 @@ void run_processor_or_disk_test(Test_Id test, const Run_Settings& s, const Disk_
         run_kernel(test, s);
         break;
     case Test_Id::Disk_Speed_Small_Files:
-        Disk_File_Speed_Test(s.small_files, file_bytes(s.small_file_kb), disk_root);
+        Disk_File_Speed_Test(s.small_files, file_bytes(s.small_file_kb), disk_root,
+                             s.sync_to_device);
         break;
     case Test_Id::Disk_Speed_Large_Files:
-        Disk_File_Speed_Test(s.large_files, file_bytes(s.large_file_kb), disk_root);
+        Disk_File_Speed_Test(s.large_files, file_bytes(s.large_file_kb), disk_root,
+                             s.sync_to_device);
         break;
     default:
         break;

@@ -40,6 +40,9 @@ struct Run_Settings {
     // A folder the disk tests write to instead of the letter's drive (the batch run's
     // --drive FOLDER); empty: the letter's drive.
     QString drive_folder;
+    // The disk tests flush each file to the device and read it back from there, not from the
+    // page cache (the batch run's --sync); the window's run goes through the cache.
+    bool sync_to_device = false;
     // The integer, floating-point and memory tests run on this many threads at once, each doing
     // the full work; the disk and graphics tests always run on one. 1 is the window's run.
     int threads = 1;

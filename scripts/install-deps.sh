@@ -11,6 +11,7 @@ packages=(
     desktop-file-utils libglib2.0-bin help2man bash-completion
     xvfb x11-utils openbox wmctrl
     locales
+    ansible-core  # the fleet playbook's check (scripts/fleet-check.sh)
 )
 
 "$(dirname "$0")/apt-install.sh" "${packages[@]}"
