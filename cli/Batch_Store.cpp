@@ -91,9 +91,14 @@ bool Saved_Set_Exists(const QString& name) {
 }
 
 std::optional<QString> Section_A_Save_Would_Replace(const QString& name) {
-    // The same rule as the write's: the first section whose name folds to the same text.
-    const QString folded = name.trimmed().toCaseFolded();
-    for (const QString& stored : platform::Ini_Read_Section_Names(results::Database_Path()))
+    // The same rule as the write's: a section of exactly that name, else the first whose name
+    // folds to the same text.
+    const QStringList stored_names = platform::Ini_Read_Section_Names(results::Database_Path());
+    const QString wanted = name.trimmed();
+    if (stored_names.contains(wanted))
+        return wanted;
+    const QString folded = wanted.toCaseFolded();
+    for (const QString& stored : stored_names)
         if (stored.trimmed().toCaseFolded() == folded)
             return stored;
     return std::nullopt;

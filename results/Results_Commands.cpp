@@ -250,8 +250,10 @@ bool Save_Command(Results_Host& host) {
             platform::show_general_error(Unable_To_Write_Message(database.path()));
             return false;
         }
-        // The section found by the check: the first of exactly that name.
-        return overwrite_main_results(host, database, Exact_Section{name, 0});
+        // The section a load of the name reads: the last of exactly that name.
+        return overwrite_main_results(
+            host, database,
+            Exact_Set_Section(database.document(), name).value_or(Exact_Section{name, -1}));
     }
     update_comparison_if_same_name(host);
     host.redraw_graph();

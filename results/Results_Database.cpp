@@ -98,6 +98,14 @@ QString Unstorable_Name_Message() {
                           "characters, and cannot begin or end with a blank - save aborted.");
 }
 
+std::optional<platform::Ini_Document::Exact_Section>
+Exact_Set_Section(const platform::Ini_Document& document, const QString& name) {
+    const qsizetype count = document.section_names().count(name);
+    if (count == 0)
+        return std::nullopt;
+    return platform::Ini_Document::Exact_Section{name, static_cast<int>(count - 1)};
+}
+
 namespace {
 
 platform::Ini_Key_Values result_keys(const engine::TBenchmark_Results& results) {
@@ -125,7 +133,12 @@ bool refused_write(const QString& path) {
 
 bool Put_Result_Set(platform::Ini_Document& document, const QString& name,
                     const engine::TBenchmark_Results& results) {
-    return Is_Storable_Set_Name(name) && document.set_values(name, result_keys(results));
+    if (!Is_Storable_Set_Name(name))
+        return false;
+    // Into the section a load of the name reads.
+    if (const auto exact = Exact_Set_Section(document, name))
+        return document.set_values(*exact, result_keys(results));
+    return document.set_values(name, result_keys(results));
 }
 
 bool Put_Result_Set_At_End(platform::Ini_Document& document, const QString& name,
@@ -165,7 +178,10 @@ bool Write_Result_Set(const QString& path, const QString& name,
 bool Read_Result_Set(const platform::Ini_Document& document, const QString& name,
                      engine::TBenchmark_Results& results, QString* bad_text) {
     // One read of the section instead of one pass over it per key.
-    const platform::Ini_Key_Values section = document.section(name);
+    const auto exact = Exact_Set_Section(document, name);
+    const platform::Ini_Key_Values section =
+        exact ? document.exact_section(*exact).value_or(platform::Ini_Key_Values())
+              : document.section(name);
     for (int i = 0; i < Result_Key_Count; ++i) {
         const QString& key = Result_Key_Names()[static_cast<std::size_t>(i)];
         QString text = QStringLiteral("0");

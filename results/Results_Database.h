@@ -41,6 +41,14 @@ bool Is_Storable_Set_Name(const QString& name);
 // The information message that refuses such a name.
 QString Unstorable_Name_Message();
 
+// The section that holds the set of `name`: of the sections named exactly so (letter case
+// included), the last, since an overwrite adds the new set at the end; without one, the first
+// whose name matches without regard to case, as the profile functions find it. Loads,
+// comparisons and saves of a name all use it, so a name reads what was last saved under it.
+// Nothing when there is no exact one (the profile functions' rule then holds).
+std::optional<platform::Ini_Document::Exact_Section>
+Exact_Set_Section(const platform::Ini_Document& document, const QString& name);
+
 // Writes the eight values of `results` as the section `name`, as one atomic replacement of the
 // file. A refused write shows "Unable to write to <path>." and returns false. A name that could
 // not be read back is refused with the information message above, and nothing is written.
