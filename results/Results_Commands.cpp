@@ -276,8 +276,8 @@ bool Replace_Command(Results_Host& host) {
         return false;
     const Exact_Section chosen = section_of_entry(host, index);
     // A hand-edited name that could not be written back keeps its set.
-    if (!Is_Storable_Set_Name(chosen.name)) {
-        inform(Unstorable_Name_Message());
+    if (!Is_Rewritable_Section_Name(chosen.name)) {
+        inform(Unrewritable_Section_Message(chosen.name));
         return false;
     }
     if (!refresh_database(database))

@@ -76,13 +76,11 @@ QString Saved_Confirmation_Message(const QString& name) {
            QStringLiteral("\" file. ");
 }
 
-bool Is_Storable_Set_Name(const QString& name) {
+bool Is_Rewritable_Section_Name(const QString& name) {
     // "[]" is no section to the scan, and an empty name is never loaded.
     if (name.isEmpty())
         return false;
     for (QChar c : name) {
-        if (c == QLatin1Char('[') || c == QLatin1Char(']'))
-            return false;
         // Control characters split or end the header line; a lone surrogate does not survive
         // the file's encoding.
         if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Surrogate ||
@@ -93,9 +91,21 @@ bool Is_Storable_Set_Name(const QString& name) {
     return !name.front().isSpace() && !name.back().isSpace();
 }
 
+bool Is_Storable_Set_Name(const QString& name) {
+    // Brackets come back from the plain scan of the headers as another name.
+    return Is_Rewritable_Section_Name(name) && !name.contains(QLatin1Char('[')) &&
+           !name.contains(QLatin1Char(']'));
+}
+
 QString Unstorable_Name_Message() {
     return QStringLiteral("The Save Name cannot contain \"[\", \"]\", line breaks or other control "
                           "characters, and cannot begin or end with a blank - save aborted.");
+}
+
+QString Unrewritable_Section_Message(const QString& name) {
+    return QStringLiteral("The section \"") + Printable_Text(name) +
+           QStringLiteral("\" holds line breaks or other control characters, so it cannot be "
+                          "written back under its name - replace aborted.");
 }
 
 std::optional<platform::Ini_Document::Exact_Section>
@@ -146,7 +156,8 @@ bool Put_Result_Set_At_End(platform::Ini_Document& document, const QString& name
                            const engine::TBenchmark_Results& results) {
     // Checked first, so that the erase is never left without the write: the keys and the
     // number texts are always writable.
-    if (!Is_Storable_Set_Name(name) || !platform::Ini_Document::is_writable_section_name(name))
+    if (!Is_Rewritable_Section_Name(name) ||
+        !platform::Ini_Document::is_writable_section_name(name))
         return false;
     if (replaced)
         document.erase_exact_sections({*replaced});

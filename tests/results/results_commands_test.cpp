@@ -306,16 +306,31 @@ TEST_F(Results_Commands, ReplaceRewritesTheChosenSetAtTheEndWithoutAQuestion) {
     EXPECT_EQ(host.redraws, 1);
     EXPECT_EQ(texts(), (QStringList{Saved_Confirmation_Message("Alpha")}));
 
-    // A hand-edited name that could not be written back keeps its set.
+    // Hand-edited names with brackets are replaced under the name they are read back by; one
+    // that could not be written back keeps its set, and Replace says why in its own words.
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::Append));
-    file.write("[x]y]\nElapsed_Time_MSec=5\n");
+    file.write("[x]y]\nElapsed_Time_MSec=5\n[[a]\nElapsed_Time_MSec=6\n[t\tab]\n");
     file.close();
+    for (const char* bracketed : {"x]y", "[a"}) {
+        const QString name = QString::fromLatin1(bracketed);
+        host.choices = {{name}};
+        host.main = sample_set("This PC", 321);
+        responder.clear();
+        EXPECT_TRUE(Replace_Command(host)) << bracketed;
+        EXPECT_EQ(texts(), (QStringList{Saved_Confirmation_Message(name)}));
+        EXPECT_EQ(headers_of(path).back(), QLatin1Char('[') + name + QLatin1Char(']'));
+        TBenchmark_Results back;
+        ASSERT_TRUE(Read_Result_Set(path, name, back));
+        EXPECT_TRUE(same_values(back, host.main)) << bracketed;
+    }
     const QString edited = read_file(path);
-    host.choices = {{QStringLiteral("x]y")}};
+    host.choices = {{QStringLiteral("t\tab")}};
     responder.clear();
     EXPECT_FALSE(Replace_Command(host));
-    EXPECT_EQ(texts(), (QStringList{Unstorable_Name_Message()}));
+    EXPECT_EQ(texts(), (QStringList{Unrewritable_Section_Message(QStringLiteral("t\tab"))}));
+    EXPECT_TRUE(texts().front().contains(QLatin1String("\"t\\tab\"")));
+    EXPECT_TRUE(texts().front().endsWith(QLatin1String("replace aborted.")));
     EXPECT_EQ(read_file(path), edited);
 }
 
