@@ -146,8 +146,9 @@ bool Put_Result_Set(platform::Ini_Document& document, const QString& name,
     if (!Is_Storable_Set_Name(name))
         return false;
     // Into the section a load of the name reads.
-    if (const auto exact = Exact_Set_Section(document, name))
-        return document.set_values(*exact, result_keys(results));
+    const platform::Ini_Document::Exact_Section last{name, -1};
+    if (document.exact_section(last))
+        return document.set_values(last, result_keys(results));
     return document.set_values(name, result_keys(results));
 }
 
@@ -189,10 +190,9 @@ bool Write_Result_Set(const QString& path, const QString& name,
 bool Read_Result_Set(const platform::Ini_Document& document, const QString& name,
                      engine::TBenchmark_Results& results, QString* bad_text) {
     // One read of the section instead of one pass over it per key.
-    const auto exact = Exact_Set_Section(document, name);
-    const platform::Ini_Key_Values section =
-        exact ? document.exact_section(*exact).value_or(platform::Ini_Key_Values())
-              : document.section(name);
+    // The section Exact_Set_Section names, found in one pass.
+    std::optional<platform::Ini_Key_Values> exact = document.exact_section({name, -1});
+    const platform::Ini_Key_Values section = exact ? std::move(*exact) : document.section(name);
     for (int i = 0; i < Result_Key_Count; ++i) {
         const QString& key = Result_Key_Names()[static_cast<std::size_t>(i)];
         QString text = QStringLiteral("0");
