@@ -94,14 +94,6 @@ TEST(Drives, RamDisksTheUserMayWriteComeAfterTheOtherFilesystems) {
                                   "h /media/My RAM"}));
     // The system's own are never asked about.
     EXPECT_EQ(asked, (QStringList{"/mnt/ram", "/media/locked", "/media/My RAM"}));
-    // With 23 filesystems, a RAM disk has no letter left.
-    QString full = QStringLiteral("tmpfs /mnt/ram tmpfs rw 0 0\n");
-    for (int i = 1; i <= 23; ++i)
-        full += QStringLiteral("/dev/sd%1 /mnt/m%1 ext4 rw 0 0\n").arg(i);
-    const auto lettered =
-        drives_from_mounts(full, QStringLiteral("/home/user"), [](const QString&) { return true; });
-    ASSERT_EQ(lettered.size(), 24u);
-    EXPECT_EQ(lettered.back().root, QStringLiteral("/mnt/m23"));
 }
 
 TEST(Drives, LettersRunUpToZAndFurtherFilesystemsAreLeftOut) {
