@@ -11,14 +11,16 @@
 #include "platform/Product.h"
 #include "platform/Session_End.h"
 #include "platform/Termination.h"
-#include "report/Report_Options.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QSessionManager>
 #include <QTimer>
 
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace smx::app {
 namespace {
@@ -45,6 +47,22 @@ private:
     bool done_ = false;
 };
 
+// A standard stream closed by whoever started the program (`speedmetrix --batch >&-`) keeps its
+// number, taken by /dev/null opened for reading only: otherwise the next file or socket the
+// program opens gets that number (the termination signals' own socket among them) and the
+// output lands there. Writes to it fail as to a closed stream, so the exit status says so.
+void hold_closed_standard_streams() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF)
+            continue;
+        const int held = ::open("/dev/null", O_RDONLY);
+        if (held >= 0 && held != fd) {
+            ::dup2(held, fd);
+            ::close(held);
+        }
+    }
+}
+
 } // namespace
 
 void set_program_icon(QApplication& app) {
@@ -59,6 +77,7 @@ void set_program_icon(QApplication& app) {
 }
 
 int run_program(int argc, char** argv) {
+    hold_closed_standard_streams();
     // From the start a termination signal is never lost: one that comes while the window starts
     // waits until the main window has had its first show, and then closes it.
     platform::install_termination_signals();
@@ -67,23 +86,32 @@ int run_program(int argc, char** argv) {
         std::fputs("started\n", stdout);
         std::fflush(stdout);
     }
-    // Only the batch run, its help and the drive list read the command line; otherwise the
-    // program is the window and ignores its arguments.
+    // The command line chooses what the program does; without a mode switch it is the window,
+    // which takes no option of the program's. An argument that looks like an option and is none
+    // stops the program here, before any window or display is touched.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const bool window = !cli::Wants_Help(arguments) && !cli::Wants_Drive_List(arguments) &&
-                        !report::Wants_Report(arguments) && !cli::Wants_Batch(arguments);
-    if (!window)
+    const cli::Mode mode = cli::Mode_Of(arguments);
+    const QString error = cli::Argument_Error(arguments, mode);
+    if (mode != cli::Mode::Window || !error.isEmpty())
         platform::restore_default_termination_signals();
-    if (cli::Wants_Help(arguments))
+    if (!error.isEmpty())
+        return cli::Argument_Error_Exit(error);
+    switch (mode) {
+    case cli::Mode::Help:
         return cli::Print_Help();
-    if (cli::Wants_Drive_List(arguments))
+    case cli::Mode::Version:
+        return cli::Print_Version();
+    case cli::Mode::Drive_List:
         return cli::Print_Drive_List();
-    if (report::Wants_Report(arguments))
+    case cli::Mode::Report:
         return cli::Run_Report(arguments);
-    if (cli::Wants_Batch(arguments))
+    case cli::Mode::Batch:
         return cli::Run_Batch(argc, argv, arguments);
+    case cli::Mode::Window:
+        break;
+    }
 
     platform::choose_platform();
     // The layout is designed in pixels at 96 dots per inch with fonts given in points. A desktop

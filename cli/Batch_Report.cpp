@@ -72,7 +72,8 @@ QJsonObject parameters_object(const engine::Run_Settings& s) {
     p.insert(QStringLiteral("small_file_kb"), s.small_file_kb);
     p.insert(QStringLiteral("large_files"), s.large_files);
     p.insert(QStringLiteral("large_file_kb"), s.large_file_kb);
-    p.insert(QStringLiteral("drive"), QString(QLatin1Char(s.drive_letter)));
+    p.insert(QStringLiteral("drive"),
+             s.drive_folder.isEmpty() ? QString(QLatin1Char(s.drive_letter)) : s.drive_folder);
     p.insert(QStringLiteral("threads"), std::max(1, s.threads));
     return p;
 }
@@ -118,7 +119,7 @@ std::int64_t Memory_Bytes_From(const QString& meminfo_text) {
     return match.hasMatch() ? match.captured(1).toLongLong() * 1024 : 0;
 }
 
-Run_Context Collect_Context(char drive_letter) {
+Run_Context Collect_Context(char drive_letter, const QString& drive_folder) {
     Run_Context c;
     c.program = QString::fromLatin1(platform::Program_Title);
     c.version = c.program.mid(c.program.lastIndexOf(QLatin1Char('v')) + 1);
@@ -135,9 +136,12 @@ Run_Context Collect_Context(char drive_letter) {
                    QString::fromUtf8(names.release) + QLatin1Char(' ') +
                    QString::fromUtf8(names.machine);
     c.memory_bytes = Memory_Bytes_From(read_text_file(QStringLiteral("/proc/meminfo")));
-    if (const auto drive = platform::find_drive(drive_letter)) {
+    if (!drive_folder.isEmpty())
+        c.drive_root = drive_folder;
+    else if (const auto drive = platform::find_drive(drive_letter))
         c.drive_root = drive->root;
-        const QStorageInfo storage(drive->root);
+    if (!c.drive_root.isEmpty()) {
+        const QStorageInfo storage(c.drive_root);
         if (storage.isValid())
             c.drive_filesystem = QString::fromUtf8(storage.fileSystemType());
     }
@@ -221,6 +225,9 @@ QJsonObject Json_Report(const engine::Run_Settings& settings,
             t.insert(QStringLiteral("max_ms"), static_cast<qint64>(s.max));
             t.insert(QStringLiteral("averaged_ms"), static_cast<qint64>(s.averaged));
         }
+        // Too short for the tick to time: the rate is no measurement (0 when it came out at 0).
+        t.insert(QStringLiteral("too_short"),
+                 !times[i].empty() && Summarise(times[i]).averaged < Min_Measurable_Ms);
         // No ratio where either rate is 0: a test that did not run or came out at 0 ms.
         QJsonValue ratio = none;
         if (compare_results && rate != 0 && compare_results->rate(i) != 0)
@@ -248,7 +255,10 @@ QJsonObject Json_Report(const engine::Run_Settings& settings,
     c.insert(QStringLiteral("kernel"), context.kernel);
     c.insert(QStringLiteral("memory_bytes"), static_cast<qint64>(context.memory_bytes));
     QJsonObject drive;
-    drive.insert(QStringLiteral("letter"), QString(QLatin1Char(settings.drive_letter)));
+    drive.insert(QStringLiteral("letter"),
+                 settings.drive_folder.isEmpty()
+                     ? QJsonValue(QString(QLatin1Char(settings.drive_letter)))
+                     : QJsonValue(QJsonValue::Null));
     drive.insert(QStringLiteral("root"), context.drive_root.isEmpty()
                                              ? QJsonValue(QJsonValue::Null)
                                              : QJsonValue(context.drive_root));

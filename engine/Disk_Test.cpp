@@ -126,6 +126,16 @@ Disk_Root Resolve_Disk_Root(char DriveLetter) {
     return {true, root};
 }
 
+Disk_Root Folder_Disk_Root(const QString& Folder) {
+    QString root = Folder;
+    if (!root.endsWith(QLatin1Char('/')))
+        root += QLatin1Char('/');
+    struct stat st {};
+    const bool found = Folder.startsWith(QLatin1Char('/')) &&
+                       ::stat(native(Folder).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    return {found, root};
+}
+
 QString Benchmark_Temp_File_Path(const Disk_Root& Root, int n) {
     return temp_file_path(Root.prefix, n);
 }
@@ -289,7 +299,13 @@ bool Temp_Drive_Check(const QString& DriveText) {
     if (!drive)
         return false;
     // Linux never prompts for a missing medium, so there is no error mode to set.
-    const QByteArray probe = native(Drive_Check_File_Path(letter));
+    return Temp_Root_Check(Resolve_Disk_Root(letter));
+}
+
+bool Temp_Root_Check(const Disk_Root& Root) {
+    if (!Root.found)
+        return false;
+    const QByteArray probe = native(Root.prefix + QStringLiteral("$$$TEMP_DRIVE_CHECK.tmp"));
     struct stat st {};
     const int fd = create_own_file(probe, st);
     if (fd < 0) {
@@ -309,6 +325,18 @@ int Drive_Letter_To_Number(const QString& DriveText) {
     return DriveText.at(0).toLower().unicode() - 'a' + 1;
 }
 
+namespace {
+
+long double free_space(const QString& folder) {
+    struct statvfs st {};
+    if (::statvfs(native(folder).constData(), &st) != 0)
+        return 0;
+    return static_cast<long double>(static_cast<std::uint64_t>(st.f_bavail) *
+                                    static_cast<std::uint64_t>(st.f_frsize));
+}
+
+} // namespace
+
 long double Drive_Free_Space(std::uint8_t DriveNumber) {
     QString root = QStringLiteral(".");
     if (DriveNumber > 0) {
@@ -317,11 +345,11 @@ long double Drive_Free_Space(std::uint8_t DriveNumber) {
             return 0;
         root = drive->root;
     }
-    struct statvfs st {};
-    if (::statvfs(native(root).constData(), &st) != 0)
-        return 0;
-    return static_cast<long double>(static_cast<std::uint64_t>(st.f_bavail) *
-                                    static_cast<std::uint64_t>(st.f_frsize));
+    return free_space(root);
+}
+
+long double Root_Free_Space(const Disk_Root& Root) {
+    return Root.found ? free_space(Root.prefix) : 0;
 }
 
 } // namespace smx::engine

@@ -19,6 +19,8 @@ struct Disk_Root {
     QString prefix;
 };
 Disk_Root Resolve_Disk_Root(char DriveLetter);
+// A folder chosen instead of a drive: found when it is an absolute path to a folder.
+Disk_Root Folder_Disk_Root(const QString& Folder);
 
 // The temporary files of the disk test in the drive's root: "$$BENCHMARK_TEMP_<n>.tmp".
 QString Benchmark_Temp_File_Path(const Disk_Root& Root, int n);
@@ -86,6 +88,8 @@ void Disk_File_Speed_Test(int FileCount, int FileSizeBytes, char DriveLetter);
 // probe, a link, a folder) is left alone, and the folder is asked with a file of no name, or of
 // a fresh name, instead: a read-only drive still reads as one, a writable one as writable.
 bool Temp_Drive_Check(const QString& DriveText);
+// The same probe in the root folder itself (a drive's or a chosen folder).
+bool Temp_Root_Check(const Disk_Root& Root);
 
 // 'a' (either case) gives 1, 'c' 3, 'z' 26. An empty text gives 0.
 int Drive_Letter_To_Number(const QString& DriveText);
@@ -93,5 +97,7 @@ int Drive_Letter_To_Number(const QString& DriveText);
 // Bytes free to the calling user on drive DriveNumber (1 = a); 0 asks about the current
 // directory's filesystem. 0 when the drive is unknown or cannot be asked.
 long double Drive_Free_Space(std::uint8_t DriveNumber);
+// Bytes free to the calling user on the filesystem of the root; 0 when it cannot be asked.
+long double Root_Free_Space(const Disk_Root& Root);
 
 } // namespace smx::engine

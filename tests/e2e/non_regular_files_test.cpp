@@ -1,3 +1,5 @@
+#include "program_under_test.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -78,7 +80,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         program = dir.filePath(QStringLiteral("speedmetrix"));
-        ASSERT_TRUE(QFile::copy(QStringLiteral(SMX_EXECUTABLE), program));
+        ASSERT_TRUE(QFile::copy(smx::test::program_under_test(), program));
         home = dir.filePath(QStringLiteral("home"));
         ASSERT_TRUE(QDir().mkpath(home));
         const QByteArray p = QFile::encodeName(special_path());
@@ -181,7 +183,7 @@ INSTANTIATE_TEST_SUITE_P(Each, Special_Files, ::testing::ValuesIn(kCases),
 TEST(Unreadable_Database, CompareSaysTheFileCannotBeReadNotThatTheSetIsMissing) {
     QTemporaryDir dir;
     const QString program = dir.filePath(QStringLiteral("speedmetrix"));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(SMX_EXECUTABLE), program));
+    ASSERT_TRUE(QFile::copy(smx::test::program_under_test(), program));
     const QString db = dir.filePath(QStringLiteral("Speedmetrix_DB.INI"));
     QFile f(db);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));

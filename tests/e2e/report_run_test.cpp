@@ -1,4 +1,5 @@
 #include "csv_reader.h"
+#include "program_under_test.h"
 #include "results/Result_Number.h"
 
 #include <QDir>
@@ -36,7 +37,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         program = dir.filePath(QStringLiteral("speedmetrix"));
-        ASSERT_TRUE(QFile::copy(QStringLiteral(SMX_EXECUTABLE), program));
+        ASSERT_TRUE(QFile::copy(smx::test::program_under_test(), program));
         QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner);
         ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("home"))));
     }
