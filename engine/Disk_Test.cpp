@@ -261,7 +261,7 @@ namespace {
 // with no name at all, or else one under a fresh name of its own, removed again at once. Asked
 // when the probe's own name holds something that is not ours to replace, which says nothing
 // about the folder.
-bool folder_takes_new_files(const QString& folder) {
+bool can_create_a_file_in(const QString& folder) {
     const QByteArray dir = native(folder);
     int fd;
     do {
@@ -295,8 +295,7 @@ bool Temp_Drive_Check(const QString& DriveText) {
     if (c < QLatin1Char('a') || c > QLatin1Char('z'))
         return false;
     const char letter = static_cast<char>(c.unicode());
-    const auto drive = platform::find_drive(letter);
-    if (!drive)
+    if (!platform::find_drive(letter))
         return false;
     // Linux never prompts for a missing medium, so there is no error mode to set.
     return Temp_Root_Check(Resolve_Disk_Root(letter));
@@ -312,7 +311,7 @@ bool Temp_Root_Check(const Disk_Root& Root) {
         // The name is taken by what we may not replace (another user's leftover probe in a
         // shared folder, a link, a folder): the drive may be writable all the same.
         struct stat there {};
-        return ::lstat(probe.constData(), &there) == 0 && folder_takes_new_files(drive->root);
+        return ::lstat(probe.constData(), &there) == 0 && can_create_a_file_in(Root.prefix);
     }
     close_file(fd);
     remove_if_same(probe, st.st_dev, st.st_ino);
