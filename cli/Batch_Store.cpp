@@ -92,9 +92,13 @@ bool Saved_Set_Exists(const QString& name) {
 
 namespace {
 
-// The same rule as the write's: the first section whose name folds to the same text.
+// The same rule as the write's: a section of exactly that name, else the first whose name
+// folds to the same text.
 std::optional<QString> stored_section(const QStringList& sections, const QString& name) {
-    const QString folded = name.trimmed().toCaseFolded();
+    const QString wanted = name.trimmed();
+    if (sections.contains(wanted))
+        return wanted;
+    const QString folded = wanted.toCaseFolded();
     for (const QString& stored : sections)
         if (stored.trimmed().toCaseFolded() == folded)
             return stored;

@@ -25,9 +25,9 @@ QString Database_Refusal();
 QString Save_Name_Refusal(const QString& name);
 // True when the results database has a set of exactly this name (as Save checks it).
 bool Saved_Set_Exists(const QString& name);
-// The stored name of the section that a save under `name` would write to: the database matches
-// section names without regard to case or surrounding blanks, so "SERVER 7" writes over
-// "Server 7". Nothing when the save would add a new section.
+// The stored name of the section that a save under `name` would write to: one of exactly that
+// name, else the database matches section names without regard to case or surrounding blanks,
+// so "SERVER 7" writes over "Server 7". Nothing when the save would add a new section.
 std::optional<QString> Section_A_Save_Would_Replace(const QString& name);
 // The refusal of a save over an existing set without --overwrite; `stored_name` as stored.
 QString Save_Name_Exists_Message(const QString& stored_name);

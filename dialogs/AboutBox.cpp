@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QUrl>
 
 namespace smx::dialogs {
 namespace {
@@ -270,9 +271,11 @@ void TAboutBox::Free_Resources_TimerTimer() {
 }
 
 void TAboutBox::Email_ButtonClick() {
-    platform::Open_With_Shell(QStringLiteral("mailto:") + Email_Button->text() +
-                              QStringLiteral("?subject=Shareware: ") +
-                              platform::executable_file_name());
+    // The name is text of the subject: a "#", "?", "&", "%" or "+" in it is no part of the
+    // link's own syntax.
+    platform::Open_With_Shell(
+        QStringLiteral("mailto:") + Email_Button->text() + QStringLiteral("?subject=Shareware: ") +
+        QString::fromLatin1(QUrl::toPercentEncoding(platform::executable_file_name())));
 }
 
 void TAboutBox::WEB_ButtonClick() {

@@ -275,6 +275,39 @@ void Disk_File_Speed_Test(int FileCount, int FileSizeBytes, char DriveLetter) {
     Disk_File_Speed_Test(FileCount, FileSizeBytes, Resolve_Disk_Root(DriveLetter));
 }
 
+namespace {
+
+// Whether a new file can be made in the folder without using any name that is there: a file
+// with no name at all, or else one under a fresh name of its own, removed again at once. Asked
+// when the probe's own name holds something that is not ours to replace, which says nothing
+// about the folder.
+bool can_create_a_file_in(const QString& folder) {
+    const QByteArray dir = native(folder);
+    int fd;
+    do {
+        fd = ::open(dir.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    } while (fd < 0 && errno == EINTR);
+    if (fd >= 0) {
+        close_file(fd);
+        return true;
+    }
+    // Only a filesystem without nameless files is asked again; a refusal is the answer.
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+        return false;
+    QByteArray name = dir + (dir.endsWith('/') ? "" : "/") + "$$$TEMP_DRIVE_CHECK.XXXXXX";
+    fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    const bool made = ::fstat(fd, &st) == 0;
+    close_file(fd);
+    if (made)
+        remove_if_same(name, st.st_dev, st.st_ino);
+    return made;
+}
+
+} // namespace
+
 bool Temp_Drive_Check(const QString& DriveText) {
     if (DriveText.isEmpty())
         return false;
@@ -294,8 +327,12 @@ bool Temp_Root_Check(const Disk_Root& Root) {
     const QByteArray probe = native(Root.prefix + QStringLiteral("$$$TEMP_DRIVE_CHECK.tmp"));
     struct stat st {};
     const int fd = create_own_file(probe, st);
-    if (fd < 0)
-        return false;
+    if (fd < 0) {
+        // The name is taken by what we may not replace (another user's leftover probe in a
+        // shared folder, a link, a folder): the drive may be writable all the same.
+        struct stat there {};
+        return ::lstat(probe.constData(), &there) == 0 && can_create_a_file_in(Root.prefix);
+    }
     close_file(fd);
     remove_if_same(probe, st.st_dev, st.st_ino);
     return true;

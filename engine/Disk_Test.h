@@ -87,8 +87,10 @@ void Disk_File_Speed_Test(int FileCount, int FileSizeBytes, const Disk_Root& Roo
 void Disk_File_Speed_Test(int FileCount, int FileSizeBytes, char DriveLetter);
 
 // True when a file can be created in the root folder of the drive named by the first character
-// of DriveText. Anything but a letter a to z is refused without touching any drive, and so is
-// anything at the probe's name but a regular file of ours left behind.
+// of DriveText. Anything but a letter a to z is refused without touching any drive. What stands
+// at the probe's name and is not a regular file of ours left behind (another user's leftover
+// probe, a link, a folder) is left alone, and the folder is asked with a file of no name, or of
+// a fresh name, instead: a read-only drive still reads as one, a writable one as writable.
 bool Temp_Drive_Check(const QString& DriveText);
 // The same probe in the root folder itself (a drive's or a chosen folder).
 bool Temp_Root_Check(const Disk_Root& Root);

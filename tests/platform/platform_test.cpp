@@ -72,6 +72,32 @@ TEST(Drives, HomeIsCAndRealFilesystemsFollowInMountOrder) {
     EXPECT_EQ(drives[3].root, QStringLiteral("/media/My Disk"));
 }
 
+TEST(Drives, RamDisksTheUserMayWriteComeAfterTheOtherFilesystems) {
+    const QString mounts = QStringLiteral("tmpfs /run tmpfs rw 0 0\n"
+                                          "tmpfs /mnt/ram tmpfs rw 0 0\n"
+                                          "/dev/vda1 / ext4 rw 0 0\n"
+                                          "tmpfs /run/user/1000 tmpfs rw 0 0\n"
+                                          "tmpfs /dev/shm tmpfs rw 0 0\n"
+                                          "tmpfs /tmp tmpfs rw 0 0\n"
+                                          "tmpfs /media/locked tmpfs rw 0 0\n"
+                                          "tmpfs /mnt/ram tmpfs rw 0 0\n"
+                                          "tmpfs /media/My\\040RAM tmpfs rw 0 0\n"
+                                          "/dev/sdb1 /media/usb vfat rw 0 0\n");
+    QStringList asked;
+    const auto drives =
+        drives_from_mounts(mounts, QStringLiteral("/home/user"), [&](const QString& folder) {
+            asked << folder;
+            return folder != QLatin1String("/media/locked");
+        });
+    QStringList roots;
+    for (const Drive& d : drives)
+        roots << QString(QLatin1Char(d.letter)) + QLatin1Char(' ') + d.root;
+    EXPECT_EQ(roots, (QStringList{"c /home/user", "d /", "e /tmp", "f /media/usb", "g /mnt/ram",
+                                  "h /media/My RAM"}));
+    // The system's own are never asked about.
+    EXPECT_EQ(asked, (QStringList{"/mnt/ram", "/media/locked", "/media/My RAM"}));
+}
+
 TEST(Drives, LettersRunUpToZAndFurtherFilesystemsAreLeftOut) {
     QString mounts;
     for (int i = 1; i <= 30; ++i)
