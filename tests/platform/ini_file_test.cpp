@@ -28,8 +28,11 @@ void write_bytes(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
+// The files of the folder, without the writers' lock file of Data.INI, which stays for good.
 QStringList entries(const QString& dir) {
-    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    QStringList names = QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    names.removeAll(QStringLiteral(".Data.INI.lock"));
+    return names;
 }
 
 mode_t mode_of(const QString& path) {
@@ -109,7 +112,7 @@ TEST_F(Ini_Files, NewKeysAndSectionsGoWhereTheyBelongAndOtherBytesStay) {
                               "x = 1\r\n"
                               "junk line\r\n"
                               "\r\n"
-                              "; about b \xff\xfe\r\n"
+                              "; about b \xc3\xa9\xe2\x82\xac\r\n"
                               "[b]\r\n"
                               "[c]\r\n"
                               "y=2"; // no line ending at the end
@@ -125,7 +128,7 @@ TEST_F(Ini_Files, NewKeysAndSectionsGoWhereTheyBelongAndOtherBytesStay) {
                                            "z=3\r\n"
                                            "junk line\r\n"
                                            "\r\n"
-                                           "; about b \xff\xfe\r\n"
+                                           "; about b \xc3\xa9\xe2\x82\xac\r\n"
                                            "[b]\r\n"
                                            "k=v\r\n"
                                            "[c]\r\n"
