@@ -11,6 +11,7 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -745,8 +746,8 @@ template <typename Locked> bool with_writers_lock(const QString& path, Locked lo
     bool exists = false;
     if (!may_replace(target->file, st, exists))
         return false;
-    Make_Program_Folder(
-        QFile::decodeName(target->dir)); // the user's own folders appear on first use
+    // The user's own folders appear on first use.
+    Make_Program_Folder(QFile::decodeName(target->dir));
     Fd dir_fd(::open(target->dir.constData(), O_DIRECTORY | O_RDONLY | O_CLOEXEC));
     if (dir_fd.get() < 0 || ::access(target->dir.constData(), W_OK) != 0)
         return false;
@@ -775,6 +776,16 @@ bool is_utf8(const QByteArray& bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
     const unsigned char* const end = p + bytes.size();
     while (p < end) {
+        // A data file is nearly all ASCII: eight bytes at a time while no high bit is set.
+        while (end - p >= 8) {
+            std::uint64_t eight;
+            std::memcpy(&eight, p, 8);
+            if (eight & 0x8080808080808080u)
+                break;
+            p += 8;
+        }
+        if (p == end)
+            break;
         const unsigned char c = *p;
         if (c < 0x80) {
             ++p;
@@ -1031,6 +1042,9 @@ bool Ini_Write_String(const QString& path, const QString& section, const QString
 }
 
 bool Ini_Write_Strings(const QString& path, const QString& section, const Ini_Key_Values& keys) {
+    // Names and values that cannot be written are refused before any lock is taken.
+    if (!Ini_Document().set_values(section, keys))
+        return false;
     return Ini_Update_File(path, [&](Ini_Document& doc) {
         return doc.set_values(section, keys) ? Ini_Change::Write : Ini_Change::Refuse;
     });
