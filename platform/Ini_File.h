@@ -207,9 +207,9 @@ enum class Ini_Change {
 // Changes the file at `path` under its writers' lock: reads it (a missing file is empty), hands
 // it to `change` as a document, and writes the result, all while holding the lock, so that no
 // other writer's change can come between the read and the rename and be lost. False (nothing
-// changed) when the file cannot be read, is no text in the program's encoding, the change
-// refuses, the write is refused, or the lock is not had within Ini_Lock_Wait_Ms. `written`, when
-// given, receives the stamp of the new file.
+// changed) when the file cannot be read, the change refuses, the change would be written into a
+// file that is no text in the program's encoding, the write is refused, or the lock is not had
+// within Ini_Lock_Wait_Ms. `written`, when given, receives the stamp of the file afterwards.
 //
 // The lock is an advisory lock (flock) on a lock file beside the data file, "." + its name +
 // ".lock" (an empty file that is never renamed or removed, so every writer locks the same
