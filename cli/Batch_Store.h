@@ -42,8 +42,9 @@ QString Database_Write_Refusal();
 bool Save_Set(const QString& name, bool overwrite, const engine::TBenchmark_Results& results,
               QStringList& messages);
 
-// The saved set of exactly this name; nothing, with the reason in `error`, when there is no such
-// set or a value in it is not a number.
+// The saved set of this name, matched as a save matches it (case and surrounding blanks aside),
+// under its stored name; nothing, with the reason in `error`, when there is no such set or a value
+// in it is not a number.
 std::optional<engine::TBenchmark_Results> Load_Compare_Set(const QString& name, QString& error);
 
 } // namespace smx::cli

@@ -2,6 +2,7 @@
 
 #include "dialogs/About_Pictures.h"
 #include "platform/Bit_Button.h"
+#include "platform/Design_Fonts.h"
 #include "platform/Executable.h"
 #include "platform/Memory_Status.h"
 #include "platform/Product.h"
@@ -34,7 +35,7 @@ QFont font_of(const char* family, int pixels, bool bold = false, bool underline 
     font.setPixelSize(pixels);
     font.setBold(bold);
     font.setUnderline(underline);
-    return font;
+    return platform::fit_design_widths(font);
 }
 
 QFont times(int pixels = 15, bool bold = false, bool underline = false) {

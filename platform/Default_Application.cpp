@@ -1,10 +1,10 @@
 #include "platform/Default_Application.h"
 
 #include "platform/Desktop_Entry.h"
+#include "platform/File_Routines.h"
 #include "platform/Xdg_Dirs.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -50,11 +50,11 @@ QStringList mimeapps_lists() {
 
 // The desktop entry ids a group of a list file gives the type, in order.
 QStringList ids_in(const QString& path, const QString& group, const QString& mime_type) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> text = Read_Outside_Text_File(path);
+    if (!text)
         return {};
     bool in_group = false;
-    for (QString line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+    for (QString line : QString::fromUtf8(*text).split(QLatin1Char('\n'))) {
         line = line.trimmed();
         if (line.startsWith(QLatin1Char('['))) {
             in_group = line == QLatin1Char('[') + group + QLatin1Char(']');

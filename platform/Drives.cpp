@@ -1,7 +1,8 @@
 #include "platform/Drives.h"
 
+#include "platform/File_Routines.h"
+
 #include <QDir>
-#include <QFile>
 #include <QSet>
 
 namespace smx::platform {
@@ -103,10 +104,9 @@ std::vector<Drive> drives_from_mounts(const QString& mounts_text, const QString&
 std::vector<Drive> drive_table() {
     if (table_override())
         return *table_override();
-    QFile mounts(QStringLiteral("/proc/self/mounts"));
     QString text;
-    if (mounts.open(QIODevice::ReadOnly | QIODevice::Text))
-        text = QString::fromLocal8Bit(mounts.readAll());
+    if (const auto mounts = Read_Outside_Text_File(QStringLiteral("/proc/self/mounts")))
+        text = QString::fromLocal8Bit(*mounts);
     return drives_from_mounts(text, QDir::homePath());
 }
 

@@ -1,6 +1,7 @@
 #include "platform/File_Routines.h"
 
 #include "platform/Default_Application.h"
+#include "platform/Ini_File.h"
 #include "platform/Message_Boxes.h"
 
 #include <QFile>
@@ -157,6 +158,13 @@ bool Delete_File_If_Closed(const QString& path) {
     }
     ::unlink(name.constData());
     return ::lstat(name.constData(), &st) != 0 && errno == ENOENT;
+}
+
+std::optional<QByteArray> Read_Outside_Text_File(const QString& path) {
+    Ini_File_Content content = Ini_Read_File(path, Outside_Text_Max_Size);
+    if (content.status != Ini_Read_Status::Read)
+        return std::nullopt;
+    return std::move(content.bytes);
 }
 
 QString Replace_All_Text(QString text, const QString& search, const QString& replacement) {

@@ -898,7 +898,7 @@ Ini_File_Stamp Ini_Stamp_Of(const QString& path) {
     return stamp_of(st);
 }
 
-Ini_File_Content Ini_Read_File(const QString& path) {
+Ini_File_Content Ini_Read_File(const QString& path, qint64 max_size) {
     Ini_File_Content content;
     if (path.isEmpty())
         return content;
@@ -917,7 +917,7 @@ Ini_File_Content Ini_Read_File(const QString& path) {
     }
     struct stat st {};
     content.status = Ini_Read_Status::Refused;
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > Ini_Max_File_Size)
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > max_size)
         return content;
     content.stamp = stamp_of(st);
     // The size may change while reading (another writer); the cap holds for what is read.
@@ -926,9 +926,9 @@ Ini_File_Content Ini_Read_File(const QString& path) {
     qsizetype got = 0;
     for (;;) {
         if (got == bytes.size()) {
-            if (bytes.size() > Ini_Max_File_Size)
+            if (bytes.size() > max_size)
                 return content;
-            bytes.resize(std::min<qsizetype>(bytes.size() * 2, Ini_Max_File_Size + 1));
+            bytes.resize(std::min<qsizetype>(bytes.size() * 2, max_size + 1));
         }
         const ssize_t n =
             ::read(fd.get(), bytes.data() + got, static_cast<size_t>(bytes.size() - got));
@@ -941,7 +941,7 @@ Ini_File_Content Ini_Read_File(const QString& path) {
             break;
         got += n;
     }
-    if (got > Ini_Max_File_Size)
+    if (got > max_size)
         return content;
     bytes.truncate(got);
     content.bytes = std::move(bytes);

@@ -55,8 +55,9 @@ struct Ini_File_Content {
     Ini_File_Stamp stamp;
 };
 
-// Reads the whole file at `path` under the rules above, without blocking.
-Ini_File_Content Ini_Read_File(const QString& path);
+// Reads the whole file at `path` under the rules above, without blocking. Other text files
+// that the program reads are read here too, with a lower cap (`max_size`).
+Ini_File_Content Ini_Read_File(const QString& path, qint64 max_size = Ini_Max_File_Size);
 // The stamp of what is at `path` now (following symbolic links).
 Ini_File_Stamp Ini_Stamp_Of(const QString& path);
 

@@ -80,13 +80,16 @@ bool Is_Storable_Set_Name(const QString& name) {
     // "[]" is no section to the scan, and an empty name is never loaded.
     if (name.isEmpty())
         return false;
+    // A lone surrogate does not survive the file's encoding; a pair of them (a character
+    // outside the Basic Multilingual Plane, such as an emoji) does.
+    if (!QStringView(name).isValidUtf16())
+        return false;
     for (QChar c : name) {
         if (c == QLatin1Char('[') || c == QLatin1Char(']'))
             return false;
-        // Control characters split or end the header line; a lone surrogate does not survive
-        // the file's encoding.
-        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Surrogate ||
-            c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+        // Control characters split or end the header line.
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+            c == QChar::ParagraphSeparator)
             return false;
     }
     // The file's reader trims blanks around section names.

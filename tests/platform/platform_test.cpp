@@ -1,9 +1,11 @@
 #include "platform/Bit_Button.h"
+#include "platform/Design_Fonts.h"
 #include "platform/Drives.h"
 #include "platform/Message_Boxes.h"
 #include "platform/Tick.h"
 #include "test_support.h"
 
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -162,4 +164,33 @@ TEST(Bit_Button, DisabledCaptionIsGreyedLikeItsPicture) {
         button.setEnabled(true);
         EXPECT_EQ(caption_pixels(button, red), enabled);
     }
+}
+
+// A font wider than the design is narrowed until a text fits the design width, whatever family
+// stands in; one that fits is left alone; and the forms' own families keep their design widths.
+TEST(Design_Fonts, WiderFamiliesAreNarrowedToTheDesignWidth) {
+    for (const char* family : {"DejaVu Serif", "DejaVu Sans", "Liberation Serif"}) {
+        for (bool bold : {false, true}) {
+            QFont font{QString::fromLatin1(family)};
+            font.setPixelSize(1000);
+            font.setBold(bold);
+            const double natural = QFontMetricsF(font).horizontalAdvance(design_sample());
+            for (double share : {0.75, 0.9, 1.2}) {
+                const int stretch = stretch_to_width(font, natural * share);
+                if (share >= 1) {
+                    EXPECT_EQ(stretch, 100) << family;
+                    continue;
+                }
+                EXPECT_LT(stretch, 100) << family << " " << share;
+                QFont narrowed = font;
+                narrowed.setStretch(stretch);
+                const double width = QFontMetricsF(narrowed).horizontalAdvance(design_sample());
+                EXPECT_LE(width, natural * share * 1.01) << family << " " << share;
+                EXPECT_GE(width, natural * share * 0.9) << family << " " << share;
+            }
+        }
+    }
+    QFont other(QStringLiteral("DejaVu Sans Mono"));
+    other.setPointSize(11);
+    EXPECT_EQ(fit_design_widths(other), other);
 }

@@ -243,6 +243,15 @@ TEST_F(Results_Commands, ACaseDifferentNameIsNotAskedAboutAndLandsInTheSameSecti
     EXPECT_EQ(headers_of(path), (QStringList{"[Lab]"}));
 }
 
+// Characters outside the Basic Multilingual Plane are pairs of surrogates, saved as typed.
+TEST_F(Results_Commands, ANameWithCharactersBeyondTheBasicPlaneIsSaved) {
+    const QString name = QString::fromUtf8("Lab \U0001F680 \U0001D400\U00020000");
+    responder.queue(Box_Answer::Ok, name);
+    EXPECT_TRUE(Save_Command(host));
+    EXPECT_EQ(texts().back(), Saved_Confirmation_Message(name));
+    EXPECT_EQ(headers_of(path), (QStringList{QLatin1Char('[') + name + QLatin1Char(']')}));
+}
+
 TEST_F(Results_Commands, SavingUnderTheComparisonNameShowsTheNewValuesAtTheRedraw) {
     host.compare.Name = QStringLiteral("Reference");
     host.on_redraw = [&] { EXPECT_TRUE(same_values(host.compare, host.main)); };
