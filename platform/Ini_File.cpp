@@ -771,7 +771,8 @@ private:
 
 // Runs `locked` with the directory open and the writers' lock of the file held, after the
 // checks that need neither (so that a refused write makes no lock file).
-template <typename Locked> bool with_writers_lock(const QString& path, Locked locked) {
+template <typename Locked>
+bool with_writers_lock(const QString& path, Locked locked, bool take_lock = true) {
     const std::optional<Write_Target> target = write_target(path);
     if (!target)
         return false;
@@ -786,7 +787,7 @@ template <typename Locked> bool with_writers_lock(const QString& path, Locked lo
         return false;
     Writers_Lock lock;
     const mode_t mode = exists ? (st.st_mode & 0666) : (0666 & ~current_umask());
-    if (!lock.take(dir_fd.get(), target->base, mode))
+    if (take_lock && !lock.take(dir_fd.get(), target->base, mode))
         return false;
     return locked(*target, dir_fd.get());
 }
@@ -876,6 +877,15 @@ bool Ini_Replace_File(const QString& path, const QByteArray& bytes) {
     return with_writers_lock(path, [&](const Write_Target& target, int dir_fd) {
         return replace_locked(target, dir_fd, bytes);
     });
+}
+
+bool Ini_Replace_File_Unlocked(const QString& path, const QByteArray& bytes) {
+    return with_writers_lock(
+        path,
+        [&](const Write_Target& target, int dir_fd) {
+            return replace_locked(target, dir_fd, bytes);
+        },
+        false);
 }
 
 bool Ini_Update_File(const QString& path, const std::function<Ini_Change(Ini_Document&)>& change,

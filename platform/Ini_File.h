@@ -248,6 +248,10 @@ QString Ini_Lock_File_Path(const QString& path);
 // alone (no other writer is at work) first removes what writers killed in that instant left
 // under such names.
 bool Ini_Replace_File(const QString& path, const QByteArray& bytes);
+// The same replacement without the writers' lock, for files of the desktop's (launchers on the
+// desktop, in the menu and the autostart folder) that one command of the program writes whole
+// and beside which no lock file may be left for the user to find.
+bool Ini_Replace_File_Unlocked(const QString& path, const QByteArray& bytes);
 
 // The system calls of the replacement, through which tests watch its order. Each has the
 // signature of the call it stands for.
