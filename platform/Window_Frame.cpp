@@ -1,0 +1,84 @@
+#include "platform/Window_Frame.h"
+
+#include <QGuiApplication>
+#include <QWindow>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+#ifdef SMX_HAVE_XCB
+#include <xcb/xcb.h>
+#endif
+
+namespace smx::platform {
+
+#ifdef SMX_HAVE_XCB
+namespace {
+
+xcb_connection_t* x11_connection() {
+    const auto* app = qGuiApp;
+    if (app == nullptr || QGuiApplication::platformName() != QLatin1String("xcb"))
+        return nullptr;
+    const auto* x11 = app->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+struct Free_Deleter {
+    void operator()(void* p) const { std::free(p); }
+};
+template <typename T> using Reply = std::unique_ptr<T, Free_Deleter>;
+
+xcb_atom_t existing_atom(xcb_connection_t* c, const char* name) {
+    const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 1, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr));
+    return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+}
+
+// The value of a property of one window or cardinal; nothing when it is not set.
+std::optional<std::uint32_t> property_item(xcb_connection_t* c, xcb_window_t window,
+                                           xcb_atom_t property, xcb_atom_t type,
+                                           std::uint32_t length) {
+    if (property == XCB_ATOM_NONE)
+        return std::nullopt;
+    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, window, property, type, 0, length), nullptr));
+    if (!reply || reply->type != type || reply->format != 32 ||
+        xcb_get_property_value_length(reply.get()) < static_cast<int>(4 * length))
+        return std::nullopt;
+    return *static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+}
+
+} // namespace
+#endif
+
+bool window_manager_running() {
+#ifdef SMX_HAVE_XCB
+    xcb_connection_t* c = x11_connection();
+    if (c == nullptr)
+        return false;
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    const xcb_atom_t check = existing_atom(c, "_NET_SUPPORTING_WM_CHECK");
+    const auto wm_window = property_item(c, screen->root, check, XCB_ATOM_WINDOW, 1);
+    // A window manager that ended leaves the root's property behind, naming a window that is
+    // gone.
+    return wm_window && property_item(c, *wm_window, check, XCB_ATOM_WINDOW, 1) == wm_window;
+#else
+    return false;
+#endif
+}
+
+bool frame_published(const QWindow& window) {
+#ifdef SMX_HAVE_XCB
+    xcb_connection_t* c = x11_connection();
+    if (c == nullptr || window.handle() == nullptr)
+        return false;
+    return property_item(c, static_cast<xcb_window_t>(window.winId()),
+                         existing_atom(c, "_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, 4)
+        .has_value();
+#else
+    return false;
+#endif
+}
+
+} // namespace smx::platform
