@@ -83,12 +83,16 @@ private:
 
     // Moves the frame's top-left corner to placed_.
     void Place();
-    // Waits (half a second at most) until the window system reports the frame at placed_: a
-    // step is done only once the window stands where it put it.
+    // Where the frame's top-left corner is now.
+    QPoint Frame_Position() const;
+    // Waits (half a second at most) until the window system reports the frame at placed_, or
+    // moved elsewhere: a step is done only once the window stands where it put it.
     void Wait_Until_Placed();
 
     QSize outer_size_;
     QPoint placed_;
+    QPoint before_placing_;
+    int unanswered_moves_ = 0; // in a row
     QMargins last_frame_;
     bool placing_ = false;
     bool testing_ = false;

@@ -49,6 +49,21 @@ std::optional<std::uint32_t> property_item(xcb_connection_t* c, xcb_window_t win
     return *static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
 }
 
+// The frame's left and top extents, 0 when the window manager has published none.
+QPoint frame_extents_corner(xcb_connection_t* c, xcb_window_t window) {
+    const xcb_atom_t extents = existing_atom(c, "_NET_FRAME_EXTENTS");
+    if (extents == XCB_ATOM_NONE)
+        return {};
+    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, window, extents, XCB_ATOM_CARDINAL, 0, 4), nullptr));
+    if (!reply || reply->type != XCB_ATOM_CARDINAL || reply->format != 32 ||
+        xcb_get_property_value_length(reply.get()) < 16)
+        return {};
+    // Left, right, top, bottom.
+    const auto* values = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+    return {static_cast<int>(values[0]), static_cast<int>(values[2])};
+}
+
 } // namespace
 #endif
 
@@ -78,6 +93,23 @@ bool frame_published(const QWindow& window) {
         .has_value();
 #else
     return false;
+#endif
+}
+
+std::optional<QPoint> frame_position(const QWindow& window) {
+#ifdef SMX_HAVE_XCB
+    xcb_connection_t* c = x11_connection();
+    if (c == nullptr || window.handle() == nullptr)
+        return std::nullopt;
+    const auto id = static_cast<xcb_window_t>(window.winId());
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    const Reply<xcb_translate_coordinates_reply_t> corner(xcb_translate_coordinates_reply(
+        c, xcb_translate_coordinates(c, id, screen->root, 0, 0), nullptr));
+    if (!corner)
+        return std::nullopt;
+    return QPoint(corner->dst_x, corner->dst_y) - frame_extents_corner(c, id);
+#else
+    return std::nullopt;
 #endif
 }
 

@@ -333,6 +333,12 @@ graphics_run() {
         done >>"$dir/titles.log"
     done
     wait "$pid" || status=$?
+    # xev may lag behind on a busy machine: it has printed every event once it reports this one.
+    xev_done() {
+        xprop -root -f _SMX_WM_CHECK_END 8s -set _SMX_WM_CHECK_END "$name"
+        grep -q _SMX_WM_CHECK_END "$dir/xev.log"
+    }
+    wait_for 20 xev_done || fail "$name: xev fell behind"
     kill "$xev_pid" 2>/dev/null || true
     [ "$status" = 0 ] || { cat "$dir/err.log"; fail "$name: the batch run ended with status $status"; return; }
     sort -u "$dir/titles.log" >"$dir/titles"
