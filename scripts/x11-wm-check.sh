@@ -127,7 +127,7 @@ cycle() {
     # Ready once it reports a change of a property of the root window made for the purpose.
     xev_ready() {
         xprop -root -f _SMX_WM_CHECK 8s -set _SMX_WM_CHECK "$name"
-        grep -q _SMX_WM_CHECK "$dir/xev.log"
+        grep -q _SMX_WM_CHECK "$dir/xev.log" 2>/dev/null
     }
     wait_for 10 xev_ready || fail "$name: xev did not start"
     "$dir/speedmetrix" >"$dir/out.log" 2>&1 &
@@ -320,7 +320,7 @@ graphics_run() {
     pids+=($xev_pid)
     xev_ready() {
         xprop -root -f _SMX_WM_CHECK 8s -set _SMX_WM_CHECK "$name"
-        grep -q _SMX_WM_CHECK "$dir/xev.log"
+        grep -q _SMX_WM_CHECK "$dir/xev.log" 2>/dev/null
     }
     wait_for 10 xev_ready || fail "$name: xev did not start"
     "$dir/speedmetrix" --batch --json --tests "$tests" --repetitions "$repetitions" \
@@ -336,7 +336,7 @@ graphics_run() {
     # xev may lag behind on a busy machine: it has printed every event once it reports this one.
     xev_done() {
         xprop -root -f _SMX_WM_CHECK_END 8s -set _SMX_WM_CHECK_END "$name"
-        grep -q _SMX_WM_CHECK_END "$dir/xev.log"
+        grep -q _SMX_WM_CHECK_END "$dir/xev.log" 2>/dev/null
     }
     wait_for 20 xev_done || fail "$name: xev fell behind"
     kill "$xev_pid" 2>/dev/null || true
