@@ -4,8 +4,10 @@
 #include <QWindow>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <optional>
+#include <string>
 
 #ifdef SMX_HAVE_XCB
 #include <xcb/xcb.h>
@@ -29,10 +31,23 @@ struct Free_Deleter {
 };
 template <typename T> using Reply = std::unique_ptr<T, Free_Deleter>;
 
+// The atom of that name, none while no client has made it. Kept once known: the frame is asked
+// for at every step of a graphics test.
 xcb_atom_t existing_atom(xcb_connection_t* c, const char* name) {
+    static xcb_connection_t* known_for = nullptr;
+    static std::map<std::string, xcb_atom_t> known;
+    if (known_for != c) {
+        known.clear();
+        known_for = c;
+    }
+    if (const auto found = known.find(name); found != known.end())
+        return found->second;
     const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
         c, xcb_intern_atom(c, 1, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr));
-    return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+    const xcb_atom_t atom = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+    if (atom != XCB_ATOM_NONE)
+        known.emplace(name, atom);
+    return atom;
 }
 
 // The value of a property of one window or cardinal; nothing when it is not set.
