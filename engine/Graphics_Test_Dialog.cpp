@@ -69,9 +69,7 @@ TGraphics_Test_Dialog::Test_Run::Test_Run(TGraphics_Test_Dialog& dialog) : dialo
     dialog_.Wait_Until_Framed();
     dialog_.Fit_Outer_Size();
     dialog_.unanswered_moves_ = 0;
-    dialog_.placed_ = dialog_.frameGeometry().topLeft();
-    if (const QWindow* window = dialog_.windowHandle())
-        dialog_.placed_ = window->framePosition();
+    dialog_.placed_ = dialog_.Frame_Position();
 }
 
 TGraphics_Test_Dialog::Test_Run::~Test_Run() {
