@@ -12,7 +12,8 @@
 # Then the graphics tests' windows, in batch runs on a 1026 x 768 screen under openbox: each has
 # its designed outer size; the controls test's frame goes through the sweep's grid, each place
 # once and in order, and counts 3,005 steps in every run; both windows are titled with the
-# caption alone (WM_NAME, _NET_WM_NAME).
+# caption alone (WM_NAME, _NET_WM_NAME). The sweep is traced once more in a run from the window,
+# six repetitions of the controls test.
 # Usage: scripts/x11-wm-check.sh <speedmetrix executable>
 # Exits 0 when every check holds, 1 when one fails (in three attempts), 77 (skipped) when Xvfb,
 # openbox, xwininfo, xprop, xev, wmctrl or jq is not installed.
@@ -396,6 +397,59 @@ graphics_run() {
     esac
 }
 
+# The same from the window: the controls test alone, repeated, started with "Benchmark" (through
+# the program's test seam, as a click). $1: a name; $2: the repetitions.
+window_run() {
+    local name=$1 repetitions=$2 dir="$work/$1" pid root
+    mkdir -p "$dir"
+    cp "$program" "$dir/speedmetrix"
+    (stdbuf -oL xev -root -event substructure -event property >"$dir/xev.log" 2>/dev/null) &
+    local xev_pid=$!
+    pids+=($xev_pid)
+    xev_ready() {
+        xprop -root -f _SMX_WM_CHECK 8s -set _SMX_WM_CHECK "$name"
+        grep -q _SMX_WM_CHECK "$dir/xev.log" 2>/dev/null
+    }
+    wait_for 10 xev_ready || fail "$name: xev did not start"
+    local set="Integer_Arithmetic_CheckBox=0,Floating_Point_Arithmetic_CheckBox=0"
+    set+=",Memory_Speed_CheckBox=0,Disk_Speed_Small_Files_CheckBox=0"
+    set+=",Disk_Speed_Large_Files_CheckBox=0,Graphics_2D_Bitmaps_and_Drawings_CheckBox=0"
+    set+=",Graphics_Standard_Windows_Forms_Controls_CheckBox=1"
+    set+=",Number_Repetitions_SpinEdit=$repetitions,Dont_Show_This_Again_CheckBox=1"
+    SPEEDMETRIX_TEST_SET=$set SPEEDMETRIX_TEST_CLICK=Benchmark_BitBtn \
+        "$dir/speedmetrix" >"$dir/out.log" 2>&1 &
+    pid=$!
+    # A display has ended when the window manager hands its window back to the root window.
+    root=$(xwininfo -root | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p')
+    displays_ended() {
+        [ "$(awk -v to="parent $root," '/^ReparentNotify event/ { r = 1; next }
+            r && index($0, to) { n++ } { r = 0 } END { print n + 0 }' "$dir/xev.log")" \
+            -ge "$repetitions" ] || ! kill -0 "$pid" 2>/dev/null
+    }
+    wait_for 120 displays_ended || fail "$name: the run did not end"
+    kill -TERM "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    grep -q "clicked Benchmark_BitBtn" "$dir/out.log" || { cat "$dir/out.log"; fail "$name: no run started"; }
+    xev_done() {
+        xprop -root -f _SMX_WM_CHECK_END 8s -set _SMX_WM_CHECK_END "$name"
+        grep -q _SMX_WM_CHECK_END "$dir/xev.log" 2>/dev/null
+    }
+    wait_for 20 xev_done || fail "$name: xev fell behind"
+    kill "$xev_pid" 2>/dev/null || true
+
+    local -a frames places
+    mapfile -t frames < <(frame_places "$dir/xev.log")
+    mapfile -t places < <(sweep_places 1026 768 386 336)
+    # The main window's frame comes first.
+    [ "${#frames[@]}" = $((repetitions + 1)) ] ||
+        fail "$name: ${#frames[@]} frames for the main window and $repetitions displays"
+    for rep in $(seq "$repetitions"); do
+        [ "$rep" -lt "${#frames[@]}" ] || break
+        check_display "$name: repetition $rep" "${frames[$rep]}" 386,336 "${places[@]}"
+    done
+    printf '%-16s %-12s repetitions %s frames %s\n' "$name" window "$repetitions" "${#frames[@]}"
+}
+
 # A screen of its own for the graphics tests.
 kill "$openbox_pid" "$xvfb_pid" 2>/dev/null || true
 wait "$openbox_pid" "$xvfb_pid" 2>/dev/null || true
@@ -403,6 +457,7 @@ start_xvfb 1026x768
 wait_for 10 own_display || { cat "$work/xvfb.log"; retry_or_fail "Xvfb is not answering on $DISPLAY"; }
 start_openbox
 graphics_run both controls,2d 3
+window_run window 6
 for n in $(seq 10); do
     graphics_run "controls-$n" controls 1
 done
