@@ -141,9 +141,30 @@ protected:
             return;
         }
         QListView::keyPressEvent(event);
+        // A move that leaves the caret where it stands (Home or Page Up on the first entry)
+        // selects nothing by itself; in a list box it selects the entry under the caret.
+        if (moves_caret(*event) && currentIndex().isValid() && !selectionModel()->hasSelection()) {
+            caret_only_ = false;
+            selectionModel()->setCurrentIndex(currentIndex(), QItemSelectionModel::ClearAndSelect);
+        }
     }
 
 private:
+    // Keys that move the caret and, without Ctrl, the selection with it.
+    static bool moves_caret(const QKeyEvent& event) {
+        switch (event.key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            return !(event.modifiers() & Qt::ControlModifier);
+        default:
+            return false;
+        }
+    }
+
     bool caret_only_ = false; // the caret was put on an entry by the focus, not by the user
 };
 

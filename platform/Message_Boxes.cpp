@@ -1,5 +1,7 @@
 #include "platform/Message_Boxes.h"
 
+#include "platform/Product.h"
+
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -35,7 +37,9 @@ int run_box(QMessageBox::Icon icon, const QString& title, const QString& text,
 } // namespace
 
 QString application_title() {
-    return g_application_title.isEmpty() ? QGuiApplication::applicationName() : g_application_title;
+    // Boxes shown before the titles are set (reading the settings file comes first) carry the
+    // program's title too, never the process name.
+    return g_application_title.isEmpty() ? QString::fromLatin1(Program_Title) : g_application_title;
 }
 
 void set_application_title(const QString& title) {

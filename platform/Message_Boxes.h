@@ -30,8 +30,8 @@ Box_Answer ask_warning_question(const QString& title, const QString& text,
 std::optional<QString> input_text(const QString& title, const QString& prompt,
                                   const QString& initial = {}, int max_length = 0);
 
-// The application's title, used for error boxes: the one set below, or else the application's
-// name. Kept here rather than as Qt's application display name, which Qt would append to the
+// The application's title, used for error boxes: the one set below, or else the program's
+// title. Kept here rather than as Qt's application display name, which Qt would append to the
 // caption of every window.
 QString application_title();
 void set_application_title(const QString& title);
