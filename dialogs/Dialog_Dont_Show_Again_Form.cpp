@@ -1,6 +1,7 @@
 #include "dialogs/Dialog_Dont_Show_Again_Form.h"
 
 #include "platform/Bit_Button.h"
+#include "platform/Modal_Owner.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -28,6 +29,7 @@ TDialog_Dont_Show_Again_Form::TDialog_Dont_Show_Again_Form(QWidget* parent) : QD
     setFont(form_font);
     setFixedSize(Design_Client_Width, Design_Client_Height);
     move(192, 107);
+    platform::Keep_Unminimised(*this);
 
     Message_Memo = new QTextEdit(this);
     Message_Memo->setObjectName(QStringLiteral("Message_Memo"));

@@ -2,6 +2,7 @@
 
 #include "platform/Bit_Button.h"
 #include "platform/Message_Boxes.h"
+#include "platform/Modal_Owner.h"
 #include "platform/Spin_Edit.h"
 
 #include <QAbstractListModel>
@@ -222,6 +223,7 @@ TDialog_Item_Select_Form::TDialog_Item_Select_Form(QWidget* parent) : QDialog(pa
     setFont(sans_serif(10));
     setFixedSize(Design_Client_Width, Design_Client_Height);
     move(255, 164);
+    platform::Keep_Unminimised(*this);
 
     Sorted_Label = new QLabel(this);
     Sorted_Label->setObjectName(QStringLiteral("Sorted_Label"));

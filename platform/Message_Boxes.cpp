@@ -1,5 +1,6 @@
 #include "platform/Message_Boxes.h"
 
+#include "platform/Modal_Owner.h"
 #include "platform/Product.h"
 
 #include <QAbstractButton>
@@ -216,6 +217,7 @@ int run_box(QMessageBox::Icon icon, const QString& title, const QString& text,
     box.fit_text();
     centre_frame(box);
     new Centred_Once_Framed(box);
+    Keep_Unminimised(box);
     return box.exec();
 }
 } // namespace
@@ -313,6 +315,7 @@ std::optional<QString> input_text(const QString& title, const QString& prompt,
     dialog.resize(std::max(dialog.sizeHint().width(), 360), dialog.sizeHint().height());
     centre_frame(dialog);
     new Centred_Once_Framed(dialog);
+    Keep_Unminimised(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.textValue();

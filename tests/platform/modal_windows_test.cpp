@@ -127,6 +127,38 @@ TEST(Modal_Windows, DialogsAndTheBoxesOfDialogsStandAboveWhatTheyBelongTo) {
     }
 }
 
+// A window manager may minimise a dialog (and the window it belongs to) whatever the dialog
+// asks for: message boxes, the text-input box and the dialogs that ask for it come back at once,
+// with their owner.
+TEST(Modal_Windows, AMinimisedBoxOrDialogComesBackWithItsOwner) {
+    Keep_Modal_Windows_Above_Their_Owners();
+    Main_Window main(false);
+    QDialog dialog;
+    Keep_Unminimised(dialog);
+    const std::function<void()> shows[] = {
+        [] { show_information(QStringLiteral("Information"), QStringLiteral("A message.")); },
+        [] { input_text(QStringLiteral("Save under what name ?"), QStringLiteral("Save name :")); },
+        [&] { dialog.exec(); },
+    };
+    for (const auto& show : shows) {
+        bool looked = false;
+        on_next_modal([&](QWidget& modal) {
+            looked = true;
+            main.window.setWindowState(Qt::WindowMinimized);
+            modal.setWindowState(Qt::WindowMinimized);
+            EXPECT_TRUE(QTest::qWaitFor(
+                [&] {
+                    return !(modal.windowState() & Qt::WindowMinimized) &&
+                           !(main.window.windowState() & Qt::WindowMinimized);
+                },
+                1000))
+                << modal.windowTitle().toStdString();
+        });
+        show();
+        EXPECT_TRUE(looked);
+    }
+}
+
 TEST(Modal_Windows, TheOwnerIsNeverTheWindowItselfNorAHiddenOne) {
     QDialog modal;
     QMainWindow hidden;
