@@ -9,7 +9,7 @@ packages=(
     clang libclang-rt-14-dev
     fonts-liberation
     desktop-file-utils libglib2.0-bin help2man
-    xvfb x11-utils openbox wmctrl
+    xvfb x11-utils openbox wmctrl xdotool imagemagick
     locales
 )
 
