@@ -4,7 +4,6 @@
 #include "platform/Product.h"
 
 #include <QAbstractButton>
-#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QFontMetrics>
@@ -17,6 +16,8 @@
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QTextLayout>
+#include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 
@@ -29,6 +30,9 @@ QString g_application_title;
 QMargins g_box_frame;
 
 QMargins frame_margins(const QWidget& window) {
+    // The window system's own word once the window is shown; the widget's may lag behind it.
+    if (const QWindow* handle = window.windowHandle(); handle != nullptr && window.isVisible())
+        return handle->frameMargins();
     const QRect outer = window.frameGeometry();
     const QRect inner = window.geometry();
     return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
@@ -66,34 +70,53 @@ void centre_frame(QWidget& box) {
         return;
     QRect outer(QPoint(), box.size().grownBy(expected_frame(box)));
     outer.moveCenter(work.center());
-    box.move(outer.topLeft());
+    // Shown and framed, the window's own place is set: the window system turns it into the
+    // frame's place whichever way it told the window manager to read places.
+    QWindow* handle = box.windowHandle();
+    const QMargins framed = handle && box.isVisible() ? handle->frameMargins() : QMargins();
+    if (!framed.isNull())
+        handle->setPosition(outer.topLeft() + QPoint(framed.left(), framed.top()));
+    else
+        box.move(outer.topLeft());
 }
 
 // Centres the box once more when the window manager has drawn its frame, if it is not the
-// frame expected; from then on the box stays wherever the user moves it.
+// frame expected; from then on the box stays wherever the user moves it. The frame is asked for
+// until it is known: no event of the box's own reliably follows it.
 class Centred_Once_Framed : public QObject {
 public:
     explicit Centred_Once_Framed(QWidget& box) : QObject(&box), box_(box) {
         box.installEventFilter(this);
+        poll_.setInterval(20);
+        connect(&poll_, &QTimer::timeout, this, &Centred_Once_Framed::look);
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == &box_ && !done_ &&
-            (event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
-            box_.isVisible()) {
-            const QMargins frame = frame_margins(box_);
-            if (!frame.isNull()) {
-                done_ = true;
-                g_box_frame = frame;
-                centre_frame(box_);
-            }
+        if (watched == &box_ && event->type() == QEvent::Show && !done_) {
+            tries_ = 0;
+            poll_.start();
         }
         return false;
     }
 
 private:
+    void look() {
+        const QWindow* handle = box_.windowHandle();
+        const QMargins frame = handle && box_.isVisible() ? handle->frameMargins() : QMargins();
+        if (frame.isNull() && ++tries_ < 100)
+            return;
+        poll_.stop();
+        done_ = true;
+        if (frame.isNull())
+            return;
+        g_box_frame = frame;
+        centre_frame(box_);
+    }
+
     QWidget& box_;
+    QTimer poll_;
+    int tries_ = 0;
     bool done_ = false;
 };
 
@@ -178,12 +201,10 @@ protected:
         return QMessageBox::event(event);
     }
     void showEvent(QShowEvent* event) override {
-        // Not QMessageBox's either: it would cap the box at a share of the screen and wrap the
-        // text its own way. The buttons and the Escape button are given, nothing is left for it.
+        // QMessageBox's own sizing runs here too (with its Escape button set up); the text's then
+        // takes over.
+        QMessageBox::showEvent(event);
         fit_text();
-        QAccessibleEvent alert(this, QAccessible::Alert);
-        QAccessible::updateAccessibility(&alert);
-        QDialog::showEvent(event);
     }
     void keyPressEvent(QKeyEvent* event) override {
         // The message as written, not the markup that lays it out.
