@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -14,6 +15,11 @@ namespace smx::platform {
 // its work and closes it again; nothing is cached. Every write replaces the whole file
 // atomically (a temporary file in the same directory, flushed, renamed over), so a crash or a
 // full disk never leaves a damaged file, and a refused write returns false.
+//
+// Every change of a file is made under its writers' lock (see Ini_Update_File), held from the
+// read that the change starts from to the rename, so that two programs writing the same file at
+// once never lose each other's changes. A file that is not UTF-8 text is read as far as it goes
+// but never written into.
 //
 // Only regular files are read or replaced: a path that leads (through symbolic links or not) to
 // a device, a FIFO, a socket or a directory is refused at once, never opened in a way that could
@@ -49,8 +55,9 @@ struct Ini_File_Content {
     Ini_File_Stamp stamp;
 };
 
-// Reads the whole file at `path` under the rules above, without blocking.
-Ini_File_Content Ini_Read_File(const QString& path);
+// Reads the whole file at `path` under the rules above, without blocking. Other text files
+// that the program reads are read here too, with a lower cap (`max_size`).
+Ini_File_Content Ini_Read_File(const QString& path, qint64 max_size = Ini_Max_File_Size);
 // The stamp of what is at `path` now (following symbolic links).
 Ini_File_Stamp Ini_Stamp_Of(const QString& path);
 
@@ -137,9 +144,19 @@ public:
     // Adds the section at the end of the text, even when one of that name exists. False, and
     // nothing changed, under the same rules as set_values.
     bool append_section(const QString& section, const Ini_Key_Values& keys);
+    // The keys of exactly that section, as section() gives them; an occurrence of -1 is the last
+    // of the sections of that name. Nothing when there is no such section.
+    std::optional<Ini_Key_Values> exact_section(const Exact_Section& section) const;
+    // set_values on exactly that section (occurrence -1: the last of them); without one, the
+    // section is added at the end.
+    bool set_values(const Exact_Section& section, const Ini_Key_Values& keys);
 
     // Bytes of a leading UTF-8 byte-order mark (0 or 3): read past, and kept by every edit.
     qsizetype bom_size() const;
+
+    // Makes every edit made to this document since it was built from its bytes again on
+    // `other`, in the same order: the same change, made to the file as another writer left it.
+    void redo_edits_on(Ini_Document& other) const;
 
 private:
     struct Line {
@@ -159,10 +176,14 @@ private:
 
     void parse() const; // only when asked about the text after a change
     const Section* find(const QString& section) const;
+    const Section* find_exact(const Exact_Section& section) const;
+    bool set_values_in(const QString& section, const Ini_Key_Values& keys,
+                       const std::function<const Section*()>& target);
     QByteArray new_section_text(const QString& section, const Ini_Key_Values& unique) const;
     QByteArray after_erase(QByteArray edited) const;
     // Keys are read only for the sections asked about, so that large files parse quickly.
     std::vector<Key> keys_of(const Section& s) const;
+    Ini_Key_Values key_values_of(const Section& s) const;
     static const Key* find_key(const std::vector<Key>& keys, const QString& folded_key);
     // The header, or the section's last key line: where new keys go and an erase ends.
     int last_line_of(const Section& s) const;
@@ -170,6 +191,8 @@ private:
     QByteArray line_bytes(int line) const;
 
     QByteArray bytes_;
+    // The edits made since the bytes were given, for redo_edits_on.
+    std::vector<std::function<void(Ini_Document&)>> edits_;
     mutable bool parsed_ = false;
     mutable QByteArray eol_;
     mutable std::vector<Line> lines_;
@@ -180,10 +203,44 @@ private:
     mutable int last_found_ = -1;
 };
 
-// Writes the bytes as the whole new content of the file at `path`, atomically: the file holds
-// either its old or its new content at every moment. Refused (false, nothing changed, nothing
-// left behind) when the directory or the existing file is not writable, or the path leads to
-// anything but a regular file.
+// Whether bytes are text in the program's encoding: UTF-8 (a byte-order mark allowed) without
+// NUL bytes. A file that is not (UTF-16, a binary file) is never written into: the edit would
+// leave it in two encodings.
+bool Ini_Is_Program_Text(const QByteArray& bytes);
+
+// What a change handed to Ini_Update_File asks for.
+enum class Ini_Change {
+    Write,  // write the edited document as the file's new content
+    Keep,   // nothing to change: leave the file as it is (a success)
+    Refuse, // the change cannot be made: leave the file as it is (a failure)
+};
+
+// Changes the file at `path` under its writers' lock: reads it (a missing file is empty), hands
+// it to `change` as a document, and writes the result, all while holding the lock, so that no
+// other writer's change can come between the read and the rename and be lost. False (nothing
+// changed) when the file cannot be read, the change refuses, the change would be written into a
+// file that is no text in the program's encoding, the write is refused, or the lock is not had
+// within Ini_Lock_Wait_Ms. `written`, when given, receives the stamp of the file afterwards.
+//
+// The lock is an advisory lock (flock) on a lock file beside the data file, "." + its name +
+// ".lock" (an empty file that is never renamed or removed, so every writer locks the same
+// file), which the system drops when its holder ends in any way: a killed writer never blocks
+// the next. Where the file system has no such locks, the change is made without one.
+bool Ini_Update_File(const QString& path, const std::function<Ini_Change(Ini_Document&)>& change,
+                     Ini_File_Stamp* written = nullptr);
+
+// How long a writer waits for another writer's lock before its write is refused. A change
+// holds it for milliseconds; only a stuck writer holds it longer.
+constexpr int Ini_Lock_Wait_Ms = 5000;
+// Replaces that wait until the returned previous one is put back (tests only).
+int Ini_Use_Lock_Wait_Ms(int milliseconds);
+// The lock file of the data file at `path` (beside the file a symbolic link leads to).
+QString Ini_Lock_File_Path(const QString& path);
+
+// Writes the bytes as the whole new content of the file at `path`, atomically and under its
+// writers' lock: the file holds either its old or its new content at every moment. Refused
+// (false, nothing changed, nothing left behind but the lock file) when the directory or the
+// existing file is not writable, or the path leads to anything but a regular file.
 //
 // The new content is written to an unnamed temporary file, flushed to the disk, given a name
 // beginning with "." + the file's name + ".tmp-" and renamed over the file. A writer holds a
@@ -220,13 +277,16 @@ public:
     bool changed_on_disk() const;
     // Reads the file again when it changed since the last read. False when that read is refused.
     bool refresh();
-    // Writes the document as the file's new content. False when refused.
+    // Writes the document's edits into the file (Ini_Update_File): when another writer changed
+    // the file since it was read, the same edits are made again on the file as it is now, so
+    // that neither change is lost. The document is then what was written. False when refused.
     bool write();
 
 private:
     QString path_;
     Ini_Read_Status status_ = Ini_Read_Status::Missing;
     Ini_File_Stamp stamp_;
+    QByteArray read_bytes_; // what the document was built from
     Ini_Document document_;
 };
 
