@@ -160,13 +160,6 @@ bool Delete_File_If_Closed(const QString& path) {
     return ::lstat(name.constData(), &st) != 0 && errno == ENOENT;
 }
 
-std::optional<QByteArray> Read_Outside_Text_File(const QString& path) {
-    Ini_File_Content content = Ini_Read_File(path, Outside_Text_Max_Size);
-    if (content.status != Ini_Read_Status::Read)
-        return std::nullopt;
-    return std::move(content.bytes);
-}
-
 QString Replace_All_Text(QString text, const QString& search, const QString& replacement) {
     if (text.isEmpty() || search.isEmpty())
         return text;
