@@ -22,19 +22,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-passed=0
-failed=0
-check() {
-    local name="$1"
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-        echo "ok: $name"
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $name"
-    fi
-}
+# shellcheck source=scripts/check-common.sh
+source "$root/scripts/check-common.sh"
 
 # Another apt holds the package lists' lock for a moment and the dpkg front-end lock for longer
 # (apt and dpkg take both with fcntl) while the install step installs a small package: it must
@@ -89,5 +78,4 @@ e2e_as_user() {
 }
 check "the end-to-end tests pass as a new user beside a font folder without a cache" e2e_as_user
 
-echo "fresh-check: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+check_summary fresh-check

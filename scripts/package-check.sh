@@ -24,19 +24,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-passed=0
-failed=0
-check() {
-    local name="$1"
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-        echo "ok: $name"
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $name"
-    fi
-}
+# shellcheck source=scripts/check-common.sh
+source "$root/scripts/check-common.sh"
 
 # The layout's fonts come with the package, as do the libraries dpkg-shlibdeps found.
 depends_on() { dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/^ *//; s/ .*//' | grep -qx "$1"; }
@@ -150,5 +139,4 @@ check "apt removes the package" env DEBIAN_FRONTEND=noninteractive apt-get remov
 check "the program is gone" test ! -e /usr/bin/speedmetrix
 check "the user's files stay" test -s "$data" -a -s "$config"
 
-echo "package-check: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+check_summary package-check
