@@ -4,11 +4,13 @@
 namespace smx::engine {
 
 // The processor and memory tests. Each does exactly the stated work and nothing else: no
-// message pumping, no progress and no checks inside the loops.
+// message pumping and no progress. Each ends early when platform::stop_requested(), read
+// between blocks of passes or between arrays, never inside the timed instructions' chain.
 
 // A countdown from n + 1 to 0: n + 1 passes of one decrement and one test for zero. Nothing
-// runs for a negative n. Returns the passes made, taken from the counter's start and end values
-// (nothing is counted inside the loop); the run ignores it.
+// runs for a negative n. A stop ends it between two blocks of 2^24 passes. Returns the passes made,
+// taken from the counter's start and end values (nothing is counted inside the loop); the run
+// ignores it.
 std::uint32_t Integer_Arithmetic_Loop(std::int32_t n);
 
 struct Float_Loop_End {
@@ -18,8 +20,8 @@ struct Float_Loop_End {
 
 // While limit > x (extended against double): x := x + 1.0; s := x * x + s, the product and
 // sum formed in extended precision and stored as doubles. Makes exactly limit passes for a
-// positive limit and none otherwise. The end values are returned only so that tests can see
-// the work; the run ignores them.
+// positive limit and none otherwise; a stop ends it between two blocks of 2^20 passes. The end
+// values are returned only so that tests can see the work; the run ignores them.
 Float_Loop_End Floating_Point_Loop(std::int32_t limit);
 
 // Writes element j := 2 * j (32-bit, wrapping) for j = 0 .. size - 1, in ascending order. On

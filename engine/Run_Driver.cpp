@@ -281,8 +281,7 @@ Run_Outcome Run_Benchmark(Run_Host& host) {
                     test_pixel_count = host.test_pixel_count(); // the last repetition's
                 host.advance_progress(++steps_done);
                 platform::process_messages();
-                // The tests that can end early (memory, disk, graphics) stop at their next array,
-                // file or step; the processor loops run to their end.
+                // Every test ends early at its next block of passes, array, file or step.
                 if (abandon_asked()) {
                     recover();
                     return Run_Outcome::Abandoned;

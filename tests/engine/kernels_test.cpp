@@ -1,4 +1,5 @@
 #include "engine/Kernels.h"
+#include "platform/Termination.h"
 
 #include <gtest/gtest.h>
 #include <vector>
@@ -29,6 +30,37 @@ INSTANTIATE_TEST_SUITE_P(Limits, Floating_Point_Loop_Test,
                                            Float_Case{1000, 1000, 333833500.0},
                                            // the largest sums still exact in a double
                                            Float_Case{100000, 100000, 333338333350000.0}));
+
+// Around the ends of the blocks between which the loop looks for a stop: the same values as one
+// unbroken loop, computed here pass by pass with the same roundings.
+TEST(Floating_Point_Loop, BlocksOfPassesMakeOneUnbrokenLoop) {
+    constexpr std::int32_t block = 1 << 20;
+    for (const std::int32_t limit : {block - 1, block, block + 1, 3 * block + 5}) {
+        double x = 0;
+        double s = 0;
+        while (static_cast<long double>(limit) > x) {
+            x = static_cast<double>(static_cast<long double>(x) + 1.0L);
+            s = static_cast<double>(static_cast<long double>(x) * x + s);
+        }
+        const Float_Loop_End end = Floating_Point_Loop(limit);
+        EXPECT_EQ(end.x, x) << limit;
+        EXPECT_EQ(end.s, s) << limit;
+    }
+}
+
+// A stop asked for before the loops start ends each after its first block of passes, or its
+// first array; what ends sooner than its block is not cut short.
+TEST(Kernels, StopEndsEachLoopAfterItsFirstBlock) {
+    platform::reset_termination_state_for_tests();
+    platform::request_stop();
+    EXPECT_EQ(Floating_Point_Loop(2147000000).x, 1 << 20);
+    EXPECT_EQ(Floating_Point_Loop(1000).x, 1000);
+    EXPECT_EQ(Integer_Arithmetic_Loop(2147000000), 1u << 24);
+    EXPECT_EQ(Integer_Arithmetic_Loop(1000), 1001u);
+    EXPECT_EQ(Memory_Speed_Loop(1000, 100), 0);
+    platform::reset_termination_state_for_tests();
+    EXPECT_EQ(Integer_Arithmetic_Loop((1 << 24) + 5), (1u << 24) + 6);
+}
 
 TEST(Integer_Kernel, MakesOneMorePassThanItsCount) {
     EXPECT_EQ(Integer_Arithmetic_Loop(0), 1u);
