@@ -3,6 +3,7 @@
 #include "engine/Test_Failure.h"
 #include "platform/Drives.h"
 #include "platform/Events.h"
+#include "platform/File_Routines.h"
 #include "platform/Termination.h"
 
 #include <QFile>
@@ -225,6 +226,25 @@ void Disk_Test_Files::Delete() {
     }
     written_.clear();
     platform::set_numbered_temp_file_count(0);
+}
+
+bool Is_Benchmark_Temp_File_Name(const char* name) {
+    static constexpr char prefix[] = "$$BENCHMARK_TEMP_";
+    static constexpr char suffix[] = ".tmp";
+    if (std::strncmp(name, prefix, sizeof prefix - 1) != 0)
+        return false;
+    const char* digits = name + sizeof prefix - 1;
+    const char* p = digits;
+    while (*p >= '0' && *p <= '9')
+        ++p;
+    // The numbers the test writes: 1 up to the largest file count, without leading zeros.
+    return p > digits && p - digits <= 10 && *digits != '0' && std::strcmp(p, suffix) == 0;
+}
+
+int Remove_Leftover_Test_Files(const Disk_Root& Root) {
+    if (!Root.found)
+        return 0;
+    return platform::Delete_Closed_Files_In(Root.prefix, Is_Benchmark_Temp_File_Name);
 }
 
 void Disk_File_Speed_Test(int FileCount, int FileSizeBytes, const Disk_Root& Root) {

@@ -72,6 +72,15 @@ private:
     std::vector<File_Id> written_;
 };
 
+// True for a name the disk test writes: "$$BENCHMARK_TEMP_" + n + ".tmp", n a decimal number
+// from 1 without leading zeros.
+bool Is_Benchmark_Temp_File_Name(const char* name);
+// Removes from the drive's root the test files that runs of this program left behind (killed
+// before their delete pass): every regular file of this user at such a name that no other
+// process holds open. Links, other kinds of file and other users' files stay. Returns how many
+// it removed. Not timed: the run does this before the start tick.
+int Remove_Leftover_Test_Files(const Disk_Root& Root);
+
 // Writes FileCount files of FileSizeBytes bytes to the drive's root, reads them all back and
 // deletes them, then lets pending window messages through. Nothing happens when either count is
 // not positive. A stop asked for meanwhile ends it after the current file, removing its files.

@@ -244,6 +244,9 @@ Run_Outcome Run_Benchmark(Run_Host& host) {
     if (settings.is_ticked(Test_Id::Disk_Speed_Small_Files) ||
         settings.is_ticked(Test_Id::Disk_Speed_Large_Files))
         disk_root = Resolve_Disk_Root(settings.drive_letter);
+    // A run killed during a disk test left its files for good: removed here, before the timing,
+    // unless a process holds one open.
+    Remove_Leftover_Test_Files(disk_root);
 
     const std::uint32_t run_start = platform::GetTickCount();
     int test_index = 0;

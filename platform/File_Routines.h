@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <functional>
 
 namespace smx::platform {
 
@@ -16,6 +17,13 @@ bool Set_File_Attributes(const QString& path, bool read_only, bool archive, bool
 
 // Deletes the file only when no process holds it open; true when it is gone.
 bool Delete_File_If_Closed(const QString& path);
+
+// Deletes, in `folder` itself, each regular file of this user whose name `matches` accepts and
+// that no other process holds open (as Get_File_Open_State tells, with one look at the other
+// processes for all the files). Links and anything else at such a name stay. Returns how many
+// files it deleted.
+int Delete_Closed_Files_In(const QString& folder,
+                           const std::function<bool(const char* name)>& matches);
 
 // Replaces every occurrence of `search` by `replacement`; always terminates, also when the
 // replacement contains the search text.

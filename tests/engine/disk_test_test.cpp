@@ -352,6 +352,18 @@ TEST_F(Disk_Test_Fixture, ReadAndDeletePassesKeepToTheFilesWritten) {
     EXPECT_EQ(read_file(temp(1)), QByteArray("someone else's"));
 }
 
+TEST(Benchmark_Temp_File_Name, OnlyTheNamesTheTestWrites) {
+    for (const char* name :
+         {"$$BENCHMARK_TEMP_1.tmp", "$$BENCHMARK_TEMP_500.tmp", "$$BENCHMARK_TEMP_2147483647.tmp"})
+        EXPECT_TRUE(Is_Benchmark_Temp_File_Name(name)) << name;
+    for (const char* name :
+         {"$$BENCHMARK_TEMP_.tmp", "$$BENCHMARK_TEMP_0.tmp", "$$BENCHMARK_TEMP_01.tmp",
+          "$$BENCHMARK_TEMP_1.tmp~", "$$BENCHMARK_TEMP_1.TMP", "$$BENCHMARK_TEMP_-1.tmp",
+          "$$BENCHMARK_TEMP_1x.tmp", "$$BENCHMARK_TEMP_12345678901.tmp", "$BENCHMARK_TEMP_1.tmp",
+          "$$$TEMP_DRIVE_CHECK.tmp", ""})
+        EXPECT_FALSE(Is_Benchmark_Temp_File_Name(name)) << name;
+}
+
 TEST_F(Disk_Test_Fixture, UncreatableRootIsCannotCreate) {
     // Running as root ignores permissions, so the root is made unusable another way: a file.
     const QString file_root = dir.path() + QStringLiteral("/plain_file");
