@@ -56,18 +56,15 @@ bool is_own_regular_file(const struct stat& st) {
 }
 
 // Opens the name for writing as a new regular file, or as a regular file of ours left behind
-// by an interrupted run (emptied first); -1 for anything else at the name. `st` describes the
-// file opened.
-int create_own_file(const QByteArray& path, struct stat& st) {
+// by an interrupted run (emptied first); -1 for anything else at the name. A new file is not
+// looked at, which keeps the write pass to the calls the test times: O_EXCL made it, so it is a
+// regular file of ours with one link, and `looked` stays false. A file found at the name is
+// looked at once through its descriptor, and `st` describes it.
+int create_own_file(const QByteArray& path, struct stat& st, bool& looked) {
+    looked = false;
     int fd = open_retrying(path, O_WRONLY | O_CREAT | O_EXCL, 0644);
-    if (fd >= 0) {
-        if (::fstat(fd, &st) == 0)
-            return fd;
-        close_file(fd);
-        return -1;
-    }
-    if (errno != EEXIST)
-        return -1;
+    if (fd >= 0 || errno != EEXIST)
+        return fd;
     fd = open_retrying(path, O_WRONLY);
     if (fd < 0)
         return -1;
@@ -76,6 +73,7 @@ int create_own_file(const QByteArray& path, struct stat& st) {
         close_file(fd);
         return -1;
     }
+    looked = true;
     return fd;
 }
 
@@ -83,10 +81,13 @@ bool same_file(const struct stat& st, dev_t dev, ino_t ino) {
     return S_ISREG(st.st_mode) && st.st_dev == dev && st.st_ino == ino;
 }
 
-// Deletes the name only while it still is the file we created there.
-void remove_if_same(const QByteArray& path, dev_t dev, ino_t ino) {
+// Deletes the name only while it still is the file we created there (its identity known), or
+// else a regular file of ours with one link. The look at the name is the test's own check that
+// the file exists before it is deleted.
+void remove_if_ours(const QByteArray& path, bool known, dev_t dev, ino_t ino) {
     struct stat st {};
-    if (::lstat(path.constData(), &st) == 0 && same_file(st, dev, ino))
+    if (::lstat(path.constData(), &st) == 0 &&
+        (known ? same_file(st, dev, ino) : is_own_regular_file(st)))
         ::unlink(path.constData());
 }
 
@@ -183,10 +184,11 @@ bool Disk_Test_Files::Write(int FileCount, const char* buffer, std::int64_t size
         platform::set_numbered_temp_file_count(n); // before it can exist
         const QString path = Path(n);
         struct stat st {};
-        const int fd = create_own_file(native(path), st);
+        bool looked = false;
+        const int fd = create_own_file(native(path), st, looked);
         if (fd < 0)
             fail(QStringLiteral("Cannot create file ") + path);
-        written_.push_back(File_Id{st.st_dev, st.st_ino});
+        written_.push_back(File_Id{st.st_dev, st.st_ino, looked});
         const bool written = write_all(fd, buffer, size);
         close_file(fd);
         if (!written)
@@ -206,11 +208,17 @@ bool Disk_Test_Files::Read(char* buffer, std::int64_t size) {
         const int fd = open_retrying(native(path), O_RDONLY);
         if (fd < 0)
             fail(QStringLiteral("Cannot open file ") + path);
+        // The one look at each file in the timed passes: through the open descriptor, a regular
+        // file of ours with one link (a FIFO or device opened without blocking is refused
+        // here, before any read), or the very file found by the write pass. The delete pass
+        // then removes only this file.
         struct stat st {};
-        if (::fstat(fd, &st) != 0 || !same_file(st, id.dev, id.ino)) {
+        if (::fstat(fd, &st) != 0 ||
+            !(id.known ? same_file(st, id.dev, id.ino) : is_own_regular_file(st))) {
             close_file(fd);
             fail(QStringLiteral("Cannot open file ") + path);
         }
+        written_[static_cast<std::size_t>(n - 1)] = File_Id{st.st_dev, st.st_ino, true};
         const bool read = read_all(fd, buffer, size);
         close_file(fd);
         if (!read)
@@ -222,7 +230,7 @@ bool Disk_Test_Files::Read(char* buffer, std::int64_t size) {
 void Disk_Test_Files::Delete() {
     for (int n = 1; n <= Written(); ++n) {
         const File_Id id = written_[static_cast<std::size_t>(n - 1)];
-        remove_if_same(native(Path(n)), id.dev, id.ino);
+        remove_if_ours(native(Path(n)), id.known, id.dev, id.ino);
     }
     written_.clear();
     platform::set_numbered_temp_file_count(0);
@@ -277,11 +285,16 @@ bool Temp_Drive_Check(const QString& DriveText) {
     // Linux never prompts for a missing medium, so there is no error mode to set.
     const QByteArray probe = native(Drive_Check_File_Path(letter));
     struct stat st {};
-    const int fd = create_own_file(probe, st);
+    bool looked = false;
+    const int fd = create_own_file(probe, st, looked);
     if (fd < 0)
         return false;
+    if (!looked && ::fstat(fd, &st) != 0) {
+        close_file(fd);
+        return false;
+    }
     close_file(fd);
-    remove_if_same(probe, st.st_dev, st.st_ino);
+    remove_if_ours(probe, true, st.st_dev, st.st_ino);
     return true;
 }
 
