@@ -184,13 +184,11 @@ double cpu_mhz() {
     return 0;
 }
 
-// The fill clone the loader picked for this processor: its resolver takes the widest of the
-// clones (AVX-512, AVX2, baseline) that the processor and the system support, as asked here.
+// The fill clone the loader picked for this processor: its resolver takes the AVX2 clone where
+// the processor and the system support it, the baseline elsewhere, as asked here.
 const char* fill_instruction_set() {
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f"))
-        return "AVX-512F (64-byte stores)";
     if (__builtin_cpu_supports("avx2"))
         return "AVX2 (32-byte stores)";
     return "x86-64 baseline (16-byte stores)";

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <span>
 
 namespace smx::engine {
 
@@ -24,14 +25,24 @@ struct Float_Loop_End {
 // values are returned only so that tests can see the work; the run ignores them.
 Float_Loop_End Floating_Point_Loop(std::int32_t limit);
 
-// Writes element j := 2 * j (32-bit, wrapping) for j = 0 .. size - 1, in ascending order. On
-// x86-64 it is compiled several times, for AVX-512, AVX2 and the baseline instruction set, and
-// the widest the processor has is chosen when the program loads: the same binary runs on any
-// x86-64 machine, and the fill stores as widely as the processor can.
+// Writes element j := 2 * j (32-bit, wrapping) for j = 0 .. size - 1, in ascending order.
+using Fill_Function = void (*)(std::int32_t* array, std::int32_t size);
+struct Fill_Variant {
+    const char* name; // the instruction set and the width of its stores
+    Fill_Function fill;
+};
+// The fill built for each store width the processor and the system support here (on x86-64:
+// AVX-512F, AVX2 and the baseline, widest first; the baseline always last). The same binary runs
+// on any x86-64 machine.
+std::span<const Fill_Variant> Fill_Variants();
+// The fastest of them on this machine for arrays of `size` elements, timed once for each size,
+// on first use (about a millisecond): the run asks for it before its first timed test.
+const Fill_Variant& Chosen_Fill(std::int32_t size);
+// The fill chosen for `size`.
 void Fill_Doubled_Indices(std::int32_t* array, std::int32_t size);
 
-// loops times: allocate a fresh zero-filled array of size 32-bit integers, fill it with
-// Fill_Doubled_Indices and free it. Nothing runs for loops <= 0. Ends early, between two
+// loops times: allocate a fresh zero-filled array of size 32-bit integers, fill it with the
+// chosen fill and free it. Nothing runs for loops <= 0. Ends early, between two
 // arrays, when platform::stop_requested(). Throws std::bad_alloc when an array cannot be
 // allocated. Returns the sum of each filled array's last element, read once per array outside
 // the fill; the run ignores it.

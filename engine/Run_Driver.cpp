@@ -247,6 +247,9 @@ Run_Outcome Run_Benchmark(Run_Host& host) {
     // A run killed during a disk test left its files for good: removed here, before the timing,
     // unless a process holds one open.
     Remove_Leftover_Test_Files(disk_root);
+    // The memory test's fill is chosen by timing the fills, once; not inside the test's time.
+    if (settings.is_ticked(Test_Id::Memory_Speed) && settings.array_size > 0)
+        Chosen_Fill(settings.array_size);
 
     const std::uint32_t run_start = platform::GetTickCount();
     int test_index = 0;

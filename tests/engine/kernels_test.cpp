@@ -1,6 +1,7 @@
 #include "engine/Kernels.h"
 #include "platform/Termination.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -87,29 +88,38 @@ TEST(Memory_Kernel, FillsEveryArrayOfEveryLoop) {
     EXPECT_EQ(Memory_Speed_Loop(5, -7), 0);
 }
 
-TEST(Memory_Kernel, FillsEachElementWithTwiceItsIndex) {
-    std::vector<std::int32_t> array(1003, -7);
-    Fill_Doubled_Indices(array.data(), 1000);
-    for (std::int32_t j = 0; j < 1000; ++j)
-        ASSERT_EQ(array[j], 2 * j) << "element " << j;
-    // Elements beyond the size are not touched.
-    EXPECT_EQ(array[1000], -7);
-    EXPECT_EQ(array[1002], -7);
+// Every fill the processor can run here, and the one chosen among them.
+TEST(Memory_Kernel, EveryFillWritesEachElementWithTwiceItsIndex) {
+    std::vector<Fill_Variant> variants(Fill_Variants().begin(), Fill_Variants().end());
+    EXPECT_TRUE(std::any_of(variants.begin(), variants.end(), [](const Fill_Variant& v) {
+        return v.fill == Chosen_Fill(1000).fill;
+    }));
+    variants.push_back({"chosen", Fill_Doubled_Indices});
+    for (const Fill_Variant& v : variants) {
+        SCOPED_TRACE(v.name);
+        std::vector<std::int32_t> array(1003, -7);
+        v.fill(array.data(), 1000);
+        for (std::int32_t j = 0; j < 1000; ++j)
+            ASSERT_EQ(array[j], 2 * j) << "element " << j;
+        // Elements beyond the size are not touched.
+        EXPECT_EQ(array[1000], -7);
+        EXPECT_EQ(array[1002], -7);
 
-    // The fill runs in vectors of up to 16 elements, chosen for the processor: every size around
-    // a vector's width and every start of the array within one, with nothing written before the
-    // first element or after the last.
-    for (const std::int32_t size :
-         {1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 31, 32, 33, 47, 48, 63, 64, 65, 127, 129, 30000}) {
-        for (std::size_t start = 1; start <= 16; ++start) {
-            std::vector<std::int32_t> guarded(static_cast<std::size_t>(size) + 32, -7);
-            Fill_Doubled_Indices(guarded.data() + start, size);
-            for (std::size_t i = 0; i < guarded.size(); ++i) {
-                const bool inside = i >= start && i < start + static_cast<std::size_t>(size);
-                const std::int32_t expected =
-                    inside ? 2 * static_cast<std::int32_t>(i - start) : -7;
-                ASSERT_EQ(guarded[i], expected)
-                    << "size " << size << ", start " << start << ", element " << i;
+        // The fill runs in vectors of up to 16 elements, chosen for the processor: every size
+        // around a vector's width and every start of the array within one, with nothing written
+        // before the first element or after the last.
+        for (const std::int32_t size : {1,  2,  3,  4,  5,  7,  8,  9,  15,  16,  17,
+                                        31, 32, 33, 47, 48, 63, 64, 65, 127, 129, 30000}) {
+            for (std::size_t start = 1; start <= 16; ++start) {
+                std::vector<std::int32_t> guarded(static_cast<std::size_t>(size) + 32, -7);
+                v.fill(guarded.data() + start, size);
+                for (std::size_t i = 0; i < guarded.size(); ++i) {
+                    const bool inside = i >= start && i < start + static_cast<std::size_t>(size);
+                    const std::int32_t expected =
+                        inside ? 2 * static_cast<std::int32_t>(i - start) : -7;
+                    ASSERT_EQ(guarded[i], expected)
+                        << "size " << size << ", start " << start << ", element " << i;
+                }
             }
         }
     }
