@@ -205,7 +205,7 @@ __attribute__((noipa)) void memory_with(Fill_Function fill, std::int32_t loops, 
         asm volatile("" : : "r"(a) : "memory");
         std::memset(a, 0, bytes);
         asm volatile("" : : "r"(a) : "memory");
-        fill(a, size);
+        fill(a, 0, size);
         asm volatile("" : : "r"(a) : "memory");
         std::free(a);
     }

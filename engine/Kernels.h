@@ -25,8 +25,8 @@ struct Float_Loop_End {
 // values are returned only so that tests can see the work; the run ignores them.
 Float_Loop_End Floating_Point_Loop(std::int32_t limit);
 
-// Writes element j := 2 * j (32-bit, wrapping) for j = 0 .. size - 1, in ascending order.
-using Fill_Function = void (*)(std::int32_t* array, std::int32_t size);
+// Writes element j := 2 * j (32-bit, wrapping) for j = begin .. end - 1, in ascending order.
+using Fill_Function = void (*)(std::int32_t* array, std::int32_t begin, std::int32_t end);
 struct Fill_Variant {
     const char* name; // the instruction set and the width of its stores
     Fill_Function fill;
@@ -36,14 +36,15 @@ struct Fill_Variant {
 // on any x86-64 machine.
 std::span<const Fill_Variant> Fill_Variants();
 // The fastest of them on this machine for arrays of `size` elements, timed once for each size,
-// on first use (about a millisecond): the run asks for it before its first timed test.
+// on first use (a few milliseconds): the run asks for it before its first timed test.
 const Fill_Variant& Chosen_Fill(std::int32_t size);
-// The fill chosen for `size`.
+// The fill chosen for `size`, of elements 0 .. size - 1.
 void Fill_Doubled_Indices(std::int32_t* array, std::int32_t size);
 
 // loops times: allocate a fresh zero-filled array of size 32-bit integers, fill it with the
 // chosen fill and free it. Nothing runs for loops <= 0. Ends early, between two
-// arrays, when platform::stop_requested(). Throws std::bad_alloc when an array cannot be
+// arrays (and within an array of more than 2^20 elements, between two stretches of it), when
+// platform::stop_requested(). Throws std::bad_alloc when an array cannot be
 // allocated. Returns the sum of each filled array's last element, read once per array outside
 // the fill; the run ignores it.
 std::int64_t Memory_Speed_Loop(std::int32_t loops, std::int32_t size);

@@ -81,6 +81,9 @@ TEST(Memory_Kernel, FillsEveryArrayOfEveryLoop) {
     EXPECT_EQ(Memory_Speed_Loop(3, 1000), 3 * 1998);
     EXPECT_EQ(Memory_Speed_Loop(1, 30000), 59998);
     EXPECT_EQ(Memory_Speed_Loop(4000, 2), 4000 * 2);
+    // Arrays filled by stretches (above 2^20 elements), to the last element.
+    for (const std::int32_t size : {(1 << 20) + 1, 3 * (1 << 20), 3 * (1 << 20) + 7})
+        EXPECT_EQ(Memory_Speed_Loop(2, size), 2 * 2 * std::int64_t{size - 1}) << size;
     // No loops, or empty arrays: nothing is allocated or filled.
     EXPECT_EQ(Memory_Speed_Loop(0, 1000), 0);
     EXPECT_EQ(Memory_Speed_Loop(-3, 1000), 0);
@@ -94,16 +97,25 @@ TEST(Memory_Kernel, EveryFillWritesEachElementWithTwiceItsIndex) {
     EXPECT_TRUE(std::any_of(variants.begin(), variants.end(), [](const Fill_Variant& v) {
         return v.fill == Chosen_Fill(1000).fill;
     }));
-    variants.push_back({"chosen", Fill_Doubled_Indices});
+    std::vector<std::int32_t> chosen(1001, -7);
+    Fill_Doubled_Indices(chosen.data(), 1000);
+    for (std::int32_t j = 0; j < 1000; ++j)
+        ASSERT_EQ(chosen[static_cast<std::size_t>(j)], 2 * j) << "chosen fill, element " << j;
+    EXPECT_EQ(chosen[1000], -7);
     for (const Fill_Variant& v : variants) {
         SCOPED_TRACE(v.name);
         std::vector<std::int32_t> array(1003, -7);
-        v.fill(array.data(), 1000);
+        v.fill(array.data(), 0, 1000);
         for (std::int32_t j = 0; j < 1000; ++j)
             ASSERT_EQ(array[j], 2 * j) << "element " << j;
         // Elements beyond the size are not touched.
         EXPECT_EQ(array[1000], -7);
         EXPECT_EQ(array[1002], -7);
+        // A stretch from an element other than the first: its own indices, nothing around it.
+        std::vector<std::int32_t> stretch(40, -7);
+        v.fill(stretch.data(), 5, 37);
+        for (std::int32_t j = 0; j < 40; ++j)
+            ASSERT_EQ(stretch[static_cast<std::size_t>(j)], j >= 5 && j < 37 ? 2 * j : -7) << j;
 
         // The fill runs in vectors of up to 16 elements, chosen for the processor: every size
         // around a vector's width and every start of the array within one, with nothing written
@@ -112,7 +124,7 @@ TEST(Memory_Kernel, EveryFillWritesEachElementWithTwiceItsIndex) {
                                         31, 32, 33, 47, 48, 63, 64, 65, 127, 129, 30000}) {
             for (std::size_t start = 1; start <= 16; ++start) {
                 std::vector<std::int32_t> guarded(static_cast<std::size_t>(size) + 32, -7);
-                v.fill(guarded.data() + start, size);
+                v.fill(guarded.data() + start, 0, size);
                 for (std::size_t i = 0; i < guarded.size(); ++i) {
                     const bool inside = i >= start && i < start + static_cast<std::size_t>(size);
                     const std::int32_t expected =
