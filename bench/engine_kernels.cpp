@@ -1,8 +1,10 @@
 // Times each engine kernel beside a reference, the shortest code that honours every rule of
 // its test, built with the same flags (the memory test's: built for this very processor), and
-// at several loop counts to show that the time grows
-// with the work (nothing folded away). Prints one table. Usage: engine_kernels [directory for the
-// disk test] [--quick]
+// at several loop counts to show that the time grows with the work (nothing folded away); then
+// each graphics test's window beside the shortest code doing what it times
+// (graphics_reference.cpp). Prints one table. Usage: engine_kernels [directory for the disk
+// test] [--quick] [--graphics: the graphics rows alone]. The graphics use QT_QPA_PLATFORM as set,
+// offscreen when unset.
 #include "engine_kernels_native.h"
 
 #include "graphics_reference.h"
