@@ -6,6 +6,7 @@
 #include "dialogs/AboutBox.h"
 #include "graph/Chart.h"
 #include "platform/Bit_Button.h"
+#include "platform/Design_Fonts.h"
 #include "platform/Message_Boxes.h"
 #include "platform/Shape.h"
 #include "platform/Spin_Edit.h"
@@ -36,7 +37,7 @@ QFont design_font(int points, bool bold = false) {
     QFont font(kFormFont);
     font.setPointSize(points);
     font.setBold(bold);
-    return font;
+    return platform::fit_design_widths(font);
 }
 
 } // namespace

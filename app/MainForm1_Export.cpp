@@ -64,13 +64,13 @@ void TMainForm1::Copy_Results_Data_to_Windows_Clipboard_OptionClick() {
     Memo1->clear();
     const QString decimal_point = QLocale().decimalPoint();
     const QChar separator = decimal_point.isEmpty() ? QLatin1Char('.') : decimal_point.front();
-    for (const QString& line :
-         results::Results_Data_Lines(Main_Results, Compare_Results, separator))
+    const QStringList lines = results::Results_Data_Lines(Main_Results, Compare_Results, separator);
+    for (const QString& line : lines)
         Memo1->appendPlainText(line);
     Memo1->selectAll();
-    // The memo keeps lines, not line ends: the clipboard gets CR LF after every one of them.
-    platform::Put_Text_On_Clipboard(
-        results::Join_Crlf_Lines(Memo1->toPlainText().split(QLatin1Char('\n'))));
+    // The lines as they were put into the memo: its plain text turns a no-break space in a set's
+    // name into a blank. CR LF after every line.
+    platform::Put_Text_On_Clipboard(results::Join_Crlf_Lines(lines));
     platform::show_information(
         platform::application_title(),
         QStringLiteral("The Benchmark Results Data - with row and column headings - has been "

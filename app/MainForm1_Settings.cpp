@@ -89,16 +89,16 @@ bool TMainForm1::Load_Settings() {
 void TMainForm1::Apply_Settings_To_Controls(const settings::Settings_Record& stored) {
     const settings::Settings_Record r = settings::Clip_To_Spin_Edit_Bounds(stored);
 
-    QList<QRect> screens;
-    for (const QScreen* screen : QGuiApplication::screens())
-        screens.append(screen->geometry());
+    // The primary screen first: a window off every screen goes there.
+    QList<settings::Screen_Area> screens;
     const QScreen* primary = QGuiApplication::primaryScreen();
-    const QRect stored_bounds(r.window_left_posn, r.window_top_posn, r.window_Width,
-                              r.window_Height);
-    Place_Window(QRect(primary ? settings::Window_Position_On_Screens(stored_bounds, screens,
-                                                                      primary->availableGeometry())
-                               : stored_bounds.topLeft(),
-                       stored_bounds.size()));
+    if (primary)
+        screens.append({primary->geometry(), primary->availableGeometry()});
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen != primary)
+            screens.append({screen->geometry(), screen->availableGeometry()});
+    Place_Window(settings::Window_Bounds_On_Screens(r.window_left_posn, r.window_top_posn,
+                                                    r.window_Width, r.window_Height, screens));
 
     Always_On_Top_Option->setChecked(r.Always_on_Top_Option);
     Auto_Run_at_Windows_Startup_Option->setChecked(r.Auto_Run_at_Windows_Startup_Option);

@@ -11,14 +11,17 @@
 #include "platform/Product.h"
 #include "platform/Session_End.h"
 #include "platform/Termination.h"
-#include "report/Report_Options.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QSessionManager>
 #include <QTimer>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace smx::app {
 namespace {
@@ -45,6 +48,71 @@ private:
     bool done_ = false;
 };
 
+// A standard stream closed by whoever started the program (`speedmetrix --batch >&-`) keeps its
+// number, taken by /dev/null opened for reading only: otherwise the next file or socket the
+// program opens gets that number (the termination signals' own socket among them) and the
+// output lands there. Writes to it fail as to a closed stream, so the exit status says so.
+void hold_closed_standard_streams() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF)
+            continue;
+        const int held = ::open("/dev/null", O_RDONLY);
+        if (held >= 0 && held != fd) {
+            ::dup2(held, fd);
+            ::close(held);
+        }
+    }
+}
+
+// One argument of the command line, which is UTF-8 on this system. The bytes of a sequence that
+// is not UTF-8 each become a lone surrogate (U+DC80 to U+DCFF) instead of U+FFFD, so that the
+// name checks still see them and refuse the argument, rather than store a name the user never
+// typed.
+QString decode_argument(const char* argument) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(argument);
+    const qsizetype size = static_cast<qsizetype>(std::strlen(argument));
+    QString out;
+    out.reserve(size);
+    for (qsizetype i = 0; i < size;) {
+        const unsigned char lead = bytes[i];
+        int length = 0;
+        char32_t code = 0;
+        char32_t lowest = 0;
+        if (lead < 0x80) {
+            length = 1;
+            code = lead;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+            code = lead & 0x1F;
+            lowest = 0x80;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            code = lead & 0x0F;
+            lowest = 0x800;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            code = lead & 0x07;
+            lowest = 0x10000;
+        }
+        bool valid = length > 0 && i + length <= size;
+        for (int k = 1; valid && k < length; ++k) {
+            valid = (bytes[i + k] & 0xC0) == 0x80;
+            code = (code << 6) | (bytes[i + k] & 0x3F);
+        }
+        // No over-long forms, no encoded surrogates, nothing beyond U+10FFFF.
+        valid = valid && code >= lowest && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+        if (!valid) {
+            out += QChar(static_cast<char16_t>(0xDC00 + lead));
+            ++i;
+            continue;
+        }
+        const char32_t one[] = {code};
+        out += QString::fromUcs4(one, 1);
+        i += length;
+    }
+    return out;
+}
+
 } // namespace
 
 void set_program_icon(QApplication& app) {
@@ -59,6 +127,7 @@ void set_program_icon(QApplication& app) {
 }
 
 int run_program(int argc, char** argv) {
+    hold_closed_standard_streams();
     // From the start a termination signal is never lost: one that comes while the window starts
     // waits until the main window has had its first show, and then closes it.
     platform::install_termination_signals();
@@ -67,23 +136,32 @@ int run_program(int argc, char** argv) {
         std::fputs("started\n", stdout);
         std::fflush(stdout);
     }
-    // Only the batch run, its help and the drive list read the command line; otherwise the
-    // program is the window and ignores its arguments.
+    // The command line chooses what the program does; without a mode switch it is the window,
+    // which takes no option of the program's. An argument that looks like an option and is none
+    // stops the program here, before any window or display is touched.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const bool window = !cli::Wants_Help(arguments) && !cli::Wants_Drive_List(arguments) &&
-                        !report::Wants_Report(arguments) && !cli::Wants_Batch(arguments);
-    if (!window)
+        arguments << decode_argument(argv[i]);
+    const cli::Mode mode = cli::Mode_Of(arguments);
+    const QString error = cli::Argument_Error(arguments, mode);
+    if (mode != cli::Mode::Window || !error.isEmpty())
         platform::restore_default_termination_signals();
-    if (cli::Wants_Help(arguments))
+    if (!error.isEmpty())
+        return cli::Argument_Error_Exit(error);
+    switch (mode) {
+    case cli::Mode::Help:
         return cli::Print_Help();
-    if (cli::Wants_Drive_List(arguments))
+    case cli::Mode::Version:
+        return cli::Print_Version();
+    case cli::Mode::Drive_List:
         return cli::Print_Drive_List();
-    if (report::Wants_Report(arguments))
+    case cli::Mode::Report:
         return cli::Run_Report(arguments);
-    if (cli::Wants_Batch(arguments))
+    case cli::Mode::Batch:
         return cli::Run_Batch(argc, argv, arguments);
+    case cli::Mode::Window:
+        break;
+    }
 
     platform::choose_platform();
     // The layout is designed in pixels at 96 dots per inch with fonts given in points. A desktop

@@ -2,12 +2,13 @@
 
 #include "cli/Batch_Options.h"
 #include "platform/Drives.h"
+#include "platform/File_Routines.h"
 #include "platform/Product.h"
+#include "results/Result_Number.h"
 #include "results/Results_Database.h"
 #include "settings/Settings.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QRegularExpression>
@@ -25,10 +26,8 @@ namespace {
 using engine::Test_Id_Count;
 
 QString read_text_file(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll());
+    const auto text = platform::Read_Outside_Text_File(path);
+    return text ? QString::fromUtf8(*text) : QString();
 }
 
 // Infinity and NaN have no JSON form; they cannot come out of the rate formulas, but a hand-edited
@@ -40,11 +39,20 @@ QJsonValue number(long double value) {
     return d;
 }
 
-QJsonObject values_object(const engine::TBenchmark_Results& r) {
+QJsonValue stored_text(long double value) {
+    if (!std::isfinite(static_cast<double>(value)))
+        return QJsonValue(QJsonValue::Null);
+    return results::Format_Result_Number(value);
+}
+
+// A double holds about 16 digits of the 18 that the results database writes, so each value goes
+// out as its stored text too, from which a reader gets the database's digits back.
+QJsonObject values_object(const engine::TBenchmark_Results& r, bool texts) {
     QJsonObject values;
-    for (int i = 0; i < engine::TBenchmark_Results::Rate_Count; ++i)
-        values.insert(Value_Names()[i], number(r.rate(i)));
-    values.insert(Value_Names()[7], number(r.Elapsed_Time_MSec));
+    for (int i = 0; i < results::Result_Key_Count; ++i) {
+        const long double value = results::Result_Value(r, i);
+        values.insert(Value_Names()[i], texts ? stored_text(value) : number(value));
+    }
     return values;
 }
 
@@ -72,8 +80,10 @@ QJsonObject parameters_object(const engine::Run_Settings& s) {
     p.insert(QStringLiteral("small_file_kb"), s.small_file_kb);
     p.insert(QStringLiteral("large_files"), s.large_files);
     p.insert(QStringLiteral("large_file_kb"), s.large_file_kb);
-    p.insert(QStringLiteral("drive"), QString(QLatin1Char(s.drive_letter)));
+    p.insert(QStringLiteral("drive"),
+             s.drive_folder.isEmpty() ? QString(QLatin1Char(s.drive_letter)) : s.drive_folder);
     p.insert(QStringLiteral("threads"), std::max(1, s.threads));
+    p.insert(QStringLiteral("sync"), s.sync_to_device);
     return p;
 }
 
@@ -118,7 +128,7 @@ std::int64_t Memory_Bytes_From(const QString& meminfo_text) {
     return match.hasMatch() ? match.captured(1).toLongLong() * 1024 : 0;
 }
 
-Run_Context Collect_Context(char drive_letter) {
+Run_Context Collect_Context(char drive_letter, const QString& drive_folder) {
     Run_Context c;
     c.program = QString::fromLatin1(platform::Program_Title);
     c.version = c.program.mid(c.program.lastIndexOf(QLatin1Char('v')) + 1);
@@ -135,9 +145,12 @@ Run_Context Collect_Context(char drive_letter) {
                    QString::fromUtf8(names.release) + QLatin1Char(' ') +
                    QString::fromUtf8(names.machine);
     c.memory_bytes = Memory_Bytes_From(read_text_file(QStringLiteral("/proc/meminfo")));
-    if (const auto drive = platform::find_drive(drive_letter)) {
+    if (!drive_folder.isEmpty())
+        c.drive_root = drive_folder;
+    else if (const auto drive = platform::find_drive(drive_letter))
         c.drive_root = drive->root;
-        const QStorageInfo storage(drive->root);
+    if (!c.drive_root.isEmpty()) {
+        const QStorageInfo storage(c.drive_root);
         if (storage.isValid())
             c.drive_filesystem = QString::fromUtf8(storage.fileSystemType());
     }
@@ -172,11 +185,13 @@ QJsonObject Json_Report(const engine::Run_Settings& settings,
     report.insert(QStringLiteral("format"), QLatin1String(smx::report::Json_Format_Name));
     report.insert(QStringLiteral("format_version"), smx::report::Json_Format_Version);
     report.insert(QStringLiteral("name"), main_results.Name);
-    report.insert(QStringLiteral("values"), values_object(main_results));
+    report.insert(QStringLiteral("values"), values_object(main_results, false));
+    report.insert(QStringLiteral("value_texts"), values_object(main_results, true));
     if (compare_results) {
         QJsonObject compare;
         compare.insert(QStringLiteral("name"), compare_results->Name);
-        compare.insert(QStringLiteral("values"), values_object(*compare_results));
+        compare.insert(QStringLiteral("values"), values_object(*compare_results, false));
+        compare.insert(QStringLiteral("value_texts"), values_object(*compare_results, true));
         report.insert(QStringLiteral("compare"), compare);
     } else {
         report.insert(QStringLiteral("compare"), QJsonValue(QJsonValue::Null));
@@ -194,6 +209,7 @@ QJsonObject Json_Report(const engine::Run_Settings& settings,
         t.insert(QStringLiteral("unit"), QLatin1String(Units[i]));
         const long double rate = main_results.rate(i);
         t.insert(QStringLiteral("rate"), number(rate));
+        t.insert(QStringLiteral("rate_text"), stored_text(rate));
         QJsonArray ms;
         for (std::uint32_t m : times[i])
             ms.append(static_cast<qint64>(m));
@@ -221,6 +237,9 @@ QJsonObject Json_Report(const engine::Run_Settings& settings,
             t.insert(QStringLiteral("max_ms"), static_cast<qint64>(s.max));
             t.insert(QStringLiteral("averaged_ms"), static_cast<qint64>(s.averaged));
         }
+        // Too short for the tick to time: the rate is no measurement (0 when it came out at 0).
+        t.insert(QStringLiteral("too_short"),
+                 !times[i].empty() && Summarise(times[i]).averaged < Min_Measurable_Ms);
         // No ratio where either rate is 0: a test that did not run or came out at 0 ms.
         QJsonValue ratio = none;
         if (compare_results && rate != 0 && compare_results->rate(i) != 0)
@@ -248,7 +267,10 @@ QJsonObject Json_Report(const engine::Run_Settings& settings,
     c.insert(QStringLiteral("kernel"), context.kernel);
     c.insert(QStringLiteral("memory_bytes"), static_cast<qint64>(context.memory_bytes));
     QJsonObject drive;
-    drive.insert(QStringLiteral("letter"), QString(QLatin1Char(settings.drive_letter)));
+    drive.insert(QStringLiteral("letter"),
+                 settings.drive_folder.isEmpty()
+                     ? QJsonValue(QString(QLatin1Char(settings.drive_letter)))
+                     : QJsonValue(QJsonValue::Null));
     drive.insert(QStringLiteral("root"), context.drive_root.isEmpty()
                                              ? QJsonValue(QJsonValue::Null)
                                              : QJsonValue(context.drive_root));

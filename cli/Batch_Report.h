@@ -29,7 +29,8 @@ struct Run_Context {
     int cpu_logical = 0;
     QString kernel; // e.g. "Linux 6.1.0-18-amd64"
     std::int64_t memory_bytes = 0;
-    QString drive_root; // the tested drive's folder; empty when the letter names no drive
+    QString drive_root; // the tested drive's or the chosen folder; empty when the letter names
+                        // no drive
     QString drive_filesystem;
     QString display_platform; // the Qt platform the graphics tests draw on; empty: none ran
 };
@@ -44,8 +45,9 @@ Cpu_Info Cpu_Info_From(const QString& cpuinfo_text);
 // MemTotal of the text of /proc/meminfo, in bytes; 0 when missing.
 std::int64_t Memory_Bytes_From(const QString& meminfo_text);
 
-// Gathers the context of a run on this machine, now.
-Run_Context Collect_Context(char drive_letter);
+// Gathers the context of a run on this machine, now; the disk tests' place is the folder when
+// one is given, else the letter's drive.
+Run_Context Collect_Context(char drive_letter, const QString& drive_folder = {});
 
 // The minimum, median and maximum of one test's times, and the average that the rate is made
 // from (the sum divided by the count, truncating). The median of an even count is the mean of

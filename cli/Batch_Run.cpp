@@ -16,6 +16,7 @@
 #include "settings/Settings.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QLocale>
 #include <cstdio>
@@ -234,16 +235,52 @@ void say_threads(const engine::Run_Settings& s) {
 
 } // namespace
 
+namespace {
+
+int print(const QString& text) {
+    if (write_out(text.toLocal8Bit()))
+        return Exit_Ok;
+    report_error(QStringLiteral("standard output could not be written."));
+    return Exit_Output_Failed;
+}
+
+// A test whose averaged time is too short for the tick to measure gets a rate all the same (0
+// when it came out at 0 ms), as in the window; the batch run says so instead of passing it
+// silently.
+void warn_of_short_tests(const engine::Run_Settings& settings, const Test_Times& times) {
+    for (int i = 0; i < engine::Test_Id_Count; ++i) {
+        if (times[i].empty())
+            continue;
+        const std::uint32_t averaged = Summarise(times[i]).averaged;
+        if (averaged < Min_Measurable_Ms)
+            report_error(QStringLiteral("\"%1\" took %2 ms on average, too short for the "
+                                        "millisecond tick to time (%3 ms or more): its rate is "
+                                        "no measurement. Raise its loops, sizes or counts.")
+                             .arg(settings.captions[i])
+                             .arg(averaged)
+                             .arg(Min_Measurable_Ms));
+    }
+}
+
+} // namespace
+
 int Print_Help() {
-    std::fputs(Help_Text().toLocal8Bit().constData(), stdout);
-    return std::fflush(stdout) == 0 ? Exit_Ok : Exit_Output_Failed;
+    return print(Help_Text());
+}
+
+int Print_Version() {
+    return print(Version_Text());
 }
 
 int Print_Drive_List() {
     QString text;
     for (const platform::Drive& d : platform::drive_table())
         text += QStringLiteral("%1\t%2\t%3\n").arg(QLatin1Char(d.letter)).arg(d.root, d.label);
-    return write_out(text.toLocal8Bit()) ? Exit_Ok : Exit_Output_Failed;
+    return print(text);
+}
+
+int Argument_Error_Exit(const QString& error) {
+    return usage_error(error);
 }
 
 int Run_Batch(int argc, char** argv, const QStringList& arguments) {
@@ -268,13 +305,22 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
     settings.captions = smx::settings::Test_Captions();
     Apply_Overrides(options.overrides, settings);
     apply_threads(options.threads, settings);
+    settings.sync_to_device = options.sync;
 
     // The drive may come from the option or from the settings file: either way a letter with
-    // no drive behind it is a bad value, not a drive that cannot be written.
-    if (any_disk(settings) && !platform::find_drive(settings.drive_letter))
+    // no drive behind it is a bad value, not a drive that cannot be written. So is a folder that
+    // is not there; one that is there is named by its real path, links resolved.
+    if (!settings.drive_folder.isEmpty()) {
+        const QFileInfo folder(settings.drive_folder);
+        if (any_disk(settings) && !folder.isDir())
+            return usage_error(QStringLiteral("there is no folder %1").arg(settings.drive_folder));
+        if (folder.isDir())
+            settings.drive_folder = folder.canonicalFilePath();
+    } else if (any_disk(settings) && !platform::find_drive(settings.drive_letter)) {
         return usage_error(QStringLiteral("there is no drive %1 (speedmetrix --list-drives "
                                           "shows the drives)")
                                .arg(QLatin1Char(settings.drive_letter)));
+    }
     if (settings.ticked_count() == 0) {
         report_error(engine::No_Tests_Selected_Message());
         return Exit_No_Tests;
@@ -334,7 +380,7 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
 
     bool interrupted = false;
     platform::install_termination_handler([&interrupted] { interrupted = true; });
-    Run_Context context = Collect_Context(settings.drive_letter);
+    Run_Context context = Collect_Context(settings.drive_letter, settings.drive_folder);
     if (!any_graphics(settings))
         context.display_platform.clear();
 
@@ -351,8 +397,8 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
     case engine::Run_Outcome::Completed:
         break;
     case engine::Run_Outcome::Refused:
-        return !boxes.shown().empty() && boxes.shown().front().text ==
-                                             engine::Read_Only_Drive_Message(settings.drive_letter)
+        return !boxes.shown().empty() &&
+                       boxes.shown().front().text == engine::Read_Only_Message(settings)
                    ? Exit_Drive_Not_Writable
                    : Exit_Not_Enough_Space;
     case engine::Run_Outcome::No_Tests:
@@ -364,6 +410,7 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
         return Exit_Interrupted;
     }
 
+    warn_of_short_tests(settings, host.times());
     engine::TBenchmark_Results results = host.main_results();
     // A save refused even so (the disk filled up during the run) keeps the results: they are
     // printed as an unsaved run, and the status tells of the refusal.

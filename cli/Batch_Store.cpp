@@ -90,13 +90,25 @@ bool Saved_Set_Exists(const QString& name) {
     return results::Find_Saved_Name(names, name) >= 0;
 }
 
-std::optional<QString> Section_A_Save_Would_Replace(const QString& name) {
-    // The same rule as the write's: the first section whose name folds to the same text.
-    const QString folded = name.trimmed().toCaseFolded();
-    for (const QString& stored : platform::Ini_Read_Section_Names(results::Database_Path()))
+namespace {
+
+// The same rule as the write's: a section of exactly that name, else the first whose name
+// folds to the same text.
+std::optional<QString> stored_section(const QStringList& sections, const QString& name) {
+    const QString wanted = name.trimmed();
+    if (sections.contains(wanted))
+        return wanted;
+    const QString folded = wanted.toCaseFolded();
+    for (const QString& stored : sections)
         if (stored.trimmed().toCaseFolded() == folded)
             return stored;
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<QString> Section_A_Save_Would_Replace(const QString& name) {
+    return stored_section(platform::Ini_Read_Section_Names(results::Database_Path()), name);
 }
 
 QString Save_Name_Exists_Message(const QString& stored_name) {
@@ -172,16 +184,20 @@ std::optional<engine::TBenchmark_Results> Load_Compare_Set(const QString& name, 
                                "and is not text.");
         return std::nullopt;
     }
-    if (results::Find_Saved_Name(names, name) < 0) {
+    // The name is matched as a save matches it (the database does not tell case or surrounding
+    // blanks apart), so --compare finds whatever --save of the same name would replace; the set
+    // keeps its stored spelling.
+    const auto stored = stored_section(names, name);
+    if (!stored) {
         error = QStringLiteral("There is no saved set called \"") + name +
                 QStringLiteral("\" in the \"") + results::Database_File_Name() +
                 QStringLiteral("\" file.");
         return std::nullopt;
     }
     engine::TBenchmark_Results set;
-    set.Name = name;
+    set.Name = *stored;
     QString bad_text;
-    if (!results::Read_Result_Set(platform::Ini_Document(content.bytes), name, set, &bad_text)) {
+    if (!results::Read_Result_Set(platform::Ini_Document(content.bytes), *stored, set, &bad_text)) {
         error = results::Invalid_Number_Message(bad_text) + QLatin1Char('.');
         return std::nullopt;
     }

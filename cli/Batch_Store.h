@@ -25,9 +25,9 @@ QString Database_Refusal();
 QString Save_Name_Refusal(const QString& name);
 // True when the results database has a set of exactly this name (as Save checks it).
 bool Saved_Set_Exists(const QString& name);
-// The stored name of the section that a save under `name` would write to: the database matches
-// section names without regard to case or surrounding blanks, so "SERVER 7" writes over
-// "Server 7". Nothing when the save would add a new section.
+// The stored name of the section that a save under `name` would write to: one of exactly that
+// name, else the database matches section names without regard to case or surrounding blanks,
+// so "SERVER 7" writes over "Server 7". Nothing when the save would add a new section.
 std::optional<QString> Section_A_Save_Would_Replace(const QString& name);
 // The refusal of a save over an existing set without --overwrite; `stored_name` as stored.
 QString Save_Name_Exists_Message(const QString& stored_name);
@@ -41,8 +41,9 @@ QString Database_Write_Refusal();
 bool Save_Set(const QString& name, bool overwrite, const engine::TBenchmark_Results& results,
               QStringList& messages);
 
-// The saved set of exactly this name; nothing, with the reason in `error`, when there is no such
-// set or a value in it is not a number.
+// The saved set of this name, matched as a save matches it (case and surrounding blanks aside),
+// under its stored name; nothing, with the reason in `error`, when there is no such set or a value
+// in it is not a number.
 std::optional<engine::TBenchmark_Results> Load_Compare_Set(const QString& name, QString& error);
 
 } // namespace smx::cli

@@ -2,6 +2,7 @@
 
 #include "dialogs/About_Pictures.h"
 #include "platform/Bit_Button.h"
+#include "platform/Design_Fonts.h"
 #include "platform/Executable.h"
 #include "platform/Memory_Status.h"
 #include "platform/Product.h"
@@ -20,6 +21,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QUrl>
 
 namespace smx::dialogs {
 namespace {
@@ -34,7 +36,7 @@ QFont font_of(const char* family, int pixels, bool bold = false, bool underline 
     font.setPixelSize(pixels);
     font.setBold(bold);
     font.setUnderline(underline);
-    return font;
+    return platform::fit_design_widths(font);
 }
 
 QFont times(int pixels = 15, bool bold = false, bool underline = false) {
@@ -269,9 +271,11 @@ void TAboutBox::Free_Resources_TimerTimer() {
 }
 
 void TAboutBox::Email_ButtonClick() {
-    platform::Open_With_Shell(QStringLiteral("mailto:") + Email_Button->text() +
-                              QStringLiteral("?subject=Shareware: ") +
-                              platform::executable_file_name());
+    // The name is text of the subject: a "#", "?", "&", "%" or "+" in it is no part of the
+    // link's own syntax.
+    platform::Open_With_Shell(
+        QStringLiteral("mailto:") + Email_Button->text() + QStringLiteral("?subject=Shareware: ") +
+        QString::fromLatin1(QUrl::toPercentEncoding(platform::executable_file_name())));
 }
 
 void TAboutBox::WEB_ButtonClick() {

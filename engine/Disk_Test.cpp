@@ -115,6 +115,23 @@ bool read_all(int fd, char* data, std::int64_t size) {
     return transfer_all(fd, data, size, ::read);
 }
 
+// Clean pages only can be dropped, so after a flush this leaves nothing of the file cached.
+void drop_cached_pages(int fd) {
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED); // advice: nothing to do when it is not taken
+}
+
+// The file's data on the device, and none of it left in the page cache.
+bool flush_to_device(int fd) {
+    int r;
+    do
+        r = ::fsync(fd);
+    while (r != 0 && errno == EINTR);
+    if (r != 0)
+        return false;
+    drop_cached_pages(fd);
+    return true;
+}
+
 } // namespace
 
 Disk_Root Resolve_Disk_Root(char DriveLetter) {
@@ -126,6 +143,16 @@ Disk_Root Resolve_Disk_Root(char DriveLetter) {
     if (!root.endsWith(QLatin1Char('/')))
         root += QLatin1Char('/');
     return {true, root};
+}
+
+Disk_Root Folder_Disk_Root(const QString& Folder) {
+    QString root = Folder;
+    if (!root.endsWith(QLatin1Char('/')))
+        root += QLatin1Char('/');
+    struct stat st {};
+    const bool found = Folder.startsWith(QLatin1Char('/')) &&
+                       ::stat(native(Folder).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    return {found, root};
 }
 
 QString Benchmark_Temp_File_Path(const Disk_Root& Root, int n) {
@@ -153,7 +180,7 @@ void Fill_Test_Buffer(char* buffer, std::int64_t size) {
     }
 }
 
-Disk_Test_Files::Disk_Test_Files(Disk_Root root) : root_(std::move(root)) {
+Disk_Test_Files::Disk_Test_Files(Disk_Root root, bool sync) : root_(std::move(root)), sync_(sync) {
     if (root_.found)
         platform::register_numbered_temp_files(
             native(root_.prefix + QStringLiteral("$$BENCHMARK_TEMP_")), QByteArrayLiteral(".tmp"));
@@ -189,7 +216,7 @@ bool Disk_Test_Files::Write(int FileCount, const char* buffer, std::int64_t size
         if (fd < 0)
             fail(QStringLiteral("Cannot create file ") + path);
         written_.push_back(File_Id{st.st_dev, st.st_ino, looked});
-        const bool written = write_all(fd, buffer, size);
+        const bool written = write_all(fd, buffer, size) && (!sync_ || flush_to_device(fd));
         close_file(fd);
         if (!written)
             fail(QStringLiteral("Unable to write to ") + path);
@@ -219,6 +246,8 @@ bool Disk_Test_Files::Read(char* buffer, std::int64_t size) {
             fail(QStringLiteral("Cannot open file ") + path);
         }
         written_[static_cast<std::size_t>(n - 1)] = File_Id{st.st_dev, st.st_ino, true};
+        if (sync_)
+            drop_cached_pages(fd);
         const bool read = read_all(fd, buffer, size);
         close_file(fd);
         if (!read)
@@ -255,13 +284,14 @@ int Remove_Leftover_Test_Files(const Disk_Root& Root) {
     return platform::Delete_Closed_Files_In(Root.prefix, Is_Benchmark_Temp_File_Name);
 }
 
-void Disk_File_Speed_Test(int FileCount, int FileSizeBytes, const Disk_Root& Root) {
+void Disk_File_Speed_Test(int FileCount, int FileSizeBytes, const Disk_Root& Root,
+                          bool SyncToDevice) {
     if (FileCount <= 0 || FileSizeBytes <= 0)
         return;
     const std::int64_t size = FileSizeBytes;
     std::unique_ptr<char[]> buffer(new char[static_cast<std::size_t>(size)]);
     Fill_Test_Buffer(buffer.get(), size);
-    Disk_Test_Files files(Root);
+    Disk_Test_Files files(Root, SyncToDevice);
     if (!files.Write(FileCount, buffer.get(), size) || !files.Read(buffer.get(), size))
         return; // stopped; the files are gone
     files.Delete();
@@ -273,6 +303,39 @@ void Disk_File_Speed_Test(int FileCount, int FileSizeBytes, char DriveLetter) {
     Disk_File_Speed_Test(FileCount, FileSizeBytes, Resolve_Disk_Root(DriveLetter));
 }
 
+namespace {
+
+// Whether a new file can be made in the folder without using any name that is there: a file
+// with no name at all, or else one under a fresh name of its own, removed again at once. Asked
+// when the probe's own name holds something that is not ours to replace, which says nothing
+// about the folder.
+bool can_create_a_file_in(const QString& folder) {
+    const QByteArray dir = native(folder);
+    int fd;
+    do {
+        fd = ::open(dir.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    } while (fd < 0 && errno == EINTR);
+    if (fd >= 0) {
+        close_file(fd);
+        return true;
+    }
+    // Only a filesystem without nameless files is asked again; a refusal is the answer.
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+        return false;
+    QByteArray name = dir + (dir.endsWith('/') ? "" : "/") + "$$$TEMP_DRIVE_CHECK.XXXXXX";
+    fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    const bool made = ::fstat(fd, &st) == 0;
+    close_file(fd);
+    if (made)
+        remove_if_ours(name, true, st.st_dev, st.st_ino);
+    return made;
+}
+
+} // namespace
+
 bool Temp_Drive_Check(const QString& DriveText) {
     if (DriveText.isEmpty())
         return false;
@@ -283,12 +346,22 @@ bool Temp_Drive_Check(const QString& DriveText) {
     if (!platform::find_drive(letter))
         return false;
     // Linux never prompts for a missing medium, so there is no error mode to set.
-    const QByteArray probe = native(Drive_Check_File_Path(letter));
+    return Temp_Root_Check(Resolve_Disk_Root(letter));
+}
+
+bool Temp_Root_Check(const Disk_Root& Root) {
+    if (!Root.found)
+        return false;
+    const QByteArray probe = native(Root.prefix + QStringLiteral("$$$TEMP_DRIVE_CHECK.tmp"));
     struct stat st {};
     bool looked = false;
     const int fd = create_own_file(probe, st, looked);
-    if (fd < 0)
-        return false;
+    if (fd < 0) {
+        // The name is taken by what we may not replace (another user's leftover probe in a
+        // shared folder, a link, a folder): the drive may be writable all the same.
+        struct stat there {};
+        return ::lstat(probe.constData(), &there) == 0 && can_create_a_file_in(Root.prefix);
+    }
     if (!looked && ::fstat(fd, &st) != 0) {
         close_file(fd);
         return false;
@@ -304,6 +377,18 @@ int Drive_Letter_To_Number(const QString& DriveText) {
     return DriveText.at(0).toLower().unicode() - 'a' + 1;
 }
 
+namespace {
+
+long double free_space(const QString& folder) {
+    struct statvfs st {};
+    if (::statvfs(native(folder).constData(), &st) != 0)
+        return 0;
+    return static_cast<long double>(static_cast<std::uint64_t>(st.f_bavail) *
+                                    static_cast<std::uint64_t>(st.f_frsize));
+}
+
+} // namespace
+
 long double Drive_Free_Space(std::uint8_t DriveNumber) {
     QString root = QStringLiteral(".");
     if (DriveNumber > 0) {
@@ -312,11 +397,11 @@ long double Drive_Free_Space(std::uint8_t DriveNumber) {
             return 0;
         root = drive->root;
     }
-    struct statvfs st {};
-    if (::statvfs(native(root).constData(), &st) != 0)
-        return 0;
-    return static_cast<long double>(static_cast<std::uint64_t>(st.f_bavail) *
-                                    static_cast<std::uint64_t>(st.f_frsize));
+    return free_space(root);
+}
+
+long double Root_Free_Space(const Disk_Root& Root) {
+    return Root.found ? free_space(Root.prefix) : 0;
 }
 
 } // namespace smx::engine

@@ -19,6 +19,8 @@ struct Disk_Root {
     QString prefix;
 };
 Disk_Root Resolve_Disk_Root(char DriveLetter);
+// A folder chosen instead of a drive: found when it is an absolute path to a folder.
+Disk_Root Folder_Disk_Root(const QString& Folder);
 
 // The temporary files of the disk test in the drive's root: "$$BENCHMARK_TEMP_<n>.tmp".
 QString Benchmark_Temp_File_Path(const Disk_Root& Root, int n);
@@ -43,7 +45,9 @@ void Fill_Test_Buffer(char* buffer, std::int64_t size);
 // removal by a second termination signal (one disk test at a time).
 class Disk_Test_Files {
 public:
-    explicit Disk_Test_Files(Disk_Root root);
+    // With `sync`, each file is flushed to the device before it is closed and its pages are
+    // dropped from the page cache, so that the read pass reads the device.
+    explicit Disk_Test_Files(Disk_Root root, bool sync = false);
     ~Disk_Test_Files();
     Disk_Test_Files(const Disk_Test_Files&) = delete;
     Disk_Test_Files& operator=(const Disk_Test_Files&) = delete;
@@ -77,6 +81,7 @@ private:
     [[noreturn]] void fail(const QString& text);
 
     Disk_Root root_;
+    bool sync_ = false;
     std::vector<File_Id> written_;
 };
 
@@ -93,14 +98,19 @@ int Remove_Leftover_Test_Files(const Disk_Root& Root);
 // deletes them, then lets pending window messages through. Nothing happens when either count is
 // not positive. A stop asked for meanwhile ends it after the current file, removing its files.
 // Failures throw Test_Failure as Disk_Test_Files says, and std::bad_alloc when the buffer cannot be
-// had.
-void Disk_File_Speed_Test(int FileCount, int FileSizeBytes, const Disk_Root& Root);
+// had. SyncToDevice: as Disk_Test_Files' `sync`.
+void Disk_File_Speed_Test(int FileCount, int FileSizeBytes, const Disk_Root& Root,
+                          bool SyncToDevice = false);
 void Disk_File_Speed_Test(int FileCount, int FileSizeBytes, char DriveLetter);
 
 // True when a file can be created in the root folder of the drive named by the first character
-// of DriveText. Anything but a letter a to z is refused without touching any drive, and so is
-// anything at the probe's name but a regular file of ours left behind.
+// of DriveText. Anything but a letter a to z is refused without touching any drive. What stands
+// at the probe's name and is not a regular file of ours left behind (another user's leftover
+// probe, a link, a folder) is left alone, and the folder is asked with a file of no name, or of
+// a fresh name, instead: a read-only drive still reads as one, a writable one as writable.
 bool Temp_Drive_Check(const QString& DriveText);
+// The same probe in the root folder itself (a drive's or a chosen folder).
+bool Temp_Root_Check(const Disk_Root& Root);
 
 // 'a' (either case) gives 1, 'c' 3, 'z' 26. An empty text gives 0.
 int Drive_Letter_To_Number(const QString& DriveText);
@@ -108,5 +118,7 @@ int Drive_Letter_To_Number(const QString& DriveText);
 // Bytes free to the calling user on drive DriveNumber (1 = a); 0 asks about the current
 // directory's filesystem. 0 when the drive is unknown or cannot be asked.
 long double Drive_Free_Space(std::uint8_t DriveNumber);
+// Bytes free to the calling user on the filesystem of the root; 0 when it cannot be asked.
+long double Root_Free_Space(const Disk_Root& Root);
 
 } // namespace smx::engine

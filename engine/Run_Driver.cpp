@@ -52,10 +52,12 @@ void run_processor_or_disk_test(Test_Id test, const Run_Settings& s, const Disk_
         run_kernel(test, s);
         break;
     case Test_Id::Disk_Speed_Small_Files:
-        Disk_File_Speed_Test(s.small_files, file_bytes(s.small_file_kb), disk_root);
+        Disk_File_Speed_Test(s.small_files, file_bytes(s.small_file_kb), disk_root,
+                             s.sync_to_device);
         break;
     case Test_Id::Disk_Speed_Large_Files:
-        Disk_File_Speed_Test(s.large_files, file_bytes(s.large_file_kb), disk_root);
+        Disk_File_Speed_Test(s.large_files, file_bytes(s.large_file_kb), disk_root,
+                             s.sync_to_device);
         break;
     default:
         break;
@@ -74,17 +76,20 @@ bool disk_pre_check(const Run_Settings& s) {
         return true;
     const Disk_Need need = Required_Disk_Space(s);
     const QString drive_text(QLatin1Char(s.drive_letter));
-    if (!Temp_Drive_Check(drive_text)) {
-        platform::show_information(platform::application_title(),
-                                   Read_Only_Drive_Message(s.drive_letter));
+    const bool writable = s.drive_folder.isEmpty()
+                              ? Temp_Drive_Check(drive_text)
+                              : Temp_Root_Check(Folder_Disk_Root(s.drive_folder));
+    if (!writable) {
+        platform::show_information(platform::application_title(), Read_Only_Message(s));
         return false;
     }
     const long double free_bytes =
-        Drive_Free_Space(static_cast<std::uint8_t>(Drive_Letter_To_Number(drive_text)));
+        s.drive_folder.isEmpty()
+            ? Drive_Free_Space(static_cast<std::uint8_t>(Drive_Letter_To_Number(drive_text)))
+            : Root_Free_Space(Folder_Disk_Root(s.drive_folder));
     if (static_cast<long double>(need.bytes) > free_bytes) {
-        platform::show_information(
-            platform::application_title(),
-            Not_Enough_Space_Message(s.drive_letter, need.bytes, need.caption));
+        platform::show_information(platform::application_title(),
+                                   Not_Enough_Space_Message(s, need.bytes, need.caption));
         return false;
     }
     return true;
@@ -149,17 +154,44 @@ QString Read_Only_Drive_Message(char drive_letter) {
            QStringLiteral(":\\ is READ-ONLY.\r\n\r\nPlease select a drive that you can write to.");
 }
 
-QString Not_Enough_Space_Message(char drive_letter, std::int64_t required_bytes,
-                                 const QString& caption) {
+namespace {
+
+// `place` is "drive C:\\" or "folder /srv/bench"; `kind` the word for another one.
+QString not_enough_space(const QString& place, const QString& kind, std::int64_t required_bytes,
+                         const QString& caption) {
     QLocale locale;
     locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
     const long double megabytes = static_cast<long double>(required_bytes) / 1024 / 1024;
-    return QStringLiteral("There is not enough free disk space free on the selected drive ") +
-           upper_drive(drive_letter) + QStringLiteral(":\\.\r\n\r\nYou need ") +
+    return QStringLiteral("There is not enough free disk space free on the selected ") + place +
+           QStringLiteral(".\r\n\r\nYou need ") +
            locale.toString(static_cast<double>(megabytes), 'g', 15) +
            QStringLiteral(" MB to run the \"") + caption +
-           QStringLiteral("\" benchmark test.\r\n\r\nPlease make some space or select another "
-                          "drive.");
+           QStringLiteral("\" benchmark test.\r\n\r\nPlease make some space or select another ") +
+           kind + QLatin1Char('.');
+}
+
+} // namespace
+
+QString Not_Enough_Space_Message(char drive_letter, std::int64_t required_bytes,
+                                 const QString& caption) {
+    return not_enough_space(QStringLiteral("drive ") + upper_drive(drive_letter) +
+                                QStringLiteral(":\\"),
+                            QStringLiteral("drive"), required_bytes, caption);
+}
+
+QString Read_Only_Message(const Run_Settings& s) {
+    if (s.drive_folder.isEmpty())
+        return Read_Only_Drive_Message(s.drive_letter);
+    return QStringLiteral("The selected folder ") + s.drive_folder +
+           QStringLiteral(" is READ-ONLY.\r\n\r\nPlease select a folder that you can write to.");
+}
+
+QString Not_Enough_Space_Message(const Run_Settings& s, std::int64_t required_bytes,
+                                 const QString& caption) {
+    if (s.drive_folder.isEmpty())
+        return Not_Enough_Space_Message(s.drive_letter, required_bytes, caption);
+    return not_enough_space(QStringLiteral("folder ") + s.drive_folder, QStringLiteral("folder"),
+                            required_bytes, caption);
 }
 
 QString No_Tests_Selected_Message() {
@@ -243,7 +275,8 @@ Run_Outcome Run_Benchmark(Run_Host& host) {
     Disk_Root disk_root;
     if (settings.is_ticked(Test_Id::Disk_Speed_Small_Files) ||
         settings.is_ticked(Test_Id::Disk_Speed_Large_Files))
-        disk_root = Resolve_Disk_Root(settings.drive_letter);
+        disk_root = settings.drive_folder.isEmpty() ? Resolve_Disk_Root(settings.drive_letter)
+                                                    : Folder_Disk_Root(settings.drive_folder);
     // A run killed during a disk test left its files for good: removed here, before the timing,
     // unless a process holds one open.
     Remove_Leftover_Test_Files(disk_root);

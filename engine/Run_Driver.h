@@ -37,6 +37,12 @@ struct Run_Settings {
     int large_files = 0;
     int large_file_kb = 0;
     char drive_letter = 'c'; // lower case
+    // A folder the disk tests write to instead of the letter's drive (the batch run's
+    // --drive FOLDER); empty: the letter's drive.
+    QString drive_folder;
+    // The disk tests flush each file to the device and read it back from there, not from the
+    // page cache (the batch run's --sync); the window's run goes through the cache.
+    bool sync_to_device = false;
     // The integer, floating-point and memory tests run on this many threads at once, each doing
     // the full work; the disk and graphics tests always run on one. 1 is the window's run.
     int threads = 1;
@@ -67,6 +73,10 @@ QString Benchmark_Progress_Text(int TestIndex, const QString& TestCaption, int R
 
 QString Read_Only_Drive_Message(char drive_letter);
 QString Not_Enough_Space_Message(char drive_letter, std::int64_t required_bytes,
+                                 const QString& caption);
+// The pre-check's messages for the drive or folder of the settings.
+QString Read_Only_Message(const Run_Settings& settings);
+QString Not_Enough_Space_Message(const Run_Settings& settings, std::int64_t required_bytes,
                                  const QString& caption);
 QString No_Tests_Selected_Message();
 

@@ -1,10 +1,10 @@
 #include "platform/Default_Application.h"
 
 #include "platform/Desktop_Entry.h"
+#include "platform/File_Routines.h"
 #include "platform/Xdg_Dirs.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -50,11 +50,11 @@ QStringList mimeapps_lists() {
 
 // The desktop entry ids a group of a list file gives the type, in order.
 QStringList ids_in(const QString& path, const QString& group, const QString& mime_type) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> text = Read_Outside_Text_File(path);
+    if (!text)
         return {};
     bool in_group = false;
-    for (QString line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+    for (QString line : QString::fromUtf8(*text).split(QLatin1Char('\n'))) {
         line = line.trimmed();
         if (line.startsWith(QLatin1Char('['))) {
             in_group = line == QLatin1Char('[') + group + QLatin1Char(']');
@@ -120,9 +120,8 @@ QString first_startable(const QStringList& ids) {
 
 } // namespace
 
-QString Default_Application_Entry(const QString& mime_type) {
-    const QStringList lists = mimeapps_lists();
-    for (const QString& list : lists)
+QString Chosen_Default_Application_Entry(const QString& mime_type) {
+    for (const QString& list : mimeapps_lists())
         if (QString path =
                 first_startable(ids_in(list, QStringLiteral("Default Applications"), mime_type));
             !path.isEmpty())
@@ -133,7 +132,14 @@ QString Default_Application_Entry(const QString& mime_type) {
                                        QStringLiteral("Default Applications"), mime_type));
             !path.isEmpty())
             return path;
+    return {};
+}
+
+QString Default_Application_Entry(const QString& mime_type) {
+    if (QString path = Chosen_Default_Application_Entry(mime_type); !path.isEmpty())
+        return path;
     // No default chosen: the programs that say they handle the type, as the desktop offers them.
+    const QStringList lists = mimeapps_lists();
     for (const QString& list : lists)
         if (QString path =
                 first_startable(ids_in(list, QStringLiteral("Added Associations"), mime_type));
@@ -150,7 +156,10 @@ QString Default_Application_Entry(const QString& mime_type) {
 
 std::optional<QStringList> Default_Application_Command(const QString& mime_type,
                                                        const QString& file) {
-    const QString entry = Default_Application_Entry(mime_type);
+    return Application_Command(Default_Application_Entry(mime_type), file);
+}
+
+std::optional<QStringList> Application_Command(const QString& entry, const QString& file) {
     if (entry.isEmpty())
         return std::nullopt;
     const auto keys = Read_Desktop_Entry(entry);

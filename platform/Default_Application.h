@@ -17,8 +17,14 @@ namespace smx::platform {
 // for a terminal, or whose program is not on PATH is passed over for the next one.
 QString Default_Application_Entry(const QString& mime_type);
 
+// Only a default chosen in the mimeapps.list files (the user's own first) or defaults.list, not
+// the associations that installed programs announce. Empty when there is none.
+QString Chosen_Default_Application_Entry(const QString& mime_type);
+
 // The command (program first) that opens `file` with that entry, or nothing.
 std::optional<QStringList> Default_Application_Command(const QString& mime_type,
                                                        const QString& file);
+// The same with a desktop entry's full path.
+std::optional<QStringList> Application_Command(const QString& entry, const QString& file);
 
 } // namespace smx::platform

@@ -1,9 +1,10 @@
 #include "platform/Desktop_Entry.h"
 
+#include "platform/File_Routines.h"
+#include "platform/Ini_File.h"
 #include "platform/Product.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace smx::platform {
 namespace {
@@ -185,13 +186,13 @@ QString Desktop_Entry_Text(const QString& name, const QString& program) {
 }
 
 std::optional<QHash<QString, QString>> Read_Desktop_Entry(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> bytes = Read_Outside_Text_File(path);
+    if (!bytes)
         return std::nullopt;
     QHash<QString, QString> keys;
     bool in_group = false;
     bool found = false;
-    const QString text = QString::fromUtf8(file.readAll());
+    const QString text = QString::fromUtf8(*bytes);
     for (QString line : text.split(QLatin1Char('\n'))) {
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
@@ -237,11 +238,9 @@ QString Desktop_Entry_Program(const QString& path) {
 }
 
 bool Write_Desktop_Entry(const QString& path, const QString& text, bool executable) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = text.toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.commit())
+    // As the data files are written: atomically, and never through a dangling link or into a
+    // FIFO, a device or a directory.
+    if (!Ini_Replace_File(path, text.toUtf8()))
         return false;
     auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
     if (executable)

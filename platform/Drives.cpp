@@ -1,8 +1,10 @@
 #include "platform/Drives.h"
 
+#include "platform/File_Routines.h"
+
 #include <QDir>
-#include <QFile>
 #include <QSet>
+#include <unistd.h>
 
 namespace smx::platform {
 namespace {
@@ -40,12 +42,21 @@ bool is_pseudo_filesystem(const QString& type, const QString& mount_point) {
                                          QStringLiteral("nfsd")};
     if (pseudo.contains(type))
         return true;
-    // tmpfs is only storage worth testing where users put files: /tmp.
-    if (type == QLatin1String("tmpfs"))
-        return mount_point != QLatin1String("/tmp");
     return mount_point.startsWith(QLatin1String("/proc")) ||
            mount_point.startsWith(QLatin1String("/sys")) ||
            mount_point.startsWith(QLatin1String("/dev"));
+}
+
+bool is_under(const QString& path, const QString& folder) {
+    return path == folder || path.startsWith(folder + QLatin1Char('/'));
+}
+
+// tmpfs is storage in memory. The system's own (/run and what lies below it: runtime files,
+// locks, the users' sockets; /dev/shm) are no place for test files; one mounted elsewhere that
+// the user may write is a RAM disk.
+bool is_ram_disk(const QString& mount_point, const std::function<bool(const QString&)>& may_write) {
+    return !is_under(mount_point, QStringLiteral("/run")) &&
+           !is_under(mount_point, QStringLiteral("/var/run")) && may_write(mount_point);
 }
 
 int octal_digit(QChar c) {
@@ -74,11 +85,15 @@ QString unescape_mount_field(const QString& field) {
 }
 } // namespace
 
-std::vector<Drive> drives_from_mounts(const QString& mounts_text, const QString& home) {
+std::vector<Drive> drives_from_mounts(const QString& mounts_text, const QString& home,
+                                      const std::function<bool(const QString&)>& may_write) {
     std::vector<Drive> drives;
     drives.push_back(Drive{'c', QDir::cleanPath(home), QStringLiteral("home")});
+    // RAM disks come after the other filesystems, so that theirs keep the letters they had
+    // before RAM disks were listed (the settings file stores the letter).
+    std::vector<Drive> ram_disks;
+    const std::function<bool(const QString&)> writable = user_may_write;
     QSet<QString> seen;
-    char next = 'd';
     const auto lines = mounts_text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     for (const QString& line : lines) {
         const auto fields = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
@@ -89,24 +104,37 @@ std::vector<Drive> drives_from_mounts(const QString& mounts_text, const QString&
         const QString& type = fields[2];
         if (is_pseudo_filesystem(type, mount_point) || seen.contains(mount_point))
             continue;
+        // tmpfs at /tmp is where users put files, and stands in mount order as it always did.
+        const bool tmpfs = type == QLatin1String("tmpfs");
+        if (tmpfs && mount_point != QLatin1String("/tmp") &&
+            !is_ram_disk(mount_point, may_write ? may_write : writable))
+            continue;
         seen.insert(mount_point);
-        if (next > 'z')
-            break;
         QString label = type;
         if (source.startsWith(QLatin1String("/dev/")))
             label = type + QLatin1Char(' ') + source.mid(5);
-        drives.push_back(Drive{next++, mount_point, label});
+        (tmpfs && mount_point != QLatin1String("/tmp") ? ram_disks : drives)
+            .push_back(Drive{0, mount_point, label});
     }
+    drives.insert(drives.end(), ram_disks.begin(), ram_disks.end());
+    // d to z: what is left over has no letter.
+    if (drives.size() > 24)
+        drives.resize(24);
+    for (std::size_t i = 1; i < drives.size(); ++i)
+        drives[i].letter = static_cast<char>('c' + i);
     return drives;
+}
+
+bool user_may_write(const QString& folder) {
+    return ::access(QFile::encodeName(folder).constData(), W_OK) == 0;
 }
 
 std::vector<Drive> drive_table() {
     if (table_override())
         return *table_override();
-    QFile mounts(QStringLiteral("/proc/self/mounts"));
     QString text;
-    if (mounts.open(QIODevice::ReadOnly | QIODevice::Text))
-        text = QString::fromLocal8Bit(mounts.readAll());
+    if (const auto mounts = Read_Outside_Text_File(QStringLiteral("/proc/self/mounts")))
+        text = QString::fromLocal8Bit(*mounts);
     return drives_from_mounts(text, QDir::homePath());
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -23,8 +24,13 @@ std::vector<Drive> drive_table();
 // The drive for a letter (either case), if there is one.
 std::optional<Drive> find_drive(char letter);
 
-// Builds the table from the text of /proc/self/mounts and a home directory; pure for tests.
-std::vector<Drive> drives_from_mounts(const QString& mounts_text, const QString& home);
+// Builds the table from the text of /proc/self/mounts and a home directory. A tmpfs is listed
+// at /tmp, in mount order, and as a RAM disk after all the others where the user may write it
+// (`may_write`; user_may_write when not given) and it is none of the system's own (/run, /dev).
+std::vector<Drive> drives_from_mounts(const QString& mounts_text, const QString& home,
+                                      const std::function<bool(const QString&)>& may_write = {});
+// Whether the calling user may create files in the folder.
+bool user_may_write(const QString& folder);
 
 // Tests substitute the table in-process; std::nullopt restores the real one.
 void set_drive_table_override(std::optional<std::vector<Drive>> table);

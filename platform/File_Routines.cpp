@@ -1,6 +1,7 @@
 #include "platform/File_Routines.h"
 
 #include "platform/Default_Application.h"
+#include "platform/Ini_File.h"
 #include "platform/Message_Boxes.h"
 
 #include <QFile>
@@ -223,6 +224,13 @@ int Delete_Closed_Files_In(const QString& folder,
     return removed;
 }
 
+std::optional<QByteArray> Read_Outside_Text_File(const QString& path) {
+    Ini_File_Content content = Ini_Read_File(path, Outside_Text_Max_Size);
+    if (content.status != Ini_Read_Status::Read)
+        return std::nullopt;
+    return std::move(content.bytes);
+}
+
 QString Replace_All_Text(QString text, const QString& search, const QString& replacement) {
     if (text.isEmpty() || search.isEmpty())
         return text;
@@ -274,15 +282,21 @@ QString File_Name_Without_Extension(const QString& path) {
 }
 
 void View_File_With_Notepad(const QString& path) {
+    const QString plain_text = QStringLiteral("text/plain");
+    // The default chosen for plain text (the user's own first), else a known editor, else what
+    // an installed program says it opens plain text with.
+    QString entry = Chosen_Default_Application_Entry(plain_text);
     QString editor;
-    for (const char* candidate : Text_Editors) {
-        editor = QStandardPaths::findExecutable(QString::fromLatin1(candidate));
-        if (!editor.isEmpty())
-            break;
+    if (entry.isEmpty()) {
+        for (const char* candidate : Text_Editors) {
+            editor = QStandardPaths::findExecutable(QString::fromLatin1(candidate));
+            if (!editor.isEmpty())
+                break;
+        }
+        if (editor.isEmpty())
+            entry = Default_Application_Entry(plain_text);
     }
-    // Else whatever the desktop opens plain text with.
-    const bool use_default =
-        editor.isEmpty() && !Default_Application_Entry(QStringLiteral("text/plain")).isEmpty();
+    const bool use_default = !entry.isEmpty();
     if (editor.isEmpty() && !use_default) {
         show_information(information_title(),
                          QStringLiteral("Windows Notepad could not be found."));
@@ -297,7 +311,7 @@ void View_File_With_Notepad(const QString& path) {
     const QString argument = path.startsWith(QLatin1Char('-')) ? QStringLiteral("./") + path : path;
     QStringList arguments{argument};
     if (use_default) {
-        const auto command = Default_Application_Command(QStringLiteral("text/plain"), argument);
+        const auto command = Application_Command(entry, argument);
         if (command) {
             editor = command->front();
             arguments = command->mid(1);

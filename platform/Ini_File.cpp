@@ -272,12 +272,21 @@ std::optional<QString> Ini_Document::value(const QString& section, const QString
 }
 
 Ini_Key_Values Ini_Document::section(const QString& section) const {
-    Ini_Key_Values out;
     const Section* s = find(section);
+    return s ? key_values_of(*s) : Ini_Key_Values();
+}
+
+std::optional<Ini_Key_Values> Ini_Document::exact_section(const Exact_Section& section) const {
+    const Section* s = find_exact(section);
     if (!s)
-        return out;
+        return std::nullopt;
+    return key_values_of(*s);
+}
+
+Ini_Key_Values Ini_Document::key_values_of(const Section& s) const {
+    Ini_Key_Values out;
     QSet<QString> seen;
-    for (const Key& k : keys_of(*s)) {
+    for (const Key& k : keys_of(s)) {
         if (seen.contains(k.folded))
             continue;
         seen.insert(k.folded);
@@ -299,6 +308,30 @@ bool Ini_Document::is_writable_key_name(const QString& key) {
 }
 
 bool Ini_Document::set_values(const QString& section, const Ini_Key_Values& keys) {
+    return set_values_in(section, keys, [&] { return find(section); });
+}
+
+bool Ini_Document::set_values(const Exact_Section& section, const Ini_Key_Values& keys) {
+    return set_values_in(section.name, keys, [&] { return find_exact(section); });
+}
+
+const Ini_Document::Section* Ini_Document::find_exact(const Exact_Section& wanted) const {
+    parse();
+    const Section* found = nullptr;
+    int occurrence = 0;
+    for (const Section& s : sections_) {
+        if (s.name != wanted.name)
+            continue;
+        if (wanted.occurrence < 0)
+            found = &s;
+        else if (occurrence++ == wanted.occurrence)
+            return &s;
+    }
+    return found;
+}
+
+bool Ini_Document::set_values_in(const QString& section, const Ini_Key_Values& keys,
+                                 const std::function<const Section*()>& target) {
     if (!is_writable_section_name(section))
         return false;
     for (const auto& [key, value] : keys)
@@ -307,7 +340,7 @@ bool Ini_Document::set_values(const QString& section, const Ini_Key_Values& keys
     const Ini_Key_Values unique = unique_keys(keys);
 
     std::vector<Edit> edits;
-    const Section* s = find(section); // parses
+    const Section* s = target(); // parses
     if (!s) {
         edits.push_back(Edit{bytes_.size(), bytes_.size(), new_section_text(section, unique)});
     } else {
@@ -683,7 +716,7 @@ Ini_File_Stamp Ini_Stamp_Of(const QString& path) {
     return stamp_of(st);
 }
 
-Ini_File_Content Ini_Read_File(const QString& path) {
+Ini_File_Content Ini_Read_File(const QString& path, qint64 max_size) {
     Ini_File_Content content;
     if (path.isEmpty())
         return content;
@@ -702,7 +735,7 @@ Ini_File_Content Ini_Read_File(const QString& path) {
     }
     struct stat st {};
     content.status = Ini_Read_Status::Refused;
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > Ini_Max_File_Size)
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > max_size)
         return content;
     content.stamp = stamp_of(st);
     // The size may change while reading (another writer); the cap holds for what is read.
@@ -711,9 +744,9 @@ Ini_File_Content Ini_Read_File(const QString& path) {
     qsizetype got = 0;
     for (;;) {
         if (got == bytes.size()) {
-            if (bytes.size() > Ini_Max_File_Size)
+            if (bytes.size() > max_size)
                 return content;
-            bytes.resize(std::min<qsizetype>(bytes.size() * 2, Ini_Max_File_Size + 1));
+            bytes.resize(std::min<qsizetype>(bytes.size() * 2, max_size + 1));
         }
         const ssize_t n =
             ::read(fd.get(), bytes.data() + got, static_cast<size_t>(bytes.size() - got));
@@ -726,7 +759,7 @@ Ini_File_Content Ini_Read_File(const QString& path) {
             break;
         got += n;
     }
-    if (got > Ini_Max_File_Size)
+    if (got > max_size)
         return content;
     bytes.truncate(got);
     content.bytes = std::move(bytes);

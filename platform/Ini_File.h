@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -49,8 +50,9 @@ struct Ini_File_Content {
     Ini_File_Stamp stamp;
 };
 
-// Reads the whole file at `path` under the rules above, without blocking.
-Ini_File_Content Ini_Read_File(const QString& path);
+// Reads the whole file at `path` under the rules above, without blocking. Other text files
+// that the program reads are read here too, with a lower cap (`max_size`).
+Ini_File_Content Ini_Read_File(const QString& path, qint64 max_size = Ini_Max_File_Size);
 // The stamp of what is at `path` now (following symbolic links).
 Ini_File_Stamp Ini_Stamp_Of(const QString& path);
 
@@ -137,6 +139,12 @@ public:
     // Adds the section at the end of the text, even when one of that name exists. False, and
     // nothing changed, under the same rules as set_values.
     bool append_section(const QString& section, const Ini_Key_Values& keys);
+    // The keys of exactly that section, as section() gives them; an occurrence of -1 is the last
+    // of the sections of that name. Nothing when there is no such section.
+    std::optional<Ini_Key_Values> exact_section(const Exact_Section& section) const;
+    // set_values on exactly that section (occurrence -1: the last of them); without one, the
+    // section is added at the end.
+    bool set_values(const Exact_Section& section, const Ini_Key_Values& keys);
 
     // Bytes of a leading UTF-8 byte-order mark (0 or 3): read past, and kept by every edit.
     qsizetype bom_size() const;
@@ -159,10 +167,14 @@ private:
 
     void parse() const; // only when asked about the text after a change
     const Section* find(const QString& section) const;
+    const Section* find_exact(const Exact_Section& section) const;
+    bool set_values_in(const QString& section, const Ini_Key_Values& keys,
+                       const std::function<const Section*()>& target);
     QByteArray new_section_text(const QString& section, const Ini_Key_Values& unique) const;
     QByteArray after_erase(QByteArray edited) const;
     // Keys are read only for the sections asked about, so that large files parse quickly.
     std::vector<Key> keys_of(const Section& s) const;
+    Ini_Key_Values key_values_of(const Section& s) const;
     static const Key* find_key(const std::vector<Key>& keys, const QString& folded_key);
     // The header, or the section's last key line: where new keys go and an erase ends.
     int last_line_of(const Section& s) const;

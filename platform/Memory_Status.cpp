@@ -1,6 +1,7 @@
 #include "platform/Memory_Status.h"
 
-#include <QFile>
+#include "platform/File_Routines.h"
+
 #include <QHash>
 #include <algorithm>
 #include <cmath>
@@ -16,10 +17,8 @@ std::function<QString()>& reader_override() {
 QString read_meminfo() {
     if (reader_override())
         return reader_override()();
-    QFile file(QStringLiteral("/proc/meminfo"));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return {};
-    return QString::fromLatin1(file.readAll());
+    const auto text = Read_Outside_Text_File(QStringLiteral("/proc/meminfo"));
+    return text ? QString::fromLatin1(*text) : QString();
 }
 
 } // namespace

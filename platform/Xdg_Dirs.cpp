@@ -1,7 +1,8 @@
 #include "platform/Xdg_Dirs.h"
 
+#include "platform/File_Routines.h"
+
 #include <QDir>
-#include <QFile>
 #include <QStringList>
 
 namespace smx::platform {
@@ -77,10 +78,9 @@ QString Desktop_Dir_From_User_Dirs(const QString& text, const QString& home) {
 }
 
 QString Desktop_Dir() {
-    QFile file(Config_Home() + QStringLiteral("/user-dirs.dirs"));
     QString dir;
-    if (file.open(QIODevice::ReadOnly))
-        dir = Desktop_Dir_From_User_Dirs(QString::fromUtf8(file.readAll()), Home_Dir());
+    if (const auto text = Read_Outside_Text_File(Config_Home() + QStringLiteral("/user-dirs.dirs")))
+        dir = Desktop_Dir_From_User_Dirs(QString::fromUtf8(*text), Home_Dir());
     return dir.isEmpty() ? Home_Dir() + QStringLiteral("/Desktop") : dir;
 }
 

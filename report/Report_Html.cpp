@@ -301,6 +301,9 @@ QString Report_Html(const std::vector<Report_Run>& runs, const QLocale& locale) 
         QString text = esc(r.drive_filesystem);
         if (!r.drive_root.isEmpty())
             text += QStringLiteral(" (") + esc(r.drive_root) + QLatin1Char(')');
+        if (r.synced)
+            text += QStringLiteral("<br>files flushed to the device and read back from it "
+                                   "(--sync)");
         return text;
     });
     context_row(QStringLiteral("Parameters"), [](const Report_Run& r) {

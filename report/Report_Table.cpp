@@ -3,6 +3,9 @@
 #include "results/Result_Number.h"
 #include "results/Results_Export.h"
 
+#include <cmath>
+#include <cstdlib>
+
 namespace smx::report {
 namespace {
 
@@ -11,6 +14,22 @@ QString one_line(QString text) {
         if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
             c = QLatin1Char(' ');
     return text;
+}
+
+// The stored text in the heading's unit. The divisors are powers of ten, so only the exponent
+// changes and the digits stay those the results database holds.
+QString in_heading_unit(const QString& stored, int row) {
+    const int shift = qRound(std::log10(static_cast<double>(results::Results_Data_Divisor(row))));
+    const qsizetype e = stored.indexOf(QLatin1Char('E'));
+    bool ok = false;
+    const int exponent = e < 0 ? 0 : stored.mid(e + 1).toInt(&ok);
+    long double value = 0;
+    if (!ok || !results::Parse_Result_Number(stored, value))
+        return stored;
+    if (value == 0 || shift == 0)
+        return stored;
+    const int n = exponent - shift;
+    return stored.left(e + 1) + QLatin1Char(n < 0 ? '-' : '+') + QString::number(std::abs(n));
 }
 
 } // namespace
@@ -24,9 +43,13 @@ Table Build_Table(const std::vector<Report_Run>& runs) {
         QStringList values;
         for (const Report_Run& run : runs) {
             const auto& rate = run.rates[static_cast<std::size_t>(row)];
-            values << (rate ? results::Format_Result_Number(*rate /
-                                                            results::Results_Data_Divisor(row))
-                            : QString());
+            const QString& stored = run.rate_texts[static_cast<std::size_t>(row)];
+            if (!rate)
+                values << QString();
+            else if (!stored.isEmpty())
+                values << in_heading_unit(stored, row);
+            else
+                values << results::Format_Result_Number(*rate / results::Results_Data_Divisor(row));
         }
         table.values.push_back(values);
     }

@@ -250,8 +250,10 @@ bool Save_Command(Results_Host& host) {
             platform::show_general_error(Unable_To_Write_Message(database.path()));
             return false;
         }
-        // The section found by the check: the first of exactly that name.
-        return overwrite_main_results(host, database, Exact_Section{name, 0});
+        // The section a load of the name reads: the last of exactly that name.
+        return overwrite_main_results(
+            host, database,
+            Exact_Set_Section(database.document(), name).value_or(Exact_Section{name, -1}));
     }
     update_comparison_if_same_name(host);
     host.redraw_graph();
@@ -274,8 +276,8 @@ bool Replace_Command(Results_Host& host) {
         return false;
     const Exact_Section chosen = section_of_entry(host, index);
     // A hand-edited name that could not be written back keeps its set.
-    if (!Is_Storable_Set_Name(chosen.name)) {
-        inform(Unstorable_Name_Message());
+    if (!Is_Rewritable_Section_Name(chosen.name)) {
+        inform(Unrewritable_Section_Message(chosen.name));
         return false;
     }
     if (!refresh_database(database))

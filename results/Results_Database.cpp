@@ -76,26 +76,47 @@ QString Saved_Confirmation_Message(const QString& name) {
            QStringLiteral("\" file. ");
 }
 
-bool Is_Storable_Set_Name(const QString& name) {
+bool Is_Rewritable_Section_Name(const QString& name) {
     // "[]" is no section to the scan, and an empty name is never loaded.
     if (name.isEmpty())
         return false;
+    // A lone surrogate does not survive the file's encoding; a pair of them (a character
+    // outside the Basic Multilingual Plane, such as an emoji) does.
+    if (!QStringView(name).isValidUtf16())
+        return false;
     for (QChar c : name) {
-        if (c == QLatin1Char('[') || c == QLatin1Char(']'))
-            return false;
-        // Control characters split or end the header line; a lone surrogate does not survive
-        // the file's encoding.
-        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Surrogate ||
-            c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+        // Control characters split or end the header line.
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+            c == QChar::ParagraphSeparator)
             return false;
     }
     // The file's reader trims blanks around section names.
     return !name.front().isSpace() && !name.back().isSpace();
 }
 
+bool Is_Storable_Set_Name(const QString& name) {
+    // Brackets come back from the plain scan of the headers as another name.
+    return Is_Rewritable_Section_Name(name) && !name.contains(QLatin1Char('[')) &&
+           !name.contains(QLatin1Char(']'));
+}
+
 QString Unstorable_Name_Message() {
     return QStringLiteral("The Save Name cannot contain \"[\", \"]\", line breaks or other control "
                           "characters, and cannot begin or end with a blank - save aborted.");
+}
+
+QString Unrewritable_Section_Message(const QString& name) {
+    return QStringLiteral("The section \"") + Printable_Text(name) +
+           QStringLiteral("\" holds line breaks or other control characters, so it cannot be "
+                          "written back under its name - replace aborted.");
+}
+
+std::optional<platform::Ini_Document::Exact_Section>
+Exact_Set_Section(const platform::Ini_Document& document, const QString& name) {
+    const qsizetype count = document.section_names().count(name);
+    if (count == 0)
+        return std::nullopt;
+    return platform::Ini_Document::Exact_Section{name, static_cast<int>(count - 1)};
 }
 
 namespace {
@@ -125,7 +146,13 @@ bool refused_write(const QString& path) {
 
 bool Put_Result_Set(platform::Ini_Document& document, const QString& name,
                     const engine::TBenchmark_Results& results) {
-    return Is_Storable_Set_Name(name) && document.set_values(name, result_keys(results));
+    if (!Is_Storable_Set_Name(name))
+        return false;
+    // Into the section a load of the name reads.
+    const platform::Ini_Document::Exact_Section last{name, -1};
+    if (document.exact_section(last))
+        return document.set_values(last, result_keys(results));
+    return document.set_values(name, result_keys(results));
 }
 
 bool Put_Result_Set_At_End(platform::Ini_Document& document, const QString& name,
@@ -133,7 +160,8 @@ bool Put_Result_Set_At_End(platform::Ini_Document& document, const QString& name
                            const engine::TBenchmark_Results& results) {
     // Checked first, so that the erase is never left without the write: the keys and the
     // number texts are always writable.
-    if (!Is_Storable_Set_Name(name) || !platform::Ini_Document::is_writable_section_name(name))
+    if (!Is_Rewritable_Section_Name(name) ||
+        !platform::Ini_Document::is_writable_section_name(name))
         return false;
     if (replaced)
         document.erase_exact_sections({*replaced});
@@ -165,7 +193,9 @@ bool Write_Result_Set(const QString& path, const QString& name,
 bool Read_Result_Set(const platform::Ini_Document& document, const QString& name,
                      engine::TBenchmark_Results& results, QString* bad_text) {
     // One read of the section instead of one pass over it per key.
-    const platform::Ini_Key_Values section = document.section(name);
+    // The section Exact_Set_Section names, found in one pass.
+    std::optional<platform::Ini_Key_Values> exact = document.exact_section({name, -1});
+    const platform::Ini_Key_Values section = exact ? std::move(*exact) : document.section(name);
     for (int i = 0; i < Result_Key_Count; ++i) {
         const QString& key = Result_Key_Names()[static_cast<std::size_t>(i)];
         QString text = QStringLiteral("0");

@@ -40,6 +40,20 @@ QString Saved_Confirmation_Message(const QString& name);
 bool Is_Storable_Set_Name(const QString& name);
 // The information message that refuses such a name.
 QString Unstorable_Name_Message();
+// A section's name as the file's reader gives it (from the header's first "[" to its last "]")
+// reads back the same from the header "[" + name + "]" under the same rule without the
+// brackets: a hand-edited "[x]y]" is rewritten as the set "x]y".
+bool Is_Rewritable_Section_Name(const QString& name);
+// The information message of Replace for a section whose name could not be written back.
+QString Unrewritable_Section_Message(const QString& name);
+
+// The section that holds the set of `name`: of the sections named exactly so (letter case
+// included), the last, since an overwrite adds the new set at the end; without one, the first
+// whose name matches without regard to case, as the profile functions find it. Loads,
+// comparisons and saves of a name all use it, so a name reads what was last saved under it.
+// Nothing when there is no exact one (the profile functions' rule then holds).
+std::optional<platform::Ini_Document::Exact_Section>
+Exact_Set_Section(const platform::Ini_Document& document, const QString& name);
 
 // Writes the eight values of `results` as the section `name`, as one atomic replacement of the
 // file. A refused write shows "Unable to write to <path>." and returns false. A name that could
@@ -50,7 +64,7 @@ bool Write_Result_Set(const QString& path, const QString& name,
 // The same write into a document read for a command, which the command then writes back; and
 // the overwrite: Put_Result_Set_At_End removes exactly the section `replaced` (nothing when none
 // is given) and adds the set as a new section at the end, so that it stands there. False when
-// the name cannot be stored; shows nothing.
+// the name cannot be stored (Put_Result_Set_At_End: rewritten); shows nothing.
 bool Put_Result_Set(platform::Ini_Document& document, const QString& name,
                     const engine::TBenchmark_Results& results);
 bool Put_Result_Set_At_End(platform::Ini_Document& document, const QString& name,

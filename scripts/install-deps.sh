@@ -8,19 +8,10 @@ packages=(
     libgtest-dev libgmock-dev
     clang libclang-rt-14-dev
     fonts-liberation
-    desktop-file-utils libglib2.0-bin help2man
+    desktop-file-utils libglib2.0-bin help2man bash-completion
     xvfb x11-utils openbox wmctrl
     locales
+    ansible-core  # the fleet playbook's check (scripts/fleet-check.sh)
 )
 
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-echo "Installing: ${missing[*]}"
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"$(dirname "$0")/apt-install.sh" "${packages[@]}"

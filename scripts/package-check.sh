@@ -10,14 +10,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 deb="$(realpath "${1:?usage: package-check.sh DEB}")"
 [ "$(id -u)" -eq 0 ] || { echo "package-check: needs root (apt-get, useradd)" >&2; exit 2; }
 
-need=()
-for p in appstream desktop-file-utils man-db; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
-done
-if [ ${#need[@]} -gt 0 ]; then
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}"
-fi
+"$root/scripts/apt-install.sh" appstream desktop-file-utils man-db
 
 user=smx-check
 home="$(mktemp -d /tmp/smx-check-home.XXXXXX)"
@@ -45,9 +38,14 @@ check() {
     fi
 }
 
+# The layout's fonts come with the package, as do the libraries dpkg-shlibdeps found.
+depends_on() { dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/^ *//; s/ .*//' | grep -qx "$1"; }
+check "the package depends on the layout's fonts" depends_on fonts-liberation
+check "the package depends on Qt's widgets library" depends_on libqt6widgets6
+
 # An earlier copy would hide what this package installs.
 DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq speedmetrix >/dev/null 2>&1 || true
-check "apt installs the package" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb"
+check "apt installs the package" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -qq "$deb"
 
 id "$user" >/dev/null 2>&1 || { useradd --no-create-home --shell /usr/sbin/nologin "$user"; made_user=1; }
 chown "$user:" "$home"
@@ -60,6 +58,10 @@ as_user() { "${as_user[@]}" "$@"; }
 data="$home/.local/share/speedmetrix/Speedmetrix_DB.INI"
 config="$home/.config/speedmetrix/Speedmetrix.ini"
 
+# The installed readme tells the user where the installed copy keeps the files checked here.
+readme_names() { grep -qF "$1" /usr/share/doc/speedmetrix/speedmetrix.txt; }
+check "the installed readme names the settings folder" readme_names "~/.config/speedmetrix/Speedmetrix.ini"
+check "the installed readme names the results folder" readme_names "~/.local/share/speedmetrix/Speedmetrix_DB.INI"
 check "the program is on PATH" test "$(as_user sh -c 'command -v speedmetrix')" = /usr/bin/speedmetrix
 batch() {
     as_user timeout 120 speedmetrix --batch --tests integer --integer-loops 1 --save CI \
@@ -129,9 +131,20 @@ manual_page() {
     for code in 0 1 2 3 4 5 6 7 8; do
         grep -qE "^ +$code +[a-z]" <<<"$text" || { echo "the manual page lacks exit code $code" >&2; return 1; }
     done
-    grep -q 'XDG_DATA_HOME/speedmetrix/Speedmetrix_DB.INI' <<<"$text"
+    grep -q 'XDG_DATA_HOME/speedmetrix/Speedmetrix_DB.INI' <<<"$text" || return 1
+    # The synopsis has one line per form, the report's among them, and the usage lines of --help
+    # do not run on into the description.
+    local synopsis
+    synopsis="$(sed -n '/^SYNOPSIS/,/^DESCRIPTION/p' <<<"$text")"
+    [ "$(grep -c '^ *speedmetrix' <<<"$synopsis")" -eq 4 ] &&
+        grep -q -- '^ *speedmetrix --report FILE.json' <<<"$synopsis" &&
+        [ "$(grep -c -- 'speedmetrix --batch \[OPTION\]' <<<"$text")" -eq 1 ] ||
+        { echo "the manual page's synopsis: $synopsis" >&2; return 1; }
 }
 check "man --warnings passes the manual page, which has every option and exit code" manual_page
+check "the bash completion is installed where bash-completion loads it" \
+    bash "$root/tests/packaging/bash_completion_test.sh" \
+    /usr/share/bash-completion/completions/speedmetrix /usr/bin/speedmetrix
 
 check "apt removes the package" env DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq speedmetrix
 check "the program is gone" test ! -e /usr/bin/speedmetrix

@@ -11,16 +11,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 
 # What packing and checking need beyond the build: dpkg-shlibdeps (dpkg-dev) finds the
 # dependencies, lintian checks the result.
-need=()
-for p in dpkg-dev lintian file; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
-done
-if [ ${#need[@]} -gt 0 ]; then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${need[@]}"
-fi
+"$root/scripts/apt-install.sh" dpkg-dev lintian file
 
 if [ $# -ge 1 ]; then
     build="$(cd "$1" && pwd)"
@@ -39,6 +30,6 @@ deb="$(ls "$build"/speedmetrix_*_amd64.deb)"
 # Errors fail the script; the tags kept are listed, with the reasons, in docs/PACKAGING.md.
 status=0
 report="$(lintian --fail-on error "$deb" 2>&1)" || status=$?
-grep -v '^running with root privileges' <<<"$report" >&2 || true
+grep -v -e '^running with root privileges' -e '^$' <<<"$report" >&2 || true
 [ "$status" -eq 0 ] || { echo "package: lintian found errors in $deb" >&2; exit 1; }
 echo "$deb"

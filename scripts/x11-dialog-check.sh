@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Window behaviour under a real window manager (Xvfb 1280 x 1024 with openbox), watched from
+# Window behaviour under a real window manager (Xvfb 1600 x 1200 with openbox), watched from
 # outside the program:
 #  - every modal window stands above the main window it belongs to, with "Always On Top" on or
 #    off, normal or maximised: the dialog is WM_TRANSIENT_FOR the main window, comes after it in
 #    _NET_CLIENT_LIST_STACKING, and is kept above (_NET_WM_STATE_ABOVE) exactly when it is;
 #  - a stored window size that cannot be shown opens a window on screen, at a usable size, and
 #    that size is what the close writes back;
+#  - stored bounds beyond the screen open the window inside the screen's usable area, and that is
+#    what the close writes back;
 #  - the desktop's scale (Xft.dpi 192 and 144) scales the whole window: its client area is twice
 #    and one and a half times the one at 96 dots per inch.
 # Usage: scripts/x11-dialog-check.sh <speedmetrix executable> [folder for screenshots]
@@ -39,7 +41,9 @@ retry_or_fail() {
     exit 1
 }
 
-start_xvfb 1280x1024
+# Large enough for the designed window at twice its size, which the scale checks need: a stored
+# window larger than the screen opens smaller.
+start_xvfb 1600x1200
 unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_FONT_DPI QT_SCALE_FACTOR_ROUNDING_POLICY
 wait_for 10 own_display || retry_or_fail "Xvfb is not answering on $DISPLAY"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
@@ -181,6 +185,50 @@ size_case size-0x0 0 0
 size_case size-2x502 2 502
 size_case size-1x1 1 1
 size_case size-2x26 2 26
+
+# --- Stored bounds beyond the screen -----------------------------------------------------------
+# The window opens inside the usable area (_NET_WORKAREA), frame included, at most as large as
+# it, and the close writes back bounds inside it too.
+corner_and_size_of() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+        /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF } END { print x, y, w, h }'
+}
+inside_workarea() { # $1 left $2 top $3 width $4 height
+    local wx wy ww wh
+    # One area per virtual desktop; the first is the current one's.
+    read -r wx wy ww wh _ < <(xprop -root _NET_WORKAREA | sed -n 's/.* = //p' | tr -d ',')
+    [ "$1" -ge "$wx" ] && [ "$2" -ge "$wy" ] && [ $(($1 + $3)) -le $((wx + ww)) ] &&
+        [ $(($2 + $4)) -le $((wy + wh)) ]
+}
+large_case() {
+    local name=$1 left=$2 top=$3 width=$4 height=$5 main x y w h l=0 r=0 t=0 b=0 extents written
+    start "$name" "$(settings 0 "$top" "$left" "$width" "$height" 0)"
+    find_main() { main=$(main_of "$pid"); [ -n "$main" ] && viewable "$main"; }
+    if ! wait_for 10 find_main; then
+        fail "$name: stored $left $top $width x $height: no window on screen"
+        stop "$name"
+        return
+    fi
+    sleep 0.3
+    read -r x y w h < <(corner_and_size_of "$main")
+    extents=$(xprop -id "$main" _NET_FRAME_EXTENTS | sed -n 's/.* = //p' | tr -d ',')
+    [ -n "$extents" ] && read -r l r t b <<<"$extents"
+    shot "$name"
+    stop "$name"
+    written=$(awk -F= '/^window_(left_posn|top_posn|Width|Height)=/ { v[$1] = $2 }
+        END { print v["window_left_posn"], v["window_top_posn"], v["window_Width"], v["window_Height"] }' \
+        "$dir/Speedmetrix.ini" | tr -d '\r')
+    printf '%-22s stored %s %s %s x %s: frame %s %s %s x %s, written back %s\n' "$name" "$left" "$top" \
+        "$width" "$height" $((x - l)) $((y - t)) $((w + l + r)) $((h + t + b)) "$written"
+    inside_workarea $((x - l)) $((y - t)) $((w + l + r)) $((h + t + b)) ||
+        fail "$name: the window is not inside the usable area"
+    # shellcheck disable=SC2086
+    inside_workarea $written || fail "$name: the close wrote back $written, not inside the usable area"
+}
+large_case large-both 100 100 2147483647 2147483647
+large_case large-height 100 100 666 1000000
+large_case far-left 2147483647 100 666 502
+large_case negative-size 100 100 -5 -2147483648
 
 # --- The desktop's scale -----------------------------------------------------------------------
 # $1 the Xft.dpi to set (none for 96), then environment settings for the program; prints the

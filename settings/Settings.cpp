@@ -145,18 +145,44 @@ std::optional<char> Parse_Settings_Drive(const QString& text) {
     return std::nullopt;
 }
 
-QPoint Window_Position_On_Screens(const QRect& window, const QList<QRect>& screens,
-                                  const QRect& primary_available) {
-    // A window of no size is still somewhere: judge it by its corner.
-    const QRect area(window.topLeft(),
-                     QSize(std::max(1, window.width()), std::max(1, window.height())));
-    for (const QRect& screen : screens) {
-        if (screen.intersects(area))
-            return window.topLeft();
-    }
+QRect Window_Bounds_On_Screens(int left, int top, int width, int height,
+                               const QList<Screen_Area>& screens) {
     const Settings_Record defaults;
-    return primary_available.topLeft() +
-           QPoint(defaults.window_left_posn, defaults.window_top_posn);
+    if (screens.isEmpty())
+        return QRect(defaults.window_left_posn, defaults.window_top_posn, defaults.window_Width,
+                     defaults.window_Height);
+    // In 64 bits: the stored integers may be anything, and their sums overflow an int.
+    qint64 x = left, y = top;
+    qint64 w = std::max(0, width), h = std::max(0, height);
+    // A window of no size is still somewhere: judge it by its corner.
+    const auto meets = [&](const QRect& s) {
+        return x < qint64{s.x()} + s.width() && x + std::max<qint64>(1, w) > s.x() &&
+               y < qint64{s.y()} + s.height() && y + std::max<qint64>(1, h) > s.y();
+    };
+    // The screen its corner is on, else the first that shows some of it.
+    const Screen_Area* on = nullptr;
+    for (const Screen_Area& s : screens)
+        if (!on && s.geometry.contains(QPoint(left, top)))
+            on = &s;
+    for (const Screen_Area& s : screens)
+        if (!on && meets(s.geometry))
+            on = &s;
+    if (!on) {
+        on = &screens.front();
+        x = qint64{on->available.x()} + defaults.window_left_posn;
+        y = qint64{on->available.y()} + defaults.window_top_posn;
+    }
+    const QRect usable = on->available.isEmpty() ? on->geometry : on->available;
+    if (w > usable.width()) {
+        w = usable.width();
+        x = usable.x();
+    }
+    if (h > usable.height()) {
+        h = usable.height();
+        y = usable.y();
+    }
+    return QRect(static_cast<int>(x), static_cast<int>(y), static_cast<int>(w),
+                 static_cast<int>(h));
 }
 
 QString Settings_File_Path() {

@@ -115,11 +115,22 @@ std::optional<bool> Parse_Settings_Boolean(const QString& text);
 // The drive is its letter; only the first character counts, either case. No letter: none.
 std::optional<char> Parse_Settings_Drive(const QString& text);
 
-// Where a window stored with these bounds goes: where it was, unless no part of it would be on any
-// of the screens (a monitor since removed, a resolution since lowered); then it goes to the
-// default place on the primary screen's available area.
-QPoint Window_Position_On_Screens(const QRect& window, const QList<QRect>& screens,
-                                  const QRect& primary_available);
+// One screen: the whole of it, and the part that windows may use (without panels and docks).
+struct Screen_Area {
+    QRect geometry;
+    QRect available;
+};
+
+// Where, and how large, a window stored with these bounds opens on these screens (the primary
+// one first), worked out without overflow for any stored integers:
+// - where it was, unless no part of it would be on any of the screens (a monitor since removed,
+//   a resolution since lowered); then at the default place on the primary screen's usable area;
+// - a size larger than the usable area of the screen it opens on becomes that area's width or
+//   height, and the window then starts at that area's edge, so the whole of it can be seen;
+// - a negative size is no size (the window makes that its smallest usable one).
+// With no screen at all, the default bounds.
+QRect Window_Bounds_On_Screens(int left, int top, int width, int height,
+                               const QList<Screen_Area>& screens);
 
 // The settings file beside the executable.
 QString Settings_File_Path();

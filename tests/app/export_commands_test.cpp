@@ -166,11 +166,13 @@ TEST_F(Export_Commands, DataTextWithTwoColumnsAssembledInTheMemo) {
                              "spreadsheets or web pages."));
 
     form->Compare_Results = {};
+    // A no-break space in the name stays one.
+    form->Main_Results.Name = QStringLiteral("This\u00a0PC");
     form->Copy_Results_Data_to_Windows_Clipboard_OptionClick();
     EXPECT_EQ(form->Memo1->blockCount(), 9);
     const QStringList lines = QApplication::clipboard()->text().split(QStringLiteral("\r\n"));
     ASSERT_EQ(lines.size(), 10); // nine lines, each ended
-    EXPECT_EQ(lines[0], QStringLiteral("\tThis PC"));
+    EXPECT_EQ(lines[0], QStringLiteral("\tThis\u00a0PC"));
     EXPECT_EQ(lines[1], QStringLiteral("Integer (MIops/sec)\t1.23400000000000000E+2"));
     EXPECT_EQ(lines[9], QString());
 }

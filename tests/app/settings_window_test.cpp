@@ -26,6 +26,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace smx::app {
 namespace {
 
@@ -274,21 +276,67 @@ TEST_F(Settings_Window, AStoredSizeTooSmallToUseOpensAtTheSmallestUsableSize) {
     }
 }
 
-TEST(Window_Position, OnlyAWindowOffEveryScreenMoves) {
-    const QList<QRect> screens{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
-    const QRect primary(0, 30, 1920, 1050);
-    EXPECT_EQ(settings::Window_Position_On_Screens(QRect(3000, 900, 666, 502), screens, primary),
-              QPoint(3000, 900));
-    EXPECT_EQ(settings::Window_Position_On_Screens(QRect(-600, -400, 666, 502), screens, primary),
-              QPoint(-600, -400));
-    EXPECT_EQ(settings::Window_Position_On_Screens(QRect(3200, 0, 666, 502), screens, primary),
-              QPoint(20, 50));
-    EXPECT_EQ(settings::Window_Position_On_Screens(QRect(-666, 0, 666, 502), screens, primary),
-              QPoint(20, 50));
-    EXPECT_EQ(settings::Window_Position_On_Screens(QRect(100, 1080, 666, 502), screens, primary),
-              QPoint(20, 50));
-    EXPECT_EQ(settings::Window_Position_On_Screens(QRect(100, 100, 0, 0), screens, primary),
-              QPoint(100, 100));
+// Only a window off every screen moves; only a size beyond the usable area shrinks, to it.
+TEST(Window_Position, OnlyAWindowOffEveryScreenMovesAndOnlyOneTooLargeShrinks) {
+    const QList<settings::Screen_Area> screens{
+        {QRect(0, 0, 1920, 1080), QRect(0, 30, 1920, 1050)},
+        {QRect(1920, 0, 1280, 1024), QRect(1920, 0, 1280, 1024)}};
+    const int max = INT_MAX, min = INT_MIN;
+    struct Stored {
+        int left, top, width, height;
+    };
+    struct Case {
+        Stored stored;
+        QRect opens;
+    };
+    const Case cases[] = {
+        {{3000, 900, 666, 502}, {3000, 900, 666, 502}},
+        {{-600, -400, 666, 502}, {-600, -400, 666, 502}},
+        {{3200, 0, 666, 502}, {20, 50, 666, 502}},
+        {{-666, 0, 666, 502}, {20, 50, 666, 502}},
+        {{100, 1080, 666, 502}, {20, 50, 666, 502}},
+        {{100, 100, 0, 0}, {100, 100, 0, 0}},
+        {{100, 100, -5, min}, {100, 100, 0, 0}},
+        {{100, 100, max, 502}, {0, 100, 1920, 502}},
+        {{100, 100, 666, 1000000}, {100, 30, 666, 1050}},
+        {{100, 100, max, max}, {0, 30, 1920, 1050}},
+        {{2000, 100, 5000, 502}, {1920, 100, 1280, 502}},
+        {{max, 20, 666, 502}, {20, 50, 666, 502}},
+        {{min, min, 666, 502}, {20, 50, 666, 502}},
+        {{max, max, max, max}, {0, 30, 1920, 1050}},
+        {{-1000000, 100, max, 502}, {0, 100, 1920, 502}},
+    };
+    for (const Case& c : cases) {
+        const auto [left, top, width, height] = c.stored;
+        EXPECT_EQ(settings::Window_Bounds_On_Screens(left, top, width, height, screens), c.opens)
+            << left << ' ' << top << ' ' << width << ' ' << height;
+    }
+    EXPECT_EQ(settings::Window_Bounds_On_Screens(5, 5, max, max, {}), QRect(20, 20, 666, 502));
+}
+
+// Stored bounds beyond what the screen can show open the window at the largest that fits the
+// screen's usable area, and that is what the close writes back.
+TEST_F(Settings_Window, AStoredSizeTooLargeOpensAtTheLargestThatFits) {
+    const QRect usable = QGuiApplication::primaryScreen()->availableGeometry();
+    const auto shown = [](const QRect& r) {
+        return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+    };
+    for (const char* stored : {"window_Width=2147483647\nwindow_Height=2147483647",
+                               "window_Width=666\nwindow_Height=1000000",
+                               "window_left_posn=2147483647\nwindow_Width=2147483647",
+                               "window_Width=-5\nwindow_Height=-2147483648"}) {
+        SCOPED_TRACE(stored);
+        store(QByteArray("[Speedmetrix]\n") + stored + '\n');
+        TMainForm1* form = start();
+        QApplication::processEvents();
+        EXPECT_TRUE(usable.contains(form->frameGeometry()))
+            << shown(form->frameGeometry()).toStdString();
+        close(form);
+        const settings::Settings_Record saved = settings::Read_Settings_File(settings_path());
+        const QRect written(saved.window_left_posn, saved.window_top_posn, saved.window_Width,
+                            saved.window_Height);
+        EXPECT_TRUE(usable.contains(written)) << shown(written).toStdString();
+    }
 }
 
 TEST_F(Settings_Window, AnUnsavedRunIsAutoSavedAndShownAtTheNextStart) {

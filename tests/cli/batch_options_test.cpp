@@ -27,6 +27,54 @@ TEST(Batch_Arguments, OnlyTheBatchHelpAndDriveSwitchesLeaveTheWindow) {
     EXPECT_TRUE(Wants_Drive_List(args({"--list-drives"})));
 }
 
+// What the command line asks for, and the first argument that looks like an option and is none.
+TEST(Batch_Arguments, ModesAndTheArgumentsEachRefuses) {
+    struct Case {
+        std::initializer_list<const char*> arguments;
+        Mode mode;
+        const char* error; // empty: taken
+    };
+    const Case cases[] = {
+        {{}, Mode::Window, ""},
+        {{"file.txt"}, Mode::Window, ""},
+        {{"-session", "1a2b", "-platform", "xcb", "--display", ":1"}, Mode::Window, ""},
+        {{"-style", "fusion"}, Mode::Window, "unknown option \"-style\""},
+        {{"-"}, Mode::Window, "unknown option \"-\""},
+        {{"--json"}, Mode::Window, "option \"--json\" needs --batch"},
+        {{"--csv=x.csv"}, Mode::Window, "option \"--csv\" needs --report"},
+        {{"--", "-V", "--json"}, Mode::Window, ""},
+        {{"--batch", "--version"}, Mode::Version, ""},
+        {{"--version", "-V"}, Mode::Version, "unknown option \"-V\""},
+        {{"--help", "--batch", "-h", "--tests", "-x"}, Mode::Help, ""},
+        {{"--list-drives", "--report"}, Mode::Drive_List, ""},
+        {{"--batch", "--save", "-x", "--compare=-y", "--drive", "-z"}, Mode::Batch, ""},
+        {{"--batch", "-platform", "xcb"}, Mode::Batch, "unknown option \"-platform\""},
+        {{"--batch", "--tests=all", "--bacth"}, Mode::Batch, "unknown option \"--bacth\""},
+        {{"--report", "a.json", "--html", "-page.html", "--", "-b.json"}, Mode::Report, ""},
+        {{"--report", "a.json", "-b.json"}, Mode::Report, "unknown option \"-b.json\""},
+    };
+    for (const Case& c : cases) {
+        const QStringList arguments = args(c.arguments);
+        EXPECT_EQ(Mode_Of(arguments), c.mode) << arguments.join(u' ').toStdString();
+        EXPECT_EQ(Argument_Error(arguments, c.mode), QString::fromUtf8(c.error))
+            << arguments.join(u' ').toStdString();
+    }
+}
+
+TEST(Batch_Arguments, DriveTakesALetterOrAnAbsoluteFolder) {
+    const Parsed folder = Parse_Arguments(args({"--batch", "--drive", "d", "--drive=/srv/b c"}));
+    ASSERT_TRUE(folder.options) << folder.error.toStdString();
+    EXPECT_FALSE(folder.options->overrides.drive_letter);
+    engine::Run_Settings s;
+    Apply_Overrides(folder.options->overrides, s);
+    EXPECT_EQ(s.drive_folder, QStringLiteral("/srv/b c"));
+    // The last one given counts.
+    const Parsed letter = Parse_Arguments(args({"--batch", "--drive=/srv", "--drive", "E:"}));
+    ASSERT_TRUE(letter.options) << letter.error.toStdString();
+    EXPECT_EQ(letter.options->overrides.drive_letter, 'e');
+    EXPECT_FALSE(letter.options->overrides.drive_folder);
+}
+
 TEST(Batch_Arguments, OverridesInBothSpellings) {
     const Parsed p = Parse_Arguments(args({"--batch",
                                            "--tests",
@@ -126,8 +174,9 @@ INSTANTIATE_TEST_SUITE_P(
         Bad_Case{{"--batch", "--array-size", "2147483648"}, "(1 to 2147483647)"},
         Bad_Case{{"--batch", "--large-files", "1e3"}, "whole number, not \"1e3\""},
         Bad_Case{{"--batch", "--repetitions"}, "--repetitions needs a value"},
-        Bad_Case{{"--batch", "--drive", "cd"}, "drive letter, not \"cd\""},
-        Bad_Case{{"--batch", "--drive", "1"}, "drive letter, not \"1\""},
+        Bad_Case{{"--batch", "--drive", "cd"}, "absolute folder, not \"cd\""},
+        Bad_Case{{"--batch", "--drive", "1"}, "absolute folder, not \"1\""},
+        Bad_Case{{"--batch", "--drive", "bench/disk"}, "absolute folder, not \"bench/disk\""},
         Bad_Case{{"--batch", "--json=yes"}, "--json takes no value"},
         Bad_Case{{"--batch", "--overwrite"}, "--overwrite needs --save"},
         Bad_Case{{"--batch", "--threads", "0"}, "from 1 to 1024 or \"all\", not \"0\""},
@@ -156,7 +205,7 @@ TEST(Batch_Arguments, HelpNamesEveryOptionTestAndExitCode) {
           "--array-size",    "--array-loops", "--small-files", "--small-file-kb", "--large-files",
           "--large-file-kb", "--drive",       "--save",        "--overwrite",     "--compare",
           "--json",          "--list-drives", "--help",        "--threads",       "--report",
-          "--html",          "--csv"})
+          "--html",          "--csv",         "--version"})
         EXPECT_TRUE(help.contains(QLatin1String(option))) << option;
     for (const char* test : Test_Names)
         EXPECT_TRUE(help.contains(QLatin1String(test))) << test;

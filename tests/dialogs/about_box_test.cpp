@@ -1,6 +1,7 @@
 #include "dialogs/AboutBox.h"
 #include "dialogs/About_Pictures.h"
 #include "platform/Bit_Button.h"
+#include "platform/Executable.h"
 #include "platform/Memory_Status.h"
 #include "platform/Product.h"
 #include "platform/Shell_Open.h"
@@ -17,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrlQuery>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
@@ -224,6 +226,25 @@ TEST_F(About_Box, LinksOpenTheirTargetsAndTheBoxStaysOpen) {
     EXPECT_TRUE(opened[1].isValid());
     EXPECT_TRUE(box->isVisible());
     EXPECT_TRUE(running());
+}
+
+TEST_F(About_Box, TheMailSubjectCarriesAnyExecutableNameAsText) {
+    for (const char* name : {"speed#1.bench", "what?.exe", "100%25 50%.exe", "a&subject=b+c.exe",
+                             "na\u00efve speed.exe"}) {
+        smx::platform::set_executable_path_override(dir.path() + QLatin1Char('/') +
+                                                    QString::fromUtf8(name));
+        opened.clear();
+        box->Email_ButtonClick();
+        ASSERT_EQ(opened.size(), 1u) << name;
+        EXPECT_EQ(opened[0].path(), box->Email_Button->text()) << name;
+        const QUrlQuery query(opened[0]);
+        ASSERT_EQ(query.queryItems().size(), 1) << name;
+        EXPECT_EQ(query.queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded),
+                  QStringLiteral("Shareware: ") + QString::fromUtf8(name))
+            << name;
+        EXPECT_FALSE(opened[0].hasFragment()) << name;
+    }
+    smx::platform::set_executable_path_override(dir.path() + QStringLiteral("/speed.bench"));
 }
 
 TEST_F(About_Box, EmptyAddresses) {

@@ -1,4 +1,5 @@
 #include "engine/Benchmark_Results.h"
+#include "program_under_test.h"
 #include "results/Result_Number.h"
 #include "results/Results_Database.h"
 
@@ -9,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -43,7 +45,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         program = dir.filePath(QStringLiteral("speedmetrix"));
-        ASSERT_TRUE(QFile::copy(QStringLiteral(SMX_EXECUTABLE), program));
+        ASSERT_TRUE(QFile::copy(smx::test::program_under_test(), program));
         QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner);
         home = dir.filePath(QStringLiteral("home"));
         ASSERT_TRUE(QDir().mkpath(home));
@@ -168,8 +170,14 @@ TEST_F(Batch_Run, JsonTimesCombineIntoTheRates) {
     EXPECT_EQ(p[QStringLiteral("repetitions")].toInt(), 3);
     EXPECT_EQ(p[QStringLiteral("small_files")].toInt(), 5);
     EXPECT_EQ(context[QStringLiteral("drive")][QStringLiteral("root")].toString(), home);
-    EXPECT_FALSE(
-        context[QStringLiteral("drive")][QStringLiteral("filesystem")].toString().isEmpty());
+    // The filesystem's type as the mount table names it; none where the table does not hold
+    // the folder (a chroot).
+    const QStorageInfo storage(home);
+    const QJsonValue filesystem = context[QStringLiteral("drive")][QStringLiteral("filesystem")];
+    if (storage.isValid() && !storage.fileSystemType().isEmpty())
+        EXPECT_EQ(filesystem.toString(), QString::fromUtf8(storage.fileSystemType()));
+    else
+        EXPECT_TRUE(filesystem.isNull());
     EXPECT_TRUE(context[QStringLiteral("display_platform")].isNull()) << "no graphics test ran";
     EXPECT_EQ(context[QStringLiteral("program")].toString(),
               QStringLiteral("Windows PC Speedmetrix v1.3f"));
@@ -420,9 +428,9 @@ TEST_F(Batch_Run, SaveStoresWhatTheWindowLoadsAndCompareAddsTheColumn) {
         EXPECT_EQ(bad.code, 6) << name;
         EXPECT_TRUE(bad.err.contains(QStringLiteral("save aborted"))) << bad.err.toStdString();
     }
-    const Finished missing = run(quick + QStringList{QStringLiteral("--compare=lab 1")});
+    const Finished missing = run(quick + QStringList{QStringLiteral("--compare=lab 9")});
     EXPECT_EQ(missing.code, 6);
-    EXPECT_TRUE(missing.err.contains(QStringLiteral("no saved set called \"lab 1\"")));
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("no saved set called \"lab 9\"")));
 
     const Finished second =
         run(quick + QStringList{QStringLiteral("--compare"), QStringLiteral("Lab 1"),
@@ -464,6 +472,51 @@ TEST_F(Batch_Run, SaveStoresWhatTheWindowLoadsAndCompareAddsTheColumn) {
         << fourth.err.toStdString();
     results::Read_Database_Section_Names(names, db, true);
     EXPECT_EQ(names, QStringList({QStringLiteral("Lab 1"), QStringLiteral("Lab 2")}));
+}
+
+// Names as the command line gives them: characters outside the Basic Multilingual Plane are
+// stored as typed; bytes that are no UTF-8 are refused with the names message, not stored
+// changed. The shell passes the raw bytes, which QProcess cannot.
+TEST_F(Batch_Run, SaveNamesAreTakenAsTypedOrRefused) {
+    const QString db = dir.filePath(QStringLiteral("Speedmetrix_DB.INI"));
+    struct Case {
+        const char* printf_name; // printf(1) format of the name's bytes
+        const char* stored;      // nullptr: refused
+    };
+    const Case cases[] = {
+        {"Lab \\360\\237\\232\\200", "Lab \U0001F680"},
+        {"\\360\\235\\220\\200\\360\\235\\220\\201", "\U0001D400\U0001D401"},
+        {"\\360\\240\\200\\200", "\U00020000"},
+        {"bad\\377\\376utf8", nullptr},
+        {"half \\360\\237", nullptr},
+        {"surrogate \\355\\240\\275", nullptr},
+        {"overlong \\300\\257", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.printf_name);
+        QFile::remove(db);
+        QProcess process;
+        process.setProcessEnvironment(environment(home));
+        process.setWorkingDirectory(dir.path());
+        process.start(QStringLiteral("/bin/sh"),
+                      {QStringLiteral("-c"),
+                       QStringLiteral("exec \"$0\" --batch --tests=integer --integer-loops=1 "
+                                      "--save \"$(printf '%1')\"")
+                           .arg(QLatin1String(c.printf_name)),
+                       program});
+        ASSERT_TRUE(process.waitForFinished(60000));
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        QStringList names;
+        results::Read_Database_Section_Names(names, db, true);
+        if (c.stored) {
+            EXPECT_EQ(process.exitCode(), 0) << err.toStdString();
+            EXPECT_EQ(names, QStringList{QString::fromUtf8(c.stored)});
+        } else {
+            EXPECT_EQ(process.exitCode(), 6);
+            EXPECT_TRUE(err.contains(results::Unstorable_Name_Message())) << err.toStdString();
+            EXPECT_FALSE(QFile::exists(db));
+        }
+    }
 }
 
 // A save that the database would refuse is refused before the run, as every other refusal.
@@ -563,9 +616,12 @@ TEST_F(Batch_Run, ALetterWithNoDriveIsABadValueWhereverItComesFrom) {
     EXPECT_EQ(integer.code, 0) << integer.err.toStdString();
 }
 
-// Without the batch switch the program is the window; other arguments are ignored as before.
+// Without the batch switch the program is the window; arguments that are no options are ignored
+// as before, and the session a session manager restores is Qt's to take.
 TEST_F(Batch_Run, WithoutBatchTheWindowOpens) {
-    for (const QStringList& arguments : {QStringList{}, QStringList{QStringLiteral("file.txt")}}) {
+    for (const QStringList& arguments :
+         {QStringList{}, QStringList{QStringLiteral("file.txt")},
+          QStringList{QStringLiteral("-session"), QStringLiteral("10a7f3e9c")}}) {
         QProcess process;
         QProcessEnvironment env = environment(home);
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));

@@ -1,3 +1,5 @@
+#include "program_under_test.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -12,10 +14,12 @@
 #include <unistd.h>
 
 // Something other than a regular file where the built program keeps its settings file or its
-// results database: the window and the batch run must refuse it at once and change nothing.
+// results database: the window and the batch run must refuse it at once and change nothing. At
+// the autostart entry, which the window reads at its first show, and at user-dirs.dirs, which
+// "Create Shortcut on Desktop" reads, the window must work as usual.
 namespace {
 
-enum class Which { Settings, Database };
+enum class Which { Settings, Database, Autostart_Entry, User_Dirs };
 enum class Thing { Dev_Zero_Link, Fifo, Directory };
 
 struct Special_Case {
@@ -31,6 +35,12 @@ const Special_Case kCases[] = {
     {Which::Database, Thing::Dev_Zero_Link, "DatabaseLinkToDevZero"},
     {Which::Database, Thing::Fifo, "DatabaseFifo"},
     {Which::Database, Thing::Directory, "DatabaseDirectory"},
+};
+
+const Special_Case kOutside_Cases[] = {
+    {Which::Autostart_Entry, Thing::Fifo, "AutostartEntryFifo"},
+    {Which::Autostart_Entry, Thing::Dev_Zero_Link, "AutostartEntryLinkToDevZero"},
+    {Which::User_Dirs, Thing::Fifo, "UserDirsFifoAndCreateShortcutOnDesktop"},
 };
 
 void PrintTo(const Special_Case& c, std::ostream* os) {
@@ -72,15 +82,25 @@ protected:
     QString settings_path() const { return dir.filePath(QStringLiteral("Speedmetrix.ini")); }
     QString database_path() const { return dir.filePath(QStringLiteral("Speedmetrix_DB.INI")); }
     QString special_path() const {
-        return GetParam().which == Which::Settings ? settings_path() : database_path();
+        switch (GetParam().which) {
+        case Which::Settings:
+            return settings_path();
+        case Which::Database:
+            return database_path();
+        case Which::Autostart_Entry:
+            break;
+        case Which::User_Dirs:
+            return home + QStringLiteral("/.config/user-dirs.dirs");
+        }
+        return home + QStringLiteral("/.config/autostart/speedmetrix.desktop");
     }
 
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         program = dir.filePath(QStringLiteral("speedmetrix"));
-        ASSERT_TRUE(QFile::copy(QStringLiteral(SMX_EXECUTABLE), program));
+        ASSERT_TRUE(QFile::copy(smx::test::program_under_test(), program));
         home = dir.filePath(QStringLiteral("home"));
-        ASSERT_TRUE(QDir().mkpath(home));
+        ASSERT_TRUE(QDir().mkpath(home + QStringLiteral("/.config/autostart")));
         const QByteArray p = QFile::encodeName(special_path());
         switch (GetParam().thing) {
         case Thing::Dev_Zero_Link:
@@ -111,6 +131,9 @@ protected:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
         env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/.local/share"));
         env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+        if (window && GetParam().which == Which::User_Dirs)
+            env.insert(QStringLiteral("SPEEDMETRIX_TEST_CLICK"),
+                       QStringLiteral("Create_Shortcut_on_Desktop_Option"));
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(dir.path());
         process.start(program, arguments);
@@ -125,26 +148,33 @@ protected:
         process.waitForFinished(5000);
         return false;
     }
+
+    // The window starts (saying that it cannot open a data file), and one SIGTERM ends it at once.
+    void check_window_starts_and_ends_at_once() {
+        const Entry before = entry_at(special_path());
+        QProcess process;
+        start(process, {}, true);
+        QThread::msleep(1500);
+        ASSERT_EQ(process.state(), QProcess::Running)
+            << "the window did not stay up: " << process.readAllStandardError().toStdString();
+        QElapsedTimer clock;
+        clock.start();
+        ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+        ASSERT_TRUE(ends_within(process, 2000)) << "still running 2 s after SIGTERM";
+        EXPECT_LT(clock.elapsed(), 2000);
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(entry_at(special_path()), before);
+        // The settings file is still written at the close.
+        if (GetParam().which != Which::Settings)
+            EXPECT_TRUE(QFileInfo(settings_path()).isFile());
+        // The shortcut goes to the default desktop folder.
+        if (GetParam().which == Which::User_Dirs)
+            EXPECT_TRUE(QFileInfo(home + QStringLiteral("/Desktop/speedmetrix.desktop")).isFile());
+    }
 };
 
-// The window starts, says it cannot open the file, and one SIGTERM ends it at once.
 TEST_P(Special_Files, TheWindowRefusesItAndEndsAtOnce) {
-    const Entry before = entry_at(special_path());
-    QProcess process;
-    start(process, {}, true);
-    QThread::msleep(1500);
-    ASSERT_EQ(process.state(), QProcess::Running)
-        << "the window did not stay up: " << process.readAllStandardError().toStdString();
-    QElapsedTimer clock;
-    clock.start();
-    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
-    ASSERT_TRUE(ends_within(process, 2000)) << "still running 2 s after SIGTERM";
-    EXPECT_LT(clock.elapsed(), 2000);
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(entry_at(special_path()), before);
-    if (GetParam().which == Which::Database) { // the settings file is still written at the close
-        EXPECT_TRUE(QFileInfo(settings_path()).isFile());
-    }
+    check_window_starts_and_ends_at_once();
 }
 
 // The batch run reports it and stops before running anything.
@@ -177,11 +207,20 @@ TEST_P(Special_Files, TheBatchRunRefusesItAtOnce) {
 INSTANTIATE_TEST_SUITE_P(Each, Special_Files, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.label); });
 
+class Special_Outside_Files : public Special_Files {};
+
+TEST_P(Special_Outside_Files, TheWindowStartsAndEndsAtOnce) {
+    check_window_starts_and_ends_at_once();
+}
+
+INSTANTIATE_TEST_SUITE_P(Each, Special_Outside_Files, ::testing::ValuesIn(kOutside_Cases),
+                         [](const auto& info) { return std::string(info.param.label); });
+
 // A database full of binary garbage is no database with a missing set in it.
 TEST(Unreadable_Database, CompareSaysTheFileCannotBeReadNotThatTheSetIsMissing) {
     QTemporaryDir dir;
     const QString program = dir.filePath(QStringLiteral("speedmetrix"));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(SMX_EXECUTABLE), program));
+    ASSERT_TRUE(QFile::copy(smx::test::program_under_test(), program));
     const QString db = dir.filePath(QStringLiteral("Speedmetrix_DB.INI"));
     QFile f(db);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));

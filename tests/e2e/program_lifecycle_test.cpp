@@ -1,3 +1,5 @@
+#include "program_under_test.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -25,7 +27,7 @@ struct Installed_Program {
     QString path;
     Installed_Program() {
         path = dir.filePath(QStringLiteral("speedmetrix"));
-        QFile::copy(QStringLiteral(SMX_EXECUTABLE), path);
+        QFile::copy(smx::test::program_under_test(), path);
         QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
     }
 };
@@ -83,7 +85,7 @@ struct Start_Slot {
 
     Start_Slot() {
         exe = dir.filePath(QStringLiteral("speedmetrix"));
-        QFile::copy(QStringLiteral(SMX_EXECUTABLE), exe);
+        QFile::copy(smx::test::program_under_test(), exe);
         QDir(dir.path()).mkdir(QStringLiteral("home"));
     }
     QString file(const QString& name) const { return dir.filePath(name); }

@@ -1,4 +1,5 @@
 #include "csv_reader.h"
+#include "program_under_test.h"
 #include "results/Result_Number.h"
 
 #include <QDir>
@@ -36,12 +37,12 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         program = dir.filePath(QStringLiteral("speedmetrix"));
-        ASSERT_TRUE(QFile::copy(QStringLiteral(SMX_EXECUTABLE), program));
+        ASSERT_TRUE(QFile::copy(smx::test::program_under_test(), program));
         QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner);
         ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("home"))));
     }
 
-    void start(QProcess& process, const QStringList& arguments) {
+    void start(QProcess& process, const QStringList& arguments, const QString& executable = {}) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(QLatin1String(name));
@@ -50,7 +51,7 @@ protected:
         env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(dir.path());
-        process.start(program, arguments);
+        process.start(executable.isEmpty() ? program : executable, arguments);
     }
 
     Finished run(const QStringList& arguments) {
@@ -233,6 +234,27 @@ TEST_F(Multi_Run, ReportOfThreeRuns) {
         }
     }
 
+    // The saved run's column holds the digits its set has in the results database.
+    QFile database(path(QStringLiteral("Speedmetrix_DB.INI")));
+    ASSERT_TRUE(database.open(QIODevice::ReadOnly));
+    const QString stored = QString::fromUtf8(database.readAll());
+    for (int test = 0; test < 7; ++test) {
+        const QString key =
+            runs[1][QStringLiteral("tests")][test][QStringLiteral("value_name")].toString();
+        const auto m = QRegularExpression(QStringLiteral("^%1=(\\S+)").arg(key),
+                                          QRegularExpression::MultilineOption)
+                           .match(stored);
+        ASSERT_TRUE(m.hasMatch()) << key.toStdString();
+        const QString shown = tsv[test + 1].split(QLatin1Char('\t'))[2];
+        // The same digits; the heading's unit moves the exponent only.
+        EXPECT_EQ(shown.section(QLatin1Char('E'), 0, 0),
+                  m.captured(1).section(QLatin1Char('E'), 0, 0))
+            << key.toStdString();
+        if (Divisors[test] == 1) {
+            EXPECT_EQ(shown, m.captured(1));
+        }
+    }
+
     QFile page(path(QStringLiteral("r.html")));
     ASSERT_TRUE(page.open(QIODevice::ReadOnly));
     const QString html = QString::fromUtf8(page.readAll());
@@ -264,6 +286,48 @@ TEST_F(Multi_Run, ReportOfThreeRuns) {
         EXPECT_NEAR(b.width, b.value > 1 ? std::log(b.value) / std::log(greatest) * span : 0, 0.5);
 }
 
+// Every output or none: when one cannot be written, the others are not written either, an
+// earlier file of the same name is left as it was, and the status is 8.
+TEST_F(Multi_Run, AllOutputsOrNone) {
+    batch_json(QStringLiteral("good.json"), QStringList{QStringLiteral("--tests=integer")} + Tiny);
+    {
+        QFile old(path(QStringLiteral("old.html")));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("the page before");
+    }
+    const QString good = path(QStringLiteral("good.json"));
+    const QString nowhere = QStringLiteral("/nonexistent/x");
+    const struct {
+        QString html, csv;
+        const char* to_stdout;
+    } cases[] = {
+        {path(QStringLiteral("new.html")), nowhere + QStringLiteral(".csv"), ""},
+        {nowhere + QStringLiteral(".html"), path(QStringLiteral("new.csv")), ""},
+        {path(QStringLiteral("old.html")), nowhere + QStringLiteral(".csv"), ""},
+        {path(QStringLiteral("old.html")), path(QStringLiteral("new.csv")), " > /dev/full"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(
+            (c.html + QLatin1Char(' ') + c.csv + QLatin1String(c.to_stdout)).toStdString());
+        QProcess process;
+        start(process,
+              {QStringLiteral("-c"),
+               QStringLiteral("\"$0\" --report \"$1\" --html \"$2\" --csv \"$3\"") +
+                   QLatin1String(c.to_stdout),
+               program, good, c.html, c.csv},
+              QStringLiteral("/bin/sh"));
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitCode(), 8) << process.readAllStandardError().toStdString();
+        EXPECT_FALSE(QFile::exists(path(QStringLiteral("new.html"))));
+        EXPECT_FALSE(QFile::exists(path(QStringLiteral("new.csv"))));
+        QFile old(path(QStringLiteral("old.html")));
+        ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+        EXPECT_EQ(old.readAll(), QByteArray("the page before"));
+    }
+    EXPECT_EQ(
+        QDir(dir.path()).entryList(QDir::Hidden | QDir::Files).filter(QStringLiteral(".previous")),
+        QStringList());
+}
+
 // Any refused input names its file, and nothing is written: not the table, not the page, not
 // the CSV.
 TEST_F(Multi_Run, RefusedInputsWriteNothing) {
@@ -272,14 +336,30 @@ TEST_F(Multi_Run, RefusedInputsWriteNothing) {
     ASSERT_TRUE(good.open(QIODevice::ReadOnly));
     QJsonObject newer = QJsonDocument::fromJson(good.readAll()).object();
     newer[QStringLiteral("format_version")] = 99;
+    QJsonObject fast = newer;
+    fast[QStringLiteral("format_version")] = 2;
+    QJsonArray tests = fast[QStringLiteral("tests")].toArray();
+    QJsonObject integer = tests[0].toObject();
+    integer[QStringLiteral("rate")] = QStringLiteral("fast");
+    tests[0] = integer;
+    fast[QStringLiteral("tests")] = tests;
     const std::pair<const char*, QByteArray> files[] = {
         {"text.json", "\tThis PC\r\nInteger (MIops/sec)\t1.0E+3\r\n"},
         {"other.json", "{\"name\": \"some other program\", \"tests\": []}"},
-        {"newer.json", QJsonDocument(newer).toJson()}};
+        {"newer.json", QJsonDocument(newer).toJson()},
+        {"fast.json", QJsonDocument(fast).toJson()}};
     for (const auto& [name, content] : files) {
         QFile file(path(QLatin1String(name)));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(content);
+    }
+    // Endless or huge inputs are refused by what they are, before a byte is read.
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path(QStringLiteral("zero.json"))));
+    ASSERT_TRUE(QDir().mkdir(path(QStringLiteral("folder.json"))));
+    {
+        QFile huge(path(QStringLiteral("huge.json"))); // sparse: takes no room
+        ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(huge.resize(30LL * 1024 * 1024 * 1024));
     }
     const struct {
         const char* file;
@@ -287,6 +367,10 @@ TEST_F(Multi_Run, RefusedInputsWriteNothing) {
     } cases[] = {{"text.json", "not JSON"},
                  {"other.json", "not the JSON of speedmetrix --batch --json"},
                  {"newer.json", "written in layout version 99, which this program cannot read"},
+                 {"fast.json", "field tests[0].rate: \"fast\" is not a rate"},
+                 {"zero.json", "cannot be read (not a regular file)"},
+                 {"folder.json", "cannot be read (not a regular file)"},
+                 {"huge.json", "cannot be read (larger than 64 MiB"},
                  {"missing.json", "cannot be read"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -302,6 +386,15 @@ TEST_F(Multi_Run, RefusedInputsWriteNothing) {
         EXPECT_FALSE(QFile::exists(path(QStringLiteral("r.html"))));
         EXPECT_FALSE(QFile::exists(path(QStringLiteral("r.csv"))));
     }
+    // A pipe is read up to the same cap.
+    QProcess piped;
+    start(piped,
+          {QStringLiteral("-c"),
+           QStringLiteral("head -c 70000000 /dev/zero | \"$0\" --report /dev/stdin"), program},
+          QStringLiteral("/bin/sh"));
+    ASSERT_TRUE(piped.waitForFinished(60000));
+    EXPECT_EQ(piped.exitCode(), 2);
+    EXPECT_TRUE(piped.readAllStandardError().contains("larger than 64 MiB"));
     const Finished none = run({QStringLiteral("--report")});
     EXPECT_EQ(none.code, 2);
     EXPECT_TRUE(none.err.contains(QStringLiteral("needs at least one JSON file")));

@@ -1,3 +1,5 @@
+#include "program_under_test.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
@@ -47,7 +49,7 @@ public:
         ASSERT_TRUE(dir.isValid());
         ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("home")));
         const QString path = dir.filePath(QStringLiteral("speedmetrix"));
-        ASSERT_TRUE(QFile::copy(QStringLiteral(SMX_EXECUTABLE), path));
+        ASSERT_TRUE(QFile::copy(smx::test::program_under_test(), path));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("HOME"), home());

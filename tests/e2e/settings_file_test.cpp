@@ -1,4 +1,5 @@
 #include "default_settings_file.h"
+#include "program_under_test.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -21,7 +22,7 @@ public:
     Installed_Copy() {
         EXPECT_TRUE(dir.isValid());
         EXPECT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("home")));
-        EXPECT_TRUE(QFile::copy(QStringLiteral(SMX_EXECUTABLE), exe()));
+        EXPECT_TRUE(QFile::copy(smx::test::program_under_test(), exe()));
     }
     QString exe() const { return dir.filePath(QStringLiteral("speedmetrix")); }
     QString settings_path() const { return dir.filePath(QStringLiteral("Speedmetrix.ini")); }

@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <chrono>
 #include <csignal>
@@ -17,6 +16,7 @@
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -222,6 +222,7 @@ struct Planted {
     const char* what;
     // Puts the thing at `name`; `victim` is a file outside the names that it may point at.
     std::function<void(const QString& name, const QString& victim)> plant;
+    bool needs_root = false; // to give a file to another user
 };
 
 void PrintTo(const Planted& planted, std::ostream* os) {
@@ -255,6 +256,12 @@ const Planted planted_things[] = {
     {"FIFO", make_fifo},
     {"socket", make_socket},
     {"directory", [](const QString& n, const QString&) { ASSERT_TRUE(QDir().mkdir(n)); }},
+    {"file of another user",
+     [](const QString& n, const QString&) {
+         write_file(n, "left by someone else");
+         ASSERT_EQ(::chown(QFile::encodeName(n).constData(), 65534, 65534), 0);
+     },
+     true},
 };
 
 class Planted_Name_Test : public Disk_Test_Fixture, public ::testing::WithParamInterface<Planted> {
@@ -262,6 +269,8 @@ protected:
     QString victim() const { return dir.path() + QStringLiteral("/victim/precious.txt"); }
     QByteArray victim_content() const { return QByteArrayLiteral("not yours to overwrite\n"); }
     void SetUp() override {
+        if (GetParam().needs_root && ::geteuid() != 0)
+            GTEST_SKIP() << "only root can leave a file to another user";
         Disk_Test_Fixture::SetUp();
         ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("victim")));
         write_file(victim(), victim_content());
@@ -303,13 +312,27 @@ TEST_P(Planted_Name_Test, ReadPassRefusesWhatReplacedTheFileWritten) {
     EXPECT_EQ(test_entries(), QStringList{QStringLiteral("$$BENCHMARK_TEMP_3.tmp")});
 }
 
-TEST_P(Planted_Name_Test, ProbeRefusesIt) {
+// What stands at the probe's name is left alone, and says nothing about the drive: the folder
+// takes new files, so the drive is writable.
+TEST_P(Planted_Name_Test, ProbeLeavesItAndAsksTheFolder) {
     const QString probe = dir.path() + QStringLiteral("/$$$TEMP_DRIVE_CHECK.tmp");
     GetParam().plant(probe, victim());
-    bool writable = true;
+    bool writable = false;
     within_a_second([&] { writable = Temp_Drive_Check(QStringLiteral("t")); }, dir.path());
-    EXPECT_FALSE(writable);
+    EXPECT_TRUE(writable);
     expect_untouched(probe);
+    EXPECT_EQ(entries().filter(QStringLiteral("TEMP_DRIVE_CHECK")),
+              QStringList{QStringLiteral("$$$TEMP_DRIVE_CHECK.tmp")});
+}
+
+TEST_F(Disk_Test_Fixture, ATakenProbeNameInAReadOnlyFolderIsReadOnly) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders";
+    const QString probe = dir.path() + QStringLiteral("/$$$TEMP_DRIVE_CHECK.tmp");
+    ASSERT_TRUE(QFile::link(dir.path(), probe));
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+    EXPECT_FALSE(Temp_Drive_Check(QStringLiteral("t")));
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 INSTANTIATE_TEST_SUITE_P(Things, Planted_Name_Test, ::testing::ValuesIn(planted_things),
@@ -439,7 +462,10 @@ TEST(Drive_Letter_To_Number, CountsFromA) {
 }
 
 TEST_F(Disk_Test_Fixture, FreeSpaceIsWhatTheUserMayWrite) {
-    const qint64 available = QStorageInfo(dir.path()).bytesAvailable();
+    // Asked of the folder itself: inside a chroot the mount table may not hold its filesystem.
+    struct statvfs st {};
+    ASSERT_EQ(::statvfs(dir.path().toLocal8Bit().constData(), &st), 0);
+    const auto available = static_cast<qint64>(st.f_bavail * st.f_frsize);
     const long double reported = Drive_Free_Space(static_cast<std::uint8_t>('t' - 'a' + 1));
     ASSERT_GT(available, 0);
     // Other programs write to the same disk meanwhile.

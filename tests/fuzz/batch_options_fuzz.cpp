@@ -1,6 +1,7 @@
 // The batch run's command line from arbitrary arguments (the input split at NUL bytes, after
-// "--batch"): either options or a message says what is wrong, never both or neither, and every
-// value that gets through is within the range the window allows.
+// "--batch"): either options or a message says what is wrong, never both or neither, every
+// value that gets through is within the range the window allows, and the check of unknown
+// options that runs before every mode never refuses what the batch run takes.
 #include "cli/Batch_Options.h"
 #include "settings/Settings.h"
 
@@ -45,7 +46,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check_within(o.small_file_kb, settings::kFile_Size_KB_Bounds);
     check_within(o.large_file_kb, settings::kFile_Size_KB_Bounds);
     if (o.drive_letter)
-        check(*o.drive_letter >= 'a' && *o.drive_letter <= 'z');
+        check(*o.drive_letter >= 'a' && *o.drive_letter <= 'z' && !o.drive_folder);
+    if (o.drive_folder)
+        check(o.drive_folder->startsWith(QLatin1Char('/')));
+    if (Mode_Of(arguments) == Mode::Batch)
+        check(Argument_Error(arguments, Mode::Batch).isEmpty());
     if (parsed.options->save_name)
         check(!parsed.options->save_name->isNull());
 

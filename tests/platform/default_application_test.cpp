@@ -179,3 +179,37 @@ TEST_F(Default_Application, TheViewerStartsTheDefaultWhenNoKnownEditorIsThere) {
 }
 
 } // namespace
+
+// A default chosen for plain text (the user's own, or the desktop's) comes before a known editor
+// on PATH; what a program merely announces comes after it.
+TEST_F(Default_Application, AChosenDefaultComesBeforeAKnownEditor) {
+    make_program(S("gedit"));
+    app(sys_data, S("a.desktop"), "notes-a --new-window %f");
+    const QByteArray file = "/tmp/Speedmetrix_DB.INI";
+    const struct {
+        QString list;
+        const char* group;
+        bool by_default;
+    } rows[] = {
+        {home.home() + S("/.config/mimeapps.list"), "Default Applications", true},
+        {sys_data + S("/applications/defaults.list"), "Default Applications", true},
+        {home.home() + S("/.config/mimeapps.list"), "Added Associations", false},
+    };
+    Scripted_Responder responder;
+    for (const auto& row : rows) {
+        write(row.list, QByteArray("[") + row.group + "]\ntext/plain=a.desktop\n");
+        QFile::remove(record);
+        View_File_With_Notepad(QString::fromLatin1(file));
+        QElapsedTimer waited;
+        waited.start();
+        while (!QFile::exists(record) && waited.elapsed() < 5000)
+            QThread::msleep(20);
+        QFile argv(record);
+        ASSERT_TRUE(argv.open(QIODevice::ReadOnly));
+        EXPECT_EQ(argv.readAll(),
+                  (row.by_default ? QByteArray("--new-window\0", 13) : "") + file + '\0')
+            << row.list.toStdString() << " " << row.group;
+        QFile::remove(row.list);
+    }
+    EXPECT_TRUE(responder.shown().empty());
+}

@@ -1,9 +1,11 @@
 #include "platform/Bit_Button.h"
+#include "platform/Design_Fonts.h"
 #include "platform/Drives.h"
 #include "platform/Message_Boxes.h"
 #include "platform/Tick.h"
 #include "test_support.h"
 
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -68,6 +70,32 @@ TEST(Drives, HomeIsCAndRealFilesystemsFollowInMountOrder) {
     EXPECT_EQ(drives[2].root, QStringLiteral("/tmp"));
     EXPECT_EQ(drives[3].letter, 'f');
     EXPECT_EQ(drives[3].root, QStringLiteral("/media/My Disk"));
+}
+
+TEST(Drives, RamDisksTheUserMayWriteComeAfterTheOtherFilesystems) {
+    const QString mounts = QStringLiteral("tmpfs /run tmpfs rw 0 0\n"
+                                          "tmpfs /mnt/ram tmpfs rw 0 0\n"
+                                          "/dev/vda1 / ext4 rw 0 0\n"
+                                          "tmpfs /run/user/1000 tmpfs rw 0 0\n"
+                                          "tmpfs /dev/shm tmpfs rw 0 0\n"
+                                          "tmpfs /tmp tmpfs rw 0 0\n"
+                                          "tmpfs /media/locked tmpfs rw 0 0\n"
+                                          "tmpfs /mnt/ram tmpfs rw 0 0\n"
+                                          "tmpfs /media/My\\040RAM tmpfs rw 0 0\n"
+                                          "/dev/sdb1 /media/usb vfat rw 0 0\n");
+    QStringList asked;
+    const auto drives =
+        drives_from_mounts(mounts, QStringLiteral("/home/user"), [&](const QString& folder) {
+            asked << folder;
+            return folder != QLatin1String("/media/locked");
+        });
+    QStringList roots;
+    for (const Drive& d : drives)
+        roots << QString(QLatin1Char(d.letter)) + QLatin1Char(' ') + d.root;
+    EXPECT_EQ(roots, (QStringList{"c /home/user", "d /", "e /tmp", "f /media/usb", "g /mnt/ram",
+                                  "h /media/My RAM"}));
+    // The system's own are never asked about.
+    EXPECT_EQ(asked, (QStringList{"/mnt/ram", "/media/locked", "/media/My RAM"}));
 }
 
 TEST(Drives, LettersRunUpToZAndFurtherFilesystemsAreLeftOut) {
@@ -162,4 +190,33 @@ TEST(Bit_Button, DisabledCaptionIsGreyedLikeItsPicture) {
         button.setEnabled(true);
         EXPECT_EQ(caption_pixels(button, red), enabled);
     }
+}
+
+// A font wider than the design is narrowed until a text fits the design width, whatever family
+// stands in; one that fits is left alone; and the forms' own families keep their design widths.
+TEST(Design_Fonts, WiderFamiliesAreNarrowedToTheDesignWidth) {
+    for (const char* family : {"DejaVu Serif", "DejaVu Sans", "Liberation Serif"}) {
+        for (bool bold : {false, true}) {
+            QFont font{QString::fromLatin1(family)};
+            font.setPixelSize(1000);
+            font.setBold(bold);
+            const double natural = QFontMetricsF(font).horizontalAdvance(design_sample());
+            for (double share : {0.75, 0.9, 1.2}) {
+                const int stretch = stretch_to_width(font, natural * share);
+                if (share >= 1) {
+                    EXPECT_EQ(stretch, 100) << family;
+                    continue;
+                }
+                EXPECT_LT(stretch, 100) << family << " " << share;
+                QFont narrowed = font;
+                narrowed.setStretch(stretch);
+                const double width = QFontMetricsF(narrowed).horizontalAdvance(design_sample());
+                EXPECT_LE(width, natural * share * 1.01) << family << " " << share;
+                EXPECT_GE(width, natural * share * 0.9) << family << " " << share;
+            }
+        }
+    }
+    QFont other(QStringLiteral("DejaVu Sans Mono"));
+    other.setPointSize(11);
+    EXPECT_EQ(fit_design_widths(other), other);
 }

@@ -1,10 +1,12 @@
 #include "csv_reader.h"
 #include "graph/Chart.h"
 #include "graph/Series_Colours.h"
+#include "qt_printers.h"
 #include "report/Report_Html.h"
 #include "report/Report_Input.h"
 #include "report/Report_Options.h"
 #include "report/Report_Table.h"
+#include "results/Result_Number.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -165,6 +167,91 @@ TEST(Report_Input, RefusesWhatItCannotRead) {
         EXPECT_TRUE(r.error.contains(QLatin1String(expected)))
             << r.error.toStdString() << " for " << text.left(60).toStdString();
     }
+}
+
+// Sets one field, by its path of object keys and list indexes, to a value.
+QJsonValue with_field(const QJsonValue& node, QStringList path, const QJsonValue& value) {
+    if (path.isEmpty())
+        return value;
+    const QString step = path.takeFirst();
+    bool is_index = false;
+    const int index = step.toInt(&is_index);
+    if (is_index) {
+        QJsonArray a = node.toArray();
+        a[index] = with_field(a[index], path, value);
+        return a;
+    }
+    QJsonObject o = node.toObject();
+    o[step] = with_field(o[step], path, value);
+    return o;
+}
+
+// The JSON of Some_Rates with fields set, each named by its path ("tests/2/rate").
+QJsonObject edited(const std::vector<std::pair<const char*, QJsonValue>>& edits) {
+    QJsonValue json = batch_json(Some_Rates);
+    for (const auto& [path, value] : edits)
+        json = with_field(json, QString::fromLatin1(path).split(QLatin1Char('/')), value);
+    return json.toObject();
+}
+
+// A field of the wrong kind, or a value no run can give, refuses the whole file and names the
+// field; values at the edges of their ranges are read.
+TEST(Report_Input, ChecksEveryFieldsKindAndRange) {
+    const std::pair<std::pair<const char*, QJsonValue>, const char*> cases[] = {
+        {{"tests/2/rate", QStringLiteral("fast")}, "tests[2].rate"},
+        {{"tests/2/rate", QJsonValue::Null}, "tests[2].rate"},
+        {{"tests/2/rate", -5}, "tests[2].rate"},
+        {{"tests/2/rate", 1e308}, "tests[2].rate"},
+        {{"tests/2/rate", Max_Rate}, nullptr},
+        {{"tests/4/rate", QJsonValue::Null}, nullptr},                           // not run
+        {{"tests/2/rate_text", QStringLiteral("4.9E+2")}, "tests[2].rate_text"}, // not the rate
+        {{"tests/2/rate_text", QStringLiteral("4.575E+2")}, nullptr},
+        {{"tests/2/ran", QStringLiteral("yes")}, "tests[2].ran"},
+        {{"tests/2/min_ms", -1e308}, "tests[2].min_ms"},
+        {{"tests/2/max_ms", 4294967296.0}, "tests[2].max_ms"},
+        {{"tests/2/median_ms", 9}, "tests[2].median_ms"}, // below the minimum
+        {{"tests/2/thread_times_ms", QJsonArray{QJsonArray{1, QStringLiteral("2")}}},
+         "tests[2].thread_times_ms[0][1]"},
+        {{"tests/3", 7}, "tests[3]"},
+        {{"context/memory_bytes", 1e30}, "context.memory_bytes"},
+        {{"context/memory_bytes", 9223372036854775808.0}, "context.memory_bytes"},
+        {{"context/memory_bytes", 9223372036854774784.0}, nullptr},
+        {{"context/threads", 0}, "context.threads"},
+        {{"context/cpu/cores", 3e9}, "context.cpu.cores"},
+        {{"context/host", 42}, "context.host"},
+        {{"context/parameters/sync", QStringLiteral("on")}, "context.parameters.sync"},
+        {{"context/parameters/repetitions", 1e308}, "context.parameters.repetitions"},
+    };
+    for (const auto& [edit, field] : cases) {
+        SCOPED_TRACE(edit.first);
+        const Read_Result r = Read_Run(bytes(edited({edit})), QStringLiteral("x"));
+        if (!field) {
+            EXPECT_TRUE(r.run) << r.error.toStdString();
+            continue;
+        }
+        EXPECT_FALSE(r.run);
+        EXPECT_TRUE(r.error.startsWith(QStringLiteral("field %1: ").arg(QLatin1String(field))))
+            << r.error.toStdString();
+    }
+    EXPECT_EQ(Read_Run(bytes(edited({{"tests/2/rate", QStringLiteral("fast")}})), {}).error,
+              QStringLiteral("field tests[2].rate: \"fast\" is not a rate (a number from 0 to "
+                             "1E+21)"));
+}
+
+// The stored text beside a rate is what the table prints: a double holds fewer digits than the
+// results database writes.
+TEST(Report_Input, RateTextGivesTheDatabasesDigits) {
+    const QString stored = QStringLiteral("4.87804878048780488E+3");
+    const Table table = Build_Table(
+        {read(edited({{"tests/2/rate", 4878.048780487805},
+                      {"tests/2/rate_text", stored},
+                      {"tests/0/rate_text", QStringLiteral("3.60000000000000000E+9")}})),
+         read(edited({{"tests/2/rate", 4878.048780487805}}))});
+    EXPECT_EQ(table.values[2][0], stored);
+    EXPECT_EQ(table.values[0][0], QStringLiteral("3.60000000000000000E+3")); // in MIops
+    // Without the text (older files) the number is printed, with the digits a double has.
+    EXPECT_EQ(table.values[2][1], results::Format_Result_Number(4878.048780487805));
+    EXPECT_NE(table.values[2][1], stored);
 }
 
 std::vector<Report_Run> three_runs() {
@@ -358,6 +445,10 @@ TEST(Report_Page, SelfContainedEscapedAndComplete) {
     EXPECT_TRUE(html.contains(QStringLiteral("repetitions: 3")));
     EXPECT_TRUE(html.contains(QStringLiteral("12 / 13.5 / 15"))); // memory: min, median, max
     EXPECT_EQ(html.count(QStringLiteral("<svg")), 1);
+    EXPECT_FALSE(html.contains(QStringLiteral("(--sync)")));
+    EXPECT_TRUE(read(edited({{"context/parameters/sync", true}})).synced);
+    runs[1].synced = true;
+    EXPECT_EQ(Report_Html(runs, QLocale::c()).count(QStringLiteral("(--sync)")), 1);
 }
 
 TEST(Report_Options, ParsesFilesAndOutputs) {

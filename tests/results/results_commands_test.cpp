@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
+#include <string_view>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -243,6 +244,15 @@ TEST_F(Results_Commands, ACaseDifferentNameIsNotAskedAboutAndLandsInTheSameSecti
     EXPECT_EQ(headers_of(path), (QStringList{"[Lab]"}));
 }
 
+// Characters outside the Basic Multilingual Plane are pairs of surrogates, saved as typed.
+TEST_F(Results_Commands, ANameWithCharactersBeyondTheBasicPlaneIsSaved) {
+    const QString name = QString::fromUtf8("Lab \U0001F680 \U0001D400\U00020000");
+    responder.queue(Box_Answer::Ok, name);
+    EXPECT_TRUE(Save_Command(host));
+    EXPECT_EQ(texts().back(), Saved_Confirmation_Message(name));
+    EXPECT_EQ(headers_of(path), (QStringList{QLatin1Char('[') + name + QLatin1Char(']')}));
+}
+
 TEST_F(Results_Commands, SavingUnderTheComparisonNameShowsTheNewValuesAtTheRedraw) {
     host.compare.Name = QStringLiteral("Reference");
     host.on_redraw = [&] { EXPECT_TRUE(same_values(host.compare, host.main)); };
@@ -305,16 +315,31 @@ TEST_F(Results_Commands, ReplaceRewritesTheChosenSetAtTheEndWithoutAQuestion) {
     EXPECT_EQ(host.redraws, 1);
     EXPECT_EQ(texts(), (QStringList{Saved_Confirmation_Message("Alpha")}));
 
-    // A hand-edited name that could not be written back keeps its set.
+    // Hand-edited names with brackets are replaced under the name they are read back by; one
+    // that could not be written back keeps its set, and Replace says why in its own words.
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::Append));
-    file.write("[x]y]\nElapsed_Time_MSec=5\n");
+    file.write("[x]y]\nElapsed_Time_MSec=5\n[[a]\nElapsed_Time_MSec=6\n[t\tab]\n");
     file.close();
+    for (const char* bracketed : {"x]y", "[a"}) {
+        const QString name = QString::fromLatin1(bracketed);
+        host.choices = {{name}};
+        host.main = sample_set("This PC", 321);
+        responder.clear();
+        EXPECT_TRUE(Replace_Command(host)) << bracketed;
+        EXPECT_EQ(texts(), (QStringList{Saved_Confirmation_Message(name)}));
+        EXPECT_EQ(headers_of(path).back(), QLatin1Char('[') + name + QLatin1Char(']'));
+        TBenchmark_Results back;
+        ASSERT_TRUE(Read_Result_Set(path, name, back));
+        EXPECT_TRUE(same_values(back, host.main)) << bracketed;
+    }
     const QString edited = read_file(path);
-    host.choices = {{QStringLiteral("x]y")}};
+    host.choices = {{QStringLiteral("t\tab")}};
     responder.clear();
     EXPECT_FALSE(Replace_Command(host));
-    EXPECT_EQ(texts(), (QStringList{Unstorable_Name_Message()}));
+    EXPECT_EQ(texts(), (QStringList{Unrewritable_Section_Message(QStringLiteral("t\tab"))}));
+    EXPECT_TRUE(texts().front().contains(QLatin1String("\"t\\tab\"")));
+    EXPECT_TRUE(texts().front().endsWith(QLatin1String("replace aborted.")));
     EXPECT_EQ(read_file(path), edited);
 }
 
@@ -657,4 +682,60 @@ TEST_F(Results_Commands, TheRememberedSetsComeFromOneReadOfTheDatabase) {
     EXPECT_TRUE(Load_Remembered_Results(host, QString(), QString()));
     EXPECT_TRUE(texts().isEmpty());
     EXPECT_TRUE(host.saved);
+}
+
+// After a set is stored under a name in a hand-edited file with names alike in all but case or
+// exactly alike, every entry of that name in the Load and Compare pickers, and the remembered
+// names of the next start, read it back. How: Save with "Yes", Replace of the entry at `entry`
+// (in the order shown), or the close's silent save.
+TEST_F(Results_Commands, WhatIsStoredUnderANameIsWhatEveryEntryOfItReads) {
+    const struct {
+        std::initializer_list<const char*> file;
+        const char* name;
+        char how; // 'S'ave, 'R'eplace, 'C'lose
+        int entry;
+    } cases[] = {
+        {{"ALPHA", "Alpha", "Office"}, "Alpha", 'S', 0},
+        {{"ALPHA", "Alpha", "Office"}, "Alpha", 'R', 1},
+        {{"Office", "Lab", "Office"}, "Office", 'S', 0},
+        {{"Office", "Lab", "Office"}, "Office", 'R', 1},
+        {{"Office", "Lab", "Office"}, "Office", 'R', 2},
+        {{"alpha", "ALPHA"}, "Alpha", 'S', 0}, // no such name yet: not asked
+        {{"Lab", "lab", "Lab"}, "Lab", 'C', 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + ' ' + c.how + std::to_string(c.entry));
+        store_as_text(c.file);
+        const QString name = QString::fromUtf8(c.name);
+        host.main = sample_set("This PC", 7000);
+        const TBenchmark_Results stored = host.main;
+        if (c.how == 'S') {
+            responder.queue(Box_Answer::Ok, name);
+            if (std::find(c.file.begin(), c.file.end(), std::string_view(c.name)) != c.file.end())
+                responder.queue(Box_Answer::Yes);
+            ASSERT_TRUE(Save_Command(host));
+            EXPECT_EQ(responder.unanswered(), 0);
+        } else if (c.how == 'R') {
+            host.index_choices = {{c.entry}};
+            ASSERT_TRUE(Replace_Command(host));
+            ASSERT_EQ(host.main.Name, name);
+        } else {
+            ASSERT_TRUE(Save_Main_Results(host, name, false));
+        }
+        host.saved = true;
+        host.index_choices = {{}};
+        Load_Command(host); // cancelled: only to see the entries
+        const QStringList entries = host.showings.back().items;
+        for (int i = 0; i < entries.size(); ++i) {
+            if (entries[i] != name)
+                continue;
+            host.index_choices = {{i}, {i}};
+            host.main = host.compare = sample_set("before", 1);
+            ASSERT_TRUE(Load_Command(host) && Compare_Command(host));
+            EXPECT_TRUE(same_values(host.main, stored) && same_values(host.compare, stored)) << i;
+        }
+        host.main = host.compare = sample_set("before", 1);
+        ASSERT_TRUE(Load_Remembered_Results(host, name, name));
+        EXPECT_TRUE(same_values(host.main, stored) && same_values(host.compare, stored));
+    }
 }

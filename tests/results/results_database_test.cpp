@@ -334,9 +334,27 @@ TEST_F(Database_File, RefusedWritesAndUnstorableNamesWriteNothing) {
         EXPECT_EQ(responder.shown()[0].kind, Box_Kind::Information);
         EXPECT_EQ(responder.shown()[0].text, Unstorable_Name_Message());
     }
+    // Lone surrogates, of either half, alone or out of order, do not survive the file.
+    const char16_t high = 0xD83D, low = 0xDE80;
+    for (const QString& name :
+         {QStringLiteral("Lab ") + QChar(high), QStringLiteral("Lab ") + QChar(low) + QChar(high),
+          QString(QChar(low)) + QStringLiteral("x"), QString(QChar(0xDCFF))}) {
+        EXPECT_FALSE(Is_Storable_Set_Name(name)) << name.size();
+        EXPECT_FALSE(Write_Result_Set(path, name, sample_set("", 1)));
+    }
     EXPECT_FALSE(QFile::exists(path));
-    for (const char* name : {"Office PC", "Auto-Saved Data", "a=b", ";x", "Büro (2)"})
-        EXPECT_TRUE(Is_Storable_Set_Name(QString::fromUtf8(name))) << name;
+    // Characters outside the Basic Multilingual Plane are pairs, and are stored and read back.
+    for (const char* name : {"Office PC", "Auto-Saved Data", "a=b", ";x", "Büro (2)",
+                             "Lab \U0001F680", "\U0001D400\U0001D401", "\U00020000"}) {
+        const QString text = QString::fromUtf8(name);
+        EXPECT_TRUE(Is_Storable_Set_Name(text)) << name;
+        ASSERT_TRUE(Write_Result_Set(path, text, sample_set("", 7))) << name;
+        TBenchmark_Results back;
+        ASSERT_TRUE(Read_Result_Set(path, text, back)) << name;
+        EXPECT_EQ(back.Integer_Operations_Per_Sec, sample_set("", 7).Integer_Operations_Per_Sec);
+        EXPECT_TRUE(headers_of(path).contains(QLatin1Char('[') + text + QLatin1Char(']'))) << name;
+    }
+    ASSERT_TRUE(QFile::remove(path));
 
     // Erasing from a missing file, or with no name, creates nothing.
     EXPECT_TRUE(Erase_Database_Section(path, QStringLiteral("A")));

@@ -1,0 +1,13 @@
+#pragma once
+#include <QString>
+
+namespace smx::test {
+
+// The built program that the end-to-end tests copy and run. SPEEDMETRIX_TEST_PROGRAM names
+// another copy, for a run of these tests by a user who cannot reach the build folder.
+inline QString program_under_test() {
+    const QString chosen = qEnvironmentVariable("SPEEDMETRIX_TEST_PROGRAM");
+    return chosen.isEmpty() ? QStringLiteral(SMX_EXECUTABLE) : chosen;
+}
+
+} // namespace smx::test
