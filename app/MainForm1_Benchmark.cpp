@@ -11,6 +11,7 @@
 #include "platform/Spin_Edit.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -85,6 +86,10 @@ public:
 
     void show_progress_panel(int total_steps) override {
         QGroupBox* panel = f_.Benchmark_Progress_GroupBox;
+        // Covered options must not take input either: the keyboard focus (on the tab bar, a
+        // check box or a spin edit) and the options' shortcuts would still reach them.
+        focus_before_ = QApplication::focusWidget();
+        f_.PageControl1->setEnabled(false);
         f_.Cover_Options_With_Progress_Panel();
         QProgressBar* bar = f_.Benchmark_ProgressBar;
         bar->setRange(0, std::max(1, total_steps));
@@ -98,6 +103,9 @@ public:
     void hide_progress_panel() override {
         f_.Benchmark_ProgressBar->hide();
         f_.Benchmark_Progress_GroupBox->hide();
+        f_.PageControl1->setEnabled(true);
+        if (focus_before_ && focus_before_->isVisible() && focus_before_->isEnabled())
+            focus_before_->setFocus();
     }
 
     void show_progress(int TestIndex, const QString& TestCaption, int Repetition,
@@ -166,6 +174,7 @@ private:
 
     TMainForm1& f_;
     std::vector<QPointer<QAction>> disabled_actions_;
+    QPointer<QWidget> focus_before_;
 };
 
 } // namespace

@@ -369,7 +369,8 @@ int Run_Batch(int argc, char** argv, const QStringList& arguments) {
     if (platform_ours)
         qInstallMessageHandler(g_outer_message_handler);
     app.setApplicationName(QStringLiteral("speedmetrix"));
-    QGuiApplication::setApplicationDisplayName(QString::fromLatin1(platform::Program_Title));
+    // The title of message boxes; a display name would be appended to every window title.
+    platform::set_application_title(QString::fromLatin1(platform::Program_Title));
     app.setQuitOnLastWindowClosed(false);
 
     if (any_graphics(settings) && QGuiApplication::platformName() == QLatin1String("offscreen"))

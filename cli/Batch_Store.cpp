@@ -131,6 +131,12 @@ QString Database_Write_Refusal() {
         writable = false;
     if (writable && !platform::Folder_Takes_New_Files(QFileInfo(path).absolutePath()))
         writable = false;
+    // A file in another encoding (UTF-16, say) is never written into: refused before the run.
+    if (writable) {
+        const platform::Ini_File_Content content = platform::Ini_Read_File(path);
+        writable = content.status != platform::Ini_Read_Status::Read ||
+                   platform::Ini_Is_Program_Text(content.bytes);
+    }
     return writable ? QString() : results::Unable_To_Write_Message(path) + QLatin1Char('.');
 }
 

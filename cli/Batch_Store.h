@@ -32,7 +32,8 @@ std::optional<QString> Section_A_Save_Would_Replace(const QString& name);
 // The refusal of a save over an existing set without --overwrite; `stored_name` as stored.
 QString Save_Name_Exists_Message(const QString& stored_name);
 // Why the results database could not take a save, in the words of a refused write ("Unable to
-// write to <path>."); empty when it can (as far as can be told before writing).
+// write to <path>."): not writable, or no text in the program's encoding; empty when it can (as
+// far as can be told before writing).
 QString Database_Write_Refusal();
 
 // Saves `results` under `name` through the window's Save command, answering its name box with

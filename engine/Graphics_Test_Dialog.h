@@ -19,6 +19,10 @@ public:
     // Asks the window to close.
     void Timer1Timer();
 
+Q_SIGNALS:
+    // The test asks the window system to move the window's frame to this corner.
+    void Placing(QPoint frame_position);
+
 protected:
     // `outer_size` is the window's designed size including the window system's frame.
     TGraphics_Test_Dialog(QWidget* parent, QSize outer_size);
@@ -39,9 +43,14 @@ protected:
         bool started_ = false;
     };
 
-    // Top-level placement by edges: the outer (frame) rectangle, as the tests measure it.
+    // Top-level placement by edges: the outer (frame) rectangle, as the tests measure it. The
+    // size is the designed one, which Fit_Outer_Size gives the window: a frame reported late
+    // must not change the test's arithmetic.
     int Window_Width() const;
     int Window_Height() const;
+    // Each sets one edge and keeps the other where the test last put it, not where the window
+    // system last reported it: under a window manager those reports come late, and would undo
+    // the step before.
     void Set_Top(int top);
     void Set_Left(int left);
     void Centre_On_Screen();
@@ -51,6 +60,9 @@ protected:
     // The first step must be painted like every other: waits (a second at most) until the
     // window system has put the window on screen. Some report the window active before that.
     void Wait_Until_On_Screen();
+    // Under a window manager, waits (a second at most) until it has framed the window, so that
+    // the frame is known before the window is sized and placed.
+    void Wait_Until_Framed();
     // Lets pending window messages through, paints what the last step changed and waits until
     // the display server has carried the step out. Qt defers painting to a later update
     // request, and the next step may undo the change before that (a panel shown and hidden
@@ -69,7 +81,20 @@ private:
     // closes the window at once, which ends the modal display.
     void Activate();
 
+    // Moves the frame's top-left corner to placed_.
+    void Place();
+    // Where the frame's top-left corner is now.
+    QPoint Frame_Position() const;
+    // Waits (half a second at most) until the window system reports the frame at placed_, or
+    // moved elsewhere: a step is done only once the window stands where it put it.
+    void Wait_Until_Placed();
+
     QSize outer_size_;
+    QPoint placed_;
+    QPoint before_placing_;
+    int unanswered_moves_ = 0; // in a row
+    QMargins last_frame_;
+    bool placing_ = false;
     bool testing_ = false;
     bool tested_this_display_ = false;
     // Starts the test if the window system never reports the window active (some window

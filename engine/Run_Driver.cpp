@@ -354,9 +354,8 @@ Run_Outcome Run_Benchmark(Run_Host& host) {
     std::array<std::uint32_t, Test_Id_Count> averaged{};
     for (int i = 0; i < Test_Id_Count; ++i)
         averaged[i] = accumulated[i] / static_cast<std::uint32_t>(repetitions);
-    // The parameters are read again for the rates.
-    Compute_Rates(host.read_settings(), averaged, host.controls_manipulated(), test_pixel_count,
-                  results);
+    // The work of the parameters the tests ran with, whatever the options say by now.
+    Compute_Rates(settings, averaged, host.controls_manipulated(), test_pixel_count, results);
 
     host.hide_progress_panel();
     host.redraw_graph();

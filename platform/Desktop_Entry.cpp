@@ -240,7 +240,7 @@ QString Desktop_Entry_Program(const QString& path) {
 bool Write_Desktop_Entry(const QString& path, const QString& text, bool executable) {
     // As the data files are written: atomically, and never through a dangling link or into a
     // FIFO, a device or a directory.
-    if (!Ini_Replace_File(path, text.toUtf8()))
+    if (!Ini_Replace_File_Unlocked(path, text.toUtf8()))
         return false;
     auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
     if (executable)

@@ -11,12 +11,14 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace smx::platform {
@@ -374,10 +376,13 @@ bool Ini_Document::set_values_in(const QString& section, const Ini_Key_Values& k
     }
     bytes_ = apply_edits(bytes_, std::move(edits));
     parsed_ = false;
+    edits_.emplace_back([section, keys](Ini_Document& d) { d.set_values(section, keys); });
     return true;
 }
 
 bool Ini_Document::erase_section(const QString& section) {
+    // What was asked is recorded, found or not: another writer may have added the section.
+    edits_.emplace_back([section](Ini_Document& d) { d.erase_section(section); });
     parse();
     const QString folded = fold(section);
     std::vector<Edit> edits;
@@ -423,10 +428,17 @@ bool Ini_Document::append_section(const QString& section, const Ini_Key_Values& 
             return false;
     bytes_ += new_section_text(section, unique_keys(keys));
     parsed_ = false;
+    edits_.emplace_back([section, keys](Ini_Document& d) { d.append_section(section, keys); });
     return true;
 }
 
+void Ini_Document::redo_edits_on(Ini_Document& other) const {
+    for (const auto& edit : edits_)
+        edit(other);
+}
+
 int Ini_Document::erase_exact_sections(const std::vector<Exact_Section>& wanted) {
+    edits_.emplace_back([wanted](Ini_Document& d) { d.erase_exact_sections(wanted); });
     parse();
     // Name -> the occurrences asked for; one pass over the sections finds them all.
     QHash<QString, std::vector<int>> asked;
@@ -652,43 +664,256 @@ Ini_File_System_Calls Ini_Use_System_Calls(const Ini_File_System_Calls& calls) {
     return previous;
 }
 
-bool Ini_Replace_File(const QString& path, const QByteArray& bytes) {
+namespace {
+
+// Where a write of a path goes: the file that a symbolic link leads to, in its own directory.
+struct Write_Target {
+    QByteArray file;
+    QByteArray dir;
+    QByteArray base;
+};
+
+std::optional<Write_Target> write_target(const QString& path) {
     if (path.isEmpty())
-        return false;
+        return std::nullopt;
     QByteArray target = QFile::encodeName(path);
     // A symbolic link stays a link: its target is what gets replaced.
     struct stat link_st {};
     if (::lstat(target.constData(), &link_st) == 0 && S_ISLNK(link_st.st_mode)) {
         char resolved[PATH_MAX];
         if (!::realpath(target.constData(), resolved))
-            return false; // a dangling or looping link: where it leads is nowhere to write
+            return std::nullopt; // a dangling or looping link: where it leads is nowhere to write
         target = resolved;
     }
+    const qsizetype slash = target.lastIndexOf('/');
+    Write_Target t;
+    t.dir = slash < 0 ? QByteArray(".") : (slash == 0 ? QByteArray("/") : target.left(slash));
+    t.base = target.mid(slash + 1);
+    t.file = std::move(target);
+    if (t.base.isEmpty())
+        return std::nullopt;
+    return t;
+}
 
-    struct stat st {};
-    const bool exists = ::stat(target.constData(), &st) == 0;
-    if (exists) {
-        // A read-only file refuses writes, also for a user whose rights would override it.
-        if (!S_ISREG(st.st_mode) || (st.st_mode & S_IWUSR) == 0 ||
-            ::access(target.constData(), W_OK) != 0)
-            return false;
-    } else if (errno != ENOENT) {
-        return false;
+// Whether the file (when it is there) may be replaced: a regular file that may be written. A
+// read-only file refuses writes, also for a user whose rights would override it.
+bool may_replace(const QByteArray& file, struct stat& st, bool& exists) {
+    exists = ::stat(file.constData(), &st) == 0;
+    if (exists)
+        return S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) != 0 &&
+               ::access(file.constData(), W_OK) == 0;
+    return errno == ENOENT;
+}
+
+QByteArray lock_name(const QByteArray& base) {
+    return '.' + base.left(200) + ".lock";
+}
+
+int g_lock_wait_ms = Ini_Lock_Wait_Ms;
+
+qint64 monotonic_ms() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64{now.tv_sec} * 1000 + now.tv_nsec / 1000000;
+}
+
+// The writers' lock of one data file, held until destruction. The lock is on a file of its own
+// beside the data file: a lock on the data file itself would stay on the old file when a writer
+// renames the new one over it, so two writers could hold "the" lock at once.
+class Writers_Lock {
+public:
+    Writers_Lock() = default;
+    Writers_Lock(const Writers_Lock&) = delete;
+    Writers_Lock& operator=(const Writers_Lock&) = delete;
+    ~Writers_Lock() {
+        if (fd_ >= 0)
+            ::close(fd_); // drops the lock
     }
 
-    const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray dir =
-        slash < 0 ? QByteArray(".") : (slash == 0 ? QByteArray("/") : target.left(slash));
-    const QByteArray base = target.mid(slash + 1);
-    if (base.isEmpty())
-        return false;
-    Make_Program_Folder(QFile::decodeName(dir)); // the user's own folders appear on first use
-    Fd dir_fd(::open(dir.constData(), O_DIRECTORY | O_RDONLY | O_CLOEXEC));
-    if (dir_fd.get() < 0 || ::access(dir.constData(), W_OK) != 0)
-        return false;
+    // False when the lock file cannot be opened or made, or is no regular file, or another
+    // writer keeps the lock for longer than the wait. `mode` is the new lock file's.
+    bool take(int dir_fd, const QByteArray& base, mode_t mode) {
+        const QByteArray name = lock_name(base);
+        // Never through a link, never blocking on a FIFO or a device planted there.
+        const int flags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+        fd_ = ::openat(dir_fd, name.constData(), O_RDWR | O_CREAT | O_EXCL | flags, mode);
+        if (fd_ >= 0) {
+            // Whoever may write the data file may take its lock, whatever the umask.
+            ::fchmod(fd_, mode);
+        } else if (errno == EEXIST) {
+            fd_ = ::openat(dir_fd, name.constData(), O_RDWR | flags);
+            // Another user's lock file: a local lock needs no right to write it.
+            if (fd_ < 0 && errno == EACCES)
+                fd_ = ::openat(dir_fd, name.constData(), O_RDONLY | flags);
+        }
+        struct stat st {};
+        if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))
+            return false;
+        const qint64 deadline = monotonic_ms() + g_lock_wait_ms;
+        useconds_t pause = 500;
+        for (;;) {
+            if (::flock(fd_, LOCK_EX | LOCK_NB) == 0)
+                return true;
+            if (errno == EINTR)
+                continue;
+            if (errno != EWOULDBLOCK)
+                return true; // a file system without locks: written as before, unguarded
+            if (monotonic_ms() >= deadline)
+                return false;
+            ::usleep(pause);
+            pause = std::min<useconds_t>(pause * 2, 10000);
+        }
+    }
 
+private:
+    int fd_ = -1;
+};
+
+// Runs `locked` with the directory open and the writers' lock of the file held, after the
+// checks that need neither (so that a refused write makes no lock file).
+template <typename Locked>
+bool with_writers_lock(const QString& path, Locked locked, bool take_lock = true) {
+    const std::optional<Write_Target> target = write_target(path);
+    if (!target)
+        return false;
+    struct stat st {};
+    bool exists = false;
+    if (!may_replace(target->file, st, exists))
+        return false;
+    // The user's own folders appear on first use.
+    Make_Program_Folder(QFile::decodeName(target->dir));
+    Fd dir_fd(::open(target->dir.constData(), O_DIRECTORY | O_RDONLY | O_CLOEXEC));
+    if (dir_fd.get() < 0 || ::access(target->dir.constData(), W_OK) != 0)
+        return false;
+    Writers_Lock lock;
+    const mode_t mode = exists ? (st.st_mode & 0666) : (0666 & ~current_umask());
+    if (take_lock && !lock.take(dir_fd.get(), target->base, mode))
+        return false;
+    return locked(*target, dir_fd.get());
+}
+
+// The replacement itself, with the lock held: the file is looked at again, since another writer
+// may have replaced it meanwhile.
+bool replace_locked(const Write_Target& target, int dir_fd, const QByteArray& bytes) {
+    struct stat st {};
+    bool exists = false;
+    if (!may_replace(target.file, st, exists))
+        return false;
     const mode_t mode = exists ? (st.st_mode & 07777) : (0666 & ~current_umask());
-    return write_temp_and_rename(dir_fd.get(), dir, base, bytes, mode, exists ? &st : nullptr);
+    return write_temp_and_rename(dir_fd, target.dir, target.base, bytes, mode,
+                                 exists ? &st : nullptr);
+}
+
+// Whether the bytes are well-formed UTF-8: no overlong forms, no surrogates, nothing beyond
+// U+10FFFF, no sequence cut short. Checked in place: a decoder would copy the whole file.
+bool is_utf8(const QByteArray& bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const unsigned char* const end = p + bytes.size();
+    while (p < end) {
+        // A data file is nearly all ASCII: eight bytes at a time while no high bit is set.
+        while (end - p >= 8) {
+            std::uint64_t eight;
+            std::memcpy(&eight, p, 8);
+            if (eight & 0x8080808080808080u)
+                break;
+            p += 8;
+        }
+        if (p == end)
+            break;
+        const unsigned char c = *p;
+        if (c < 0x80) {
+            ++p;
+            continue;
+        }
+        int more = 0;
+        unsigned char low = 0x80, high = 0xBF; // the range of the second byte
+        if (c >= 0xC2 && c <= 0xDF) {
+            more = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            more = 2;
+            if (c == 0xE0)
+                low = 0xA0; // overlong
+            else if (c == 0xED)
+                high = 0x9F; // surrogates
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            more = 3;
+            if (c == 0xF0)
+                low = 0x90; // overlong
+            else if (c == 0xF4)
+                high = 0x8F; // beyond U+10FFFF
+        } else {
+            return false;
+        }
+        if (end - p <= more || p[1] < low || p[1] > high)
+            return false;
+        for (int i = 2; i <= more; ++i)
+            if (p[i] < 0x80 || p[i] > 0xBF)
+                return false;
+        p += more + 1;
+    }
+    return true;
+}
+
+} // namespace
+
+bool Ini_Is_Program_Text(const QByteArray& bytes) {
+    return !bytes.contains('\0') && is_utf8(bytes);
+}
+
+int Ini_Use_Lock_Wait_Ms(int milliseconds) {
+    const int previous = g_lock_wait_ms;
+    g_lock_wait_ms = milliseconds;
+    return previous;
+}
+
+QString Ini_Lock_File_Path(const QString& path) {
+    const std::optional<Write_Target> target = write_target(path);
+    if (!target)
+        return {};
+    return QFile::decodeName(target->dir + '/' + lock_name(target->base));
+}
+
+bool Ini_Replace_File(const QString& path, const QByteArray& bytes) {
+    return with_writers_lock(path, [&](const Write_Target& target, int dir_fd) {
+        return replace_locked(target, dir_fd, bytes);
+    });
+}
+
+bool Ini_Replace_File_Unlocked(const QString& path, const QByteArray& bytes) {
+    return with_writers_lock(
+        path,
+        [&](const Write_Target& target, int dir_fd) {
+            return replace_locked(target, dir_fd, bytes);
+        },
+        false);
+}
+
+bool Ini_Update_File(const QString& path, const std::function<Ini_Change(Ini_Document&)>& change,
+                     Ini_File_Stamp* written) {
+    return with_writers_lock(path, [&](const Write_Target& target, int dir_fd) {
+        // A file that exists but cannot be read is never overwritten with a guess at its content.
+        Ini_File_Content content = Ini_Read_File(path);
+        if (content.status == Ini_Read_Status::Refused)
+            return false;
+        // An edit of a file in another encoding (UTF-16, say) would leave it in two.
+        const bool text = Ini_Is_Program_Text(content.bytes);
+        Ini_Document document(std::move(content.bytes));
+        switch (change(document)) {
+        case Ini_Change::Keep:
+            if (written)
+                *written = content.stamp;
+            return true;
+        case Ini_Change::Refuse:
+            return false;
+        case Ini_Change::Write:
+            break;
+        }
+        if (!text || !replace_locked(target, dir_fd, document.bytes()))
+            return false;
+        if (written)
+            *written = Ini_Stamp_Of(path);
+        return true;
+    });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -773,6 +998,7 @@ bool Ini_File::read() {
     Ini_File_Content content = Ini_Read_File(path_);
     status_ = content.status;
     stamp_ = content.stamp;
+    read_bytes_ = content.bytes;
     document_ = Ini_Document(std::move(content.bytes));
     return status_ != Ini_Read_Status::Refused;
 }
@@ -788,11 +1014,32 @@ bool Ini_File::refresh() {
 }
 
 bool Ini_File::write() {
-    if (status_ == Ini_Read_Status::Refused || !Ini_Replace_File(path_, document_.bytes()))
+    if (status_ == Ini_Read_Status::Refused)
+        return false;
+    QByteArray written;
+    Ini_File_Stamp stamp;
+    const bool ok = Ini_Update_File(
+        path_,
+        [&](Ini_Document& now) {
+            // Unchanged since the read: the document is the new content. Changed by another
+            // writer: this command's edits are made again on what that writer left.
+            if (now.bytes() == read_bytes_) {
+                written = document_.bytes();
+            } else {
+                document_.redo_edits_on(now);
+                written = now.bytes();
+            }
+            now = Ini_Document(written);
+            return Ini_Change::Write;
+        },
+        &stamp);
+    if (!ok)
         return false;
     // What is on disk now is the document: a later refresh needs no read.
-    stamp_ = Ini_Stamp_Of(path_);
+    stamp_ = stamp;
     status_ = Ini_Read_Status::Read;
+    read_bytes_ = written;
+    document_ = Ini_Document(std::move(written));
     return true;
 }
 
@@ -838,24 +1085,24 @@ bool Ini_Write_String(const QString& path, const QString& section, const QString
 }
 
 bool Ini_Write_Strings(const QString& path, const QString& section, const Ini_Key_Values& keys) {
-    // A file that exists but cannot be read is never overwritten with a guess at its content.
-    const auto bytes = read_file(path);
-    if (!bytes)
+    // Names and values that cannot be written are refused before any lock is taken.
+    if (!Ini_Document().set_values(section, keys))
         return false;
-    Ini_Document doc(*bytes);
-    if (!doc.set_values(section, keys))
-        return false;
-    return Ini_Replace_File(path, doc.bytes());
+    return Ini_Update_File(path, [&](Ini_Document& doc) {
+        return doc.set_values(section, keys) ? Ini_Change::Write : Ini_Change::Refuse;
+    });
 }
 
 bool Ini_Erase_Section(const QString& path, const QString& section) {
+    // Nothing to erase needs no lock (nor a folder made for a missing file).
     const auto bytes = read_file(path);
     if (!bytes)
         return false;
-    Ini_Document doc(*bytes);
-    if (!doc.erase_section(section))
+    if (!Ini_Document(*bytes).has_section(section))
         return true;
-    return Ini_Replace_File(path, doc.bytes());
+    return Ini_Update_File(path, [&](Ini_Document& doc) {
+        return doc.erase_section(section) ? Ini_Change::Write : Ini_Change::Keep;
+    });
 }
 
 } // namespace smx::platform

@@ -16,6 +16,11 @@ namespace smx::platform {
 // atomically (a temporary file in the same directory, flushed, renamed over), so a crash or a
 // full disk never leaves a damaged file, and a refused write returns false.
 //
+// Every change of a file is made under its writers' lock (see Ini_Update_File), held from the
+// read that the change starts from to the rename, so that two programs writing the same file at
+// once never lose each other's changes. A file that is not UTF-8 text is read as far as it goes
+// but never written into.
+//
 // Only regular files are read or replaced: a path that leads (through symbolic links or not) to
 // a device, a FIFO, a socket or a directory is refused at once, never opened in a way that could
 // block or read without end. A file larger than Ini_Max_File_Size is refused too.
@@ -149,6 +154,10 @@ public:
     // Bytes of a leading UTF-8 byte-order mark (0 or 3): read past, and kept by every edit.
     qsizetype bom_size() const;
 
+    // Makes every edit made to this document since it was built from its bytes again on
+    // `other`, in the same order: the same change, made to the file as another writer left it.
+    void redo_edits_on(Ini_Document& other) const;
+
 private:
     struct Line {
         qsizetype start = 0; // first byte
@@ -182,6 +191,8 @@ private:
     QByteArray line_bytes(int line) const;
 
     QByteArray bytes_;
+    // The edits made since the bytes were given, for redo_edits_on.
+    std::vector<std::function<void(Ini_Document&)>> edits_;
     mutable bool parsed_ = false;
     mutable QByteArray eol_;
     mutable std::vector<Line> lines_;
@@ -192,10 +203,44 @@ private:
     mutable int last_found_ = -1;
 };
 
-// Writes the bytes as the whole new content of the file at `path`, atomically: the file holds
-// either its old or its new content at every moment. Refused (false, nothing changed, nothing
-// left behind) when the directory or the existing file is not writable, or the path leads to
-// anything but a regular file.
+// Whether bytes are text in the program's encoding: UTF-8 (a byte-order mark allowed) without
+// NUL bytes. A file that is not (UTF-16, a binary file) is never written into: the edit would
+// leave it in two encodings.
+bool Ini_Is_Program_Text(const QByteArray& bytes);
+
+// What a change handed to Ini_Update_File asks for.
+enum class Ini_Change {
+    Write,  // write the edited document as the file's new content
+    Keep,   // nothing to change: leave the file as it is (a success)
+    Refuse, // the change cannot be made: leave the file as it is (a failure)
+};
+
+// Changes the file at `path` under its writers' lock: reads it (a missing file is empty), hands
+// it to `change` as a document, and writes the result, all while holding the lock, so that no
+// other writer's change can come between the read and the rename and be lost. False (nothing
+// changed) when the file cannot be read, the change refuses, the change would be written into a
+// file that is no text in the program's encoding, the write is refused, or the lock is not had
+// within Ini_Lock_Wait_Ms. `written`, when given, receives the stamp of the file afterwards.
+//
+// The lock is an advisory lock (flock) on a lock file beside the data file, "." + its name +
+// ".lock" (an empty file that is never renamed or removed, so every writer locks the same
+// file), which the system drops when its holder ends in any way: a killed writer never blocks
+// the next. Where the file system has no such locks, the change is made without one.
+bool Ini_Update_File(const QString& path, const std::function<Ini_Change(Ini_Document&)>& change,
+                     Ini_File_Stamp* written = nullptr);
+
+// How long a writer waits for another writer's lock before its write is refused. A change
+// holds it for milliseconds; only a stuck writer holds it longer.
+constexpr int Ini_Lock_Wait_Ms = 5000;
+// Replaces that wait until the returned previous one is put back (tests only).
+int Ini_Use_Lock_Wait_Ms(int milliseconds);
+// The lock file of the data file at `path` (beside the file a symbolic link leads to).
+QString Ini_Lock_File_Path(const QString& path);
+
+// Writes the bytes as the whole new content of the file at `path`, atomically and under its
+// writers' lock: the file holds either its old or its new content at every moment. Refused
+// (false, nothing changed, nothing left behind but the lock file) when the directory or the
+// existing file is not writable, or the path leads to anything but a regular file.
 //
 // The new content is written to an unnamed temporary file, flushed to the disk, given a name
 // beginning with "." + the file's name + ".tmp-" and renamed over the file. A writer holds a
@@ -203,6 +248,10 @@ private:
 // alone (no other writer is at work) first removes what writers killed in that instant left
 // under such names.
 bool Ini_Replace_File(const QString& path, const QByteArray& bytes);
+// The same replacement without the writers' lock, for files of the desktop's (launchers on the
+// desktop, in the menu and the autostart folder) that one command of the program writes whole
+// and beside which no lock file may be left for the user to find.
+bool Ini_Replace_File_Unlocked(const QString& path, const QByteArray& bytes);
 
 // The system calls of the replacement, through which tests watch its order. Each has the
 // signature of the call it stands for.
@@ -232,13 +281,16 @@ public:
     bool changed_on_disk() const;
     // Reads the file again when it changed since the last read. False when that read is refused.
     bool refresh();
-    // Writes the document as the file's new content. False when refused.
+    // Writes the document's edits into the file (Ini_Update_File): when another writer changed
+    // the file since it was read, the same edits are made again on the file as it is now, so
+    // that neither change is lost. The document is then what was written. False when refused.
     bool write();
 
 private:
     QString path_;
     Ini_Read_Status status_ = Ini_Read_Status::Missing;
     Ini_File_Stamp stamp_;
+    QByteArray read_bytes_; // what the document was built from
     Ini_Document document_;
 };
 

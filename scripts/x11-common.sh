@@ -41,6 +41,8 @@ wait_for() {
 # Xvfb picks a free display number itself and writes it to the descriptor given.
 start_xvfb() {
     xvfb_size=$1
+    # A server started before in this folder left its number here.
+    rm -f "$work/display"
     Xvfb -displayfd 5 -screen 0 "${xvfb_size}x24" -nolisten tcp 5>"$work/display" >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
     pids+=("$xvfb_pid")

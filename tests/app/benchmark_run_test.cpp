@@ -19,8 +19,10 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextEdit>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -172,7 +174,8 @@ TEST_F(Benchmark_Run, ProgressPanelButtonsAndMenuDuringARun) {
     EXPECT_EQ(during.bar_maximum, 3);
     EXPECT_FALSE(during.benchmark_button_enabled);
     EXPECT_FALSE(during.exit_button_enabled);
-    EXPECT_TRUE(during.check_box_enabled);
+    // Covered, the options take no input.
+    EXPECT_FALSE(during.check_box_enabled);
     EXPECT_FALSE(during.menu_enabled);
     EXPECT_FALSE(during.exit_entry_enabled);
     EXPECT_EQ(snapshots[7].bar_value, 3);
@@ -356,6 +359,63 @@ TEST_F(Benchmark_Run, FailingTestIsReportedAndUndone) {
     // The run ended before the graphics test.
     EXPECT_NE(forms().Graphics_2D_Form->windowTitle(),
               QStringLiteral("Graphics: 2D Bitmaps and Drawings"));
+}
+
+TEST_F(Benchmark_Run, NoKeyReachesACoveredOptionAndTheRatesUseTheStartParameters) {
+    using Keys = std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>>;
+    struct Case {
+        const char* name;
+        std::function<QWidget*()> focus; // where the keyboard focus was when the run started
+        Keys keys;                       // typed while the test runs
+    };
+    Keys tabs_then_type(15, {Qt::Key_Tab, Qt::NoModifier});
+    tabs_then_type.insert(tabs_then_type.end(), {{Qt::Key_A, Qt::ControlModifier},
+                                                 {Qt::Key_6, Qt::NoModifier},
+                                                 {Qt::Key_Space, Qt::NoModifier}});
+    const Case cases[] = {
+        {"loops",
+         [&] { return form->Float_Loops_Millions_Of_SpinEdit; },
+         {{Qt::Key_A, Qt::ControlModifier}, {Qt::Key_6, Qt::NoModifier}}},
+        {"check box",
+         [&] { return form->Integer_Arithmetic_CheckBox; },
+         {{Qt::Key_Space, Qt::NoModifier}}},
+        {"repetitions",
+         [&] { return form->Number_Repetitions_SpinEdit; },
+         {{Qt::Key_Up, Qt::NoModifier}, {Qt::Key_Up, Qt::NoModifier}}},
+        {"tab bar", [&] { return form->PageControl1->tabBar(); }, tabs_then_type},
+    };
+    QApplication::setActiveWindow(form.get());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        snapshots.clear();
+        form->PageControl1->setCurrentIndex(0);
+        for (QCheckBox* box : form->Test_CheckBoxes())
+            box->setChecked(box == form->Floating_Point_Arithmetic_CheckBox);
+        form->Float_Loops_Millions_Of_SpinEdit->setValue(1);
+        form->Number_Repetitions_SpinEdit->setValue(1);
+        c.focus()->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), c.focus());
+        script_clock({0, 0, 500, 600}, 1, [&] {
+            for (const auto& [key, modifiers] : c.keys) {
+                QWidget* focus = QApplication::focusWidget();
+                QTest::keyClick(focus ? focus : form.get(), key, modifiers);
+            }
+        });
+        form->Benchmark_BitBtnClick();
+        EXPECT_EQ(form->Float_Loops_Millions_Of_SpinEdit->Value(), 1);
+        EXPECT_EQ(form->Number_Repetitions_SpinEdit->Value(), 1);
+        for (QCheckBox* box : form->Test_CheckBoxes())
+            EXPECT_EQ(box->isChecked(), box == form->Floating_Point_Arithmetic_CheckBox)
+                << box->text().toStdString();
+        EXPECT_EQ(form->Main_Results.Floating_Point_Operations_Per_Sec, 6000000.0L / 0.5L);
+        EXPECT_TRUE(form->PageControl1->isEnabled());
+        expect_idle_window();
+    }
+    // Typed in after the run, the keys reach the options again.
+    form->PageControl1->setCurrentIndex(0);
+    form->Float_Loops_Millions_Of_SpinEdit->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    EXPECT_GT(form->Float_Loops_Millions_Of_SpinEdit->Value(), 1);
 }
 
 TEST_F(Benchmark_Run, CloseDuringARunWaitsForTheTestThenCloses) {

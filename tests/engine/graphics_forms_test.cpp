@@ -153,6 +153,38 @@ TEST(Controls_Form, TinyScreensDoNotHangTheSweep) {
     }
 }
 
+TEST(Controls_Form, PlacesFollowTheDesignedSizesGridWhateverTheWindowIsMeanwhile) {
+    const QSize designed(386, 336);
+    for (const QSize screen : {QSize(1024, 768), QSize(1026, 768), QSize(1280, 1024)}) {
+        SCOPED_TRACE(screen.width());
+        const Screen_Size substitute(screen);
+        TWindows_Graphics_Controls_Form form;
+        std::vector<QPoint> placed;
+        QObject::connect(&form, &TGraphics_Test_Dialog::Placing, [&](QPoint at) {
+            // A frame reported once the test runs makes the window bigger than designed.
+            if (placed.empty())
+                form.resize(400, 400);
+            placed.push_back(at);
+        });
+        exec_display(form);
+
+        // Centred (Top, then Left), each row's Top and its Lefts, centred again.
+        const QPoint centre = graphics::centred_position(screen, designed);
+        std::vector<QPoint> expected = {centre};
+        QPoint at = centre;
+        const int swept =
+            graphics::sweep([&] { return screen.width() - designed.width(); },
+                            [&] { return screen.height() - designed.height(); },
+                            [&](int y) { expected.push_back(at = QPoint(at.x(), y)); },
+                            [&](int x) { expected.push_back(at = QPoint(x, at.y())); });
+        expected.push_back(QPoint(at.x(), centre.y()));
+        expected.push_back(centre);
+        ASSERT_FALSE(placed.empty());
+        EXPECT_EQ(std::vector<QPoint>(placed.begin() + 1, placed.end()), expected);
+        EXPECT_EQ(form.Num_Controls_Manipulated_SpinEdit->Value(), 1795 + swept);
+    }
+}
+
 TEST(Controls_Form, ActivationDuringTheTestDoesNotStartItAgain) {
     TWindows_Graphics_Controls_Form form;
     int starts = 0;

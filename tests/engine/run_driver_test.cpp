@@ -486,7 +486,6 @@ TEST_F(Run_Driver_Test, StepsInTheirOrder) {
                                   "advance 6",
                                   "buttons 1",
                                   "menu 1",
-                                  "settings",
                                   "hide panel",
                                   "graph",
                                   "results page",
@@ -501,6 +500,27 @@ TEST_F(Run_Driver_Test, StepsInTheirOrder) {
     ASSERT_EQ(host.dialogs.size(), 1u);
     EXPECT_EQ(host.dialogs[0].caption, QStringLiteral("Benchmark Information :"));
     EXPECT_TRUE(boxes.shown().empty());
+}
+
+TEST_F(Run_Driver_Test, RatesUseTheParametersTheRunStartedWith) {
+    host.settings = with_ticked(
+        {Test_Id::Floating_Point_Arithmetic, Test_Id::Memory_Speed, Test_Id::Graphics_2D});
+    const Run_Settings started = host.settings;
+    host.pixel_counts = {1000};
+    // What the options say once the tests have run is not what they ran with.
+    host.graphics_test = [this](Test_Id) {
+        host.settings.float_loops_millions *= 100;
+        host.settings.array_loops *= 100;
+        host.settings.array_size *= 100;
+    };
+    test::Scripted_Ticks clock({0, 0, 500, 500, 750, 750, 1000, 1000});
+    ASSERT_EQ(Run_Benchmark(host), Run_Outcome::Completed);
+    EXPECT_EQ(host.results.Floating_Point_Operations_Per_Sec,
+              started.float_loops_millions * 6000000.0L / 0.5L);
+    EXPECT_EQ(host.results.Memory_Speed_MB_Per_Sec, static_cast<long double>(started.array_loops) *
+                                                        started.array_size * 2 / 1024 / 1024 /
+                                                        0.25L);
+    EXPECT_EQ(host.calls.count(QStringLiteral("settings")), 1);
 }
 
 TEST_F(Run_Driver_Test, ControlsRateUsesTheFormsCount) {

@@ -1,16 +1,20 @@
 #include "platform/Ini_File.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <fcntl.h>
+#include <functional>
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace smx::platform;
@@ -28,8 +32,11 @@ void write_bytes(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
+// The files of the folder, without the writers' lock file of Data.INI, which stays for good.
 QStringList entries(const QString& dir) {
-    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    QStringList names = QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    names.removeAll(QStringLiteral(".Data.INI.lock"));
+    return names;
 }
 
 mode_t mode_of(const QString& path) {
@@ -109,7 +116,7 @@ TEST_F(Ini_Files, NewKeysAndSectionsGoWhereTheyBelongAndOtherBytesStay) {
                               "x = 1\r\n"
                               "junk line\r\n"
                               "\r\n"
-                              "; about b \xff\xfe\r\n"
+                              "; about b \xc3\xa9\xe2\x82\xac\r\n"
                               "[b]\r\n"
                               "[c]\r\n"
                               "y=2"; // no line ending at the end
@@ -125,7 +132,7 @@ TEST_F(Ini_Files, NewKeysAndSectionsGoWhereTheyBelongAndOtherBytesStay) {
                                            "z=3\r\n"
                                            "junk line\r\n"
                                            "\r\n"
-                                           "; about b \xff\xfe\r\n"
+                                           "; about b \xc3\xa9\xe2\x82\xac\r\n"
                                            "[b]\r\n"
                                            "k=v\r\n"
                                            "[c]\r\n"
@@ -600,4 +607,161 @@ TEST_F(Ini_Files, AFileWithoutReadPermissionIsRefusedNotEmpty) {
     EXPECT_EQ(WEXITSTATUS(status), 1);
     ::chmod(QFile::encodeName(path).constData(), 0600);
     EXPECT_EQ(read_bytes(path), QByteArray("[s]\nk=1\n"));
+}
+
+namespace {
+
+// Takes the writers' lock of `path` as another writer would; -1 when it cannot.
+int hold_lock(const QString& path) {
+    const int fd = ::open(QFile::encodeName(Ini_Lock_File_Path(path)).constData(),
+                          O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd >= 0 && ::flock(fd, LOCK_EX) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+class Lock_Wait {
+public:
+    explicit Lock_Wait(int ms) : previous_(Ini_Use_Lock_Wait_Ms(ms)) {}
+    ~Lock_Wait() { Ini_Use_Lock_Wait_Ms(previous_); }
+
+private:
+    int previous_;
+};
+
+} // namespace
+
+// Another writer's lock is waited for, within bounds. (That a killed holder blocks nobody, the
+// kill test shows.)
+TEST_F(Ini_Files, AWriteWaitsForTheWritersLockWithinItsBound) {
+    write_bytes(path, "[s]\nk=1\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+    EXPECT_EQ(Ini_Lock_File_Path(path), dir.filePath(S(".Data.INI.lock")));
+    ASSERT_TRUE(Ini_Write_String(path, S("s"), S("k"), S("2")));
+    EXPECT_EQ(mode_of(Ini_Lock_File_Path(path)), 0640u) << "the data file's users may lock it";
+
+    {
+        const Lock_Wait wait(300);
+        const int held = hold_lock(path);
+        ASSERT_GE(held, 0);
+        Ini_File file(path);
+        ASSERT_TRUE(file.read());
+        ASSERT_TRUE(file.document().set_values(S("s"), {{S("k"), S("3")}}));
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_FALSE(Ini_Write_String(path, S("s"), S("k"), S("3")));
+        EXPECT_FALSE(Ini_Erase_Section(path, S("s")));
+        EXPECT_FALSE(file.write());
+        EXPECT_GE(clock.elapsed(), 900);
+        EXPECT_LT(clock.elapsed(), 5000);
+        EXPECT_EQ(read_bytes(path), QByteArray("[s]\nk=2\n"));
+
+        // Released while a writer waits: it goes ahead.
+        std::thread release([held] {
+            ::usleep(150000);
+            ::close(held);
+        });
+        clock.restart();
+        EXPECT_TRUE(Ini_Write_String(path, S("s"), S("k"), S("4")));
+        EXPECT_GE(clock.elapsed(), 100);
+        release.join();
+    }
+}
+
+// A command's edits, made on a file that another writer changed after the command read it, are
+// made again on what that writer left: neither change is lost.
+TEST_F(Ini_Files, ACommandsEditsAreMadeAgainOnWhatAnotherWriterLeft) {
+    using Edit = std::function<void(Ini_Document&)>;
+    const Ini_Key_Values keys{{S("k"), S("new")}};
+    const struct {
+        const char* label;
+        Edit edit;
+        QByteArray expected; // after the other writer added [other]
+    } cases[] = {
+        {"set_values on a new section", [&](Ini_Document& d) { d.set_values(S("mine"), keys); },
+         "[a]\nk=1\n[b]\nk=2\n[other]\nk=3\n[mine]\nk=new\n"},
+        {"set_values in place", [&](Ini_Document& d) { d.set_values(S("b"), keys); },
+         "[a]\nk=1\n[b]\nk=new\n[other]\nk=3\n"},
+        {"exact erase and append",
+         [&](Ini_Document& d) {
+             d.erase_exact_sections({{S("a"), 0}});
+             d.append_section(S("a"), keys);
+         },
+         "[b]\nk=2\n[other]\nk=3\n[a]\nk=new\n"},
+        {"erase", [&](Ini_Document& d) { d.erase_section(S("b")); }, "[a]\nk=1\n[other]\nk=3\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        write_bytes(path, "[a]\nk=1\n[b]\nk=2\n");
+        Ini_File file(path);
+        ASSERT_TRUE(file.read());
+        c.edit(file.document());
+        ASSERT_TRUE(Ini_Write_String(path, S("other"), S("k"), S("3")));
+        ASSERT_TRUE(file.write());
+        EXPECT_EQ(read_bytes(path), c.expected);
+        EXPECT_EQ(file.document().bytes(), c.expected);
+        EXPECT_FALSE(file.changed_on_disk());
+    }
+}
+
+// Something planted at the lock file's name refuses the write at once; nothing blocks.
+TEST_F(Ini_Files, ALockFileThatIsNoRegularFileRefusesTheWrite) {
+    write_bytes(path, "[s]\nk=1\n");
+    const QByteArray lock = QFile::encodeName(Ini_Lock_File_Path(path));
+    for (const Special kind : {Special::Fifo, Special::Dev_Zero_Link, Special::Directory}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        make_special(QFile::decodeName(lock), kind);
+        EXPECT_FALSE(Ini_Write_String(path, S("s"), S("k"), S("2")));
+        EXPECT_EQ(read_bytes(path), QByteArray("[s]\nk=1\n"));
+        if (kind == Special::Directory)
+            ::rmdir(lock.constData());
+        else
+            ::unlink(lock.constData());
+    }
+    EXPECT_TRUE(Ini_Write_String(path, S("s"), S("k"), S("2")));
+}
+
+// A file that is not text in the program's encoding is read as far as it goes, but a write into
+// it would leave two encodings in one file: refused, the file left as it was.
+TEST_F(Ini_Files, AFileThatIsNoUtf8TextIsNeverWrittenInto) {
+    const char le[] = "\xff\xfe[\0s\0]\0\n\0k\0=\0"
+                      "1\0\n\0";
+    const char be[] = "\xfe\xff\0[\0s\0]\0\n\0k\0=\0"
+                      "1\0\n";
+    const QByteArray utf16le(le, sizeof le - 1);
+    const QByteArray utf16be(be, sizeof be - 1);
+    const struct {
+        const char* label;
+        QByteArray bytes;
+        bool writable;
+    } cases[] = {
+        {"UTF-16 LE with its mark", utf16le, false},
+        {"UTF-16 BE with its mark", utf16be, false},
+        {"a NUL byte", QByteArray("[s]\nk=1\0\n", 9), false},
+        {"Latin-1", "[s]\nname=Caf\xe9\n", false},
+        {"overlong", "[s]\nk=\xc0\xaf\n", false},
+        {"surrogate", "[s]\nk=\xed\xa0\x80\n", false},
+        {"beyond U+10FFFF", "[s]\nk=\xf4\x90\x80\x80\n", false},
+        {"cut short at the end", "[s]\nk=\xe2\x82", false},
+        {"UTF-8 with its mark", "\xef\xbb\xbf[s]\nk=\xe2\x82\xac\n", true},
+        {"four-byte UTF-8", "[s]\nk=\xf0\x9f\x9a\x80\n", true},
+        {"empty", "", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        write_bytes(path, c.bytes);
+        EXPECT_EQ(Ini_Is_Program_Text(c.bytes), c.writable);
+        EXPECT_EQ(Ini_Write_String(path, S("t"), S("k"), S("2")), c.writable);
+        if (!c.writable) {
+            Ini_File file(path);
+            ASSERT_TRUE(file.read()); // read as far as it goes
+            file.document().set_values(S("t"), {{S("k"), S("2")}});
+            EXPECT_FALSE(file.write());
+            EXPECT_EQ(read_bytes(path), c.bytes);
+        } else {
+            EXPECT_EQ(read_bytes(path), c.bytes + "[t]\nk=2\n");
+        }
+    }
 }

@@ -196,6 +196,10 @@ TEST_P(Outside_Files, EveryWriterRefusesWhatIsNoRegularFile) {
         if (replaced) {
             EXPECT_TRUE(boxes.shown().empty());
             EXPECT_LT(QFileInfo(w.path).size(), 1000);
+            // Nothing beside the entry: no lock file, no temporary file.
+            const QFileInfo entry(w.path);
+            EXPECT_EQ(entry.dir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                      QStringList{entry.fileName()});
             continue;
         }
         ASSERT_EQ(boxes.shown().size(), 1u);

@@ -18,7 +18,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QMoveEvent>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -70,20 +69,12 @@ private:
 
 // When the test moved its window, and where to: the moves the program makes, before the window
 // system has carried them out.
-class Move_Recorder : public QObject {
-public:
+struct Move_Recorder {
     struct Move {
         double time;
         QPoint to;
     };
     std::vector<Move> moves;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Move && !event->spontaneous())
-            moves.push_back({realtime_seconds(), static_cast<QMoveEvent*>(event)->pos()});
-        return false;
-    }
 };
 
 QString window_id(QWidget* window) {
@@ -118,13 +109,16 @@ int main(int argc, char** argv) {
     // The main window under the sweep: each move uncovers a part of it, to be painted.
     Paint_Counter main_paints(main_form);
     Move_Recorder steps;
-    controls->installEventFilter(&steps);
+    const QMetaObject::Connection recording =
+        QObject::connect(controls, &engine::TGraphics_Test_Dialog::Placing, [&steps](QPoint to) {
+            steps.moves.push_back({realtime_seconds(), to});
+        });
     const double start = realtime_seconds();
     app.installEventFilter(&main_paints);
     main_form->Benchmark_BitBtn->click();
     app.removeEventFilter(&main_paints);
     const double end = realtime_seconds();
-    controls->removeEventFilter(&steps);
+    QObject::disconnect(recording);
     const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
     say(QStringLiteral("run %1 %2 %3 %4x%5 %6")
             .arg(start, 0, 'f', 6)
