@@ -1,4 +1,5 @@
 #include "cli/Batch_Report.h"
+#include "platform/Outside_Text.h"
 
 #include "cli/Batch_Options.h"
 #include "platform/Drives.h"

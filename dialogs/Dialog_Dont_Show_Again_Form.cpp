@@ -1,6 +1,7 @@
 #include "dialogs/Dialog_Dont_Show_Again_Form.h"
 
 #include "platform/Bit_Button.h"
+#include "platform/Modal_Owner.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -28,6 +29,7 @@ TDialog_Dont_Show_Again_Form::TDialog_Dont_Show_Again_Form(QWidget* parent) : QD
     setFont(form_font);
     setFixedSize(Design_Client_Width, Design_Client_Height);
     move(192, 107);
+    platform::Keep_Unminimised(*this);
 
     Message_Memo = new QTextEdit(this);
     Message_Memo->setObjectName(QStringLiteral("Message_Memo"));
@@ -66,17 +68,31 @@ TDialog_Dont_Show_Again_Form::TDialog_Dont_Show_Again_Form(QWidget* parent) : QD
 }
 
 int TDialog_Dont_Show_Again_Form::frame_allowance() const {
-    // Known once the window manager has framed the window; before that, the style's title
-    // bar is the best guess.
+    // The frame's height once the window manager has framed the window. Before that, the height
+    // it had the last time one was framed (the same manager draws the same frame), or else the
+    // style's title bar as a first guess.
+    static int last_known = 0;
     const int framed = frameGeometry().height() - geometry().height();
     if (framed > 0)
-        return framed;
+        last_known = framed;
+    if (last_known > 0)
+        return last_known;
     return style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
 }
 
-void TDialog_Dont_Show_Again_Form::Set_Outer_Height(int height) {
-    const int client = std::max(1, height - frame_allowance());
+bool TDialog_Dont_Show_Again_Form::fit_outer_height() {
+    if (outer_height_ <= 0)
+        return false;
+    const int client = std::max(1, outer_height_ - frame_allowance());
+    if (client == height())
+        return false;
     setFixedSize(width(), client);
+    return true;
+}
+
+void TDialog_Dont_Show_Again_Form::Set_Outer_Height(int height) {
+    outer_height_ = height;
+    fit_outer_height();
 }
 
 void TDialog_Dont_Show_Again_Form::Clear_Message() {
@@ -102,7 +118,7 @@ void TDialog_Dont_Show_Again_Form::Set_Message_Alignment(Qt::Alignment alignment
     Message_Memo->document()->setDefaultTextOption(option);
 }
 
-void TDialog_Dont_Show_Again_Form::FormShow() {
+void TDialog_Dont_Show_Again_Form::lay_out_controls() {
     const int client_width = width();
     const int client_height = height();
     Message_Memo->setGeometry(2, 2, client_width - 10, client_height - 30);
@@ -110,6 +126,10 @@ void TDialog_Dont_Show_Again_Form::FormShow() {
     // Aligned to the button's height, not its own.
     Dont_Show_This_Again_CheckBox->move(Dont_Show_This_Again_CheckBox->x(),
                                         client_height - Exit_Button->height());
+}
+
+void TDialog_Dont_Show_Again_Form::FormShow() {
+    lay_out_controls();
     Exit_Button->setFocus();
     if (Dont_Show_This_Again_CheckBox->isChecked()) {
         // Closing from inside the show would leave exec() waiting; close once the modal loop
@@ -129,10 +149,24 @@ void TDialog_Dont_Show_Again_Form::Message_MemoClick() {
     Exit_Button->setFocus();
 }
 
+bool TDialog_Dont_Show_Again_Form::event(QEvent* event) {
+    const bool handled = QDialog::event(event);
+    // The window manager reports its frame with the first move or resize after it framed the
+    // window: the outer height is then fitted exactly, and the controls follow.
+    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && isVisible() &&
+        fit_outer_height())
+        lay_out_controls();
+    return handled;
+}
+
 void TDialog_Dont_Show_Again_Form::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (!event->spontaneous())
-        FormShow();
+    if (event->spontaneous())
+        return;
+    // Shown, the window may know its frame already (it had one before, or the platform draws
+    // none of its own).
+    fit_outer_height();
+    FormShow();
 }
 
 void TDialog_Dont_Show_Again_Form::keyPressEvent(QKeyEvent* event) {

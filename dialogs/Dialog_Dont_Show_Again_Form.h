@@ -23,7 +23,9 @@ public:
     QCheckBox* Dont_Show_This_Again_CheckBox = nullptr;
     platform::TBitBtn* Exit_Button = nullptr;
 
-    // The window's outer height, title bar and frame included.
+    // The window's outer height, title bar and frame included. The frame is known only once
+    // the window manager has framed the window: until then its last known height stands in,
+    // and the height is fitted again as soon as the frame is known.
     void Set_Outer_Height(int height);
     int ClientWidth() const { return width(); }
     int ClientHeight() const { return height(); }
@@ -40,14 +42,19 @@ public:
     void Message_MemoClick();
 
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     int frame_allowance() const;
+    // Fits the client height to the outer height asked for; true when it changed.
+    bool fit_outer_height();
+    void lay_out_controls();
 
     QStringList lines_;
+    int outer_height_ = 0; // 0: none asked for
 };
 
 } // namespace smx::dialogs

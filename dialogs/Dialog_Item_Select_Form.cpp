@@ -2,6 +2,7 @@
 
 #include "platform/Bit_Button.h"
 #include "platform/Message_Boxes.h"
+#include "platform/Modal_Owner.h"
 #include "platform/Spin_Edit.h"
 
 #include <QAbstractListModel>
@@ -141,9 +142,30 @@ protected:
             return;
         }
         QListView::keyPressEvent(event);
+        // A move that leaves the caret where it stands (Home or Page Up on the first entry)
+        // selects nothing by itself; in a list box it selects the entry under the caret.
+        if (moves_caret(*event) && currentIndex().isValid() && !selectionModel()->hasSelection()) {
+            caret_only_ = false;
+            selectionModel()->setCurrentIndex(currentIndex(), QItemSelectionModel::ClearAndSelect);
+        }
     }
 
 private:
+    // Keys that move the caret and, without Ctrl, the selection with it.
+    static bool moves_caret(const QKeyEvent& event) {
+        switch (event.key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            return !(event.modifiers() & Qt::ControlModifier);
+        default:
+            return false;
+        }
+    }
+
     bool caret_only_ = false; // the caret was put on an entry by the focus, not by the user
 };
 
@@ -201,6 +223,7 @@ TDialog_Item_Select_Form::TDialog_Item_Select_Form(QWidget* parent) : QDialog(pa
     setFont(sans_serif(10));
     setFixedSize(Design_Client_Width, Design_Client_Height);
     move(255, 164);
+    platform::Keep_Unminimised(*this);
 
     Sorted_Label = new QLabel(this);
     Sorted_Label->setObjectName(QStringLiteral("Sorted_Label"));

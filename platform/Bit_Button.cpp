@@ -1,6 +1,7 @@
 #include "platform/Bit_Button.h"
 
 #include <QIcon>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -175,6 +176,18 @@ void TBitBtn::setCaptionColor(const QColor& color) {
     pal.setColor(QPalette::Active, QPalette::ButtonText, color);
     pal.setColor(QPalette::Inactive, QPalette::ButtonText, color);
     setPalette(pal);
+}
+
+void TBitBtn::keyPressEvent(QKeyEvent* event) {
+    // A tool button takes only Space; on every desktop Return presses the focused button too.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        event->accept();
+        if (!event->isAutoRepeat() && isEnabled())
+            click();
+        return;
+    }
+    QToolButton::keyPressEvent(event);
 }
 
 } // namespace smx::platform

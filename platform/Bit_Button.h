@@ -2,6 +2,8 @@
 #include <QSize>
 #include <QToolButton>
 
+class QKeyEvent;
+
 namespace smx::platform {
 
 // The pictures drawn on the program's buttons.
@@ -30,6 +32,10 @@ public:
     explicit TBitBtn(QWidget* parent = nullptr);
     void setGlyph(Glyph glyph, QSize frame);
     void setCaptionColor(const QColor& color);
+
+protected:
+    // Return and Enter press the focused button, as Space does.
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 } // namespace smx::platform

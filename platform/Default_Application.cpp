@@ -1,4 +1,5 @@
 #include "platform/Default_Application.h"
+#include "platform/Outside_Text.h"
 
 #include "platform/Desktop_Entry.h"
 #include "platform/File_Routines.h"

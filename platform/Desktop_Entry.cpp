@@ -1,4 +1,5 @@
 #include "platform/Desktop_Entry.h"
+#include "platform/Outside_Text.h"
 
 #include "platform/File_Routines.h"
 #include "platform/Ini_File.h"

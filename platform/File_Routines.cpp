@@ -224,13 +224,6 @@ int Delete_Closed_Files_In(const QString& folder,
     return removed;
 }
 
-std::optional<QByteArray> Read_Outside_Text_File(const QString& path) {
-    Ini_File_Content content = Ini_Read_File(path, Outside_Text_Max_Size);
-    if (content.status != Ini_Read_Status::Read)
-        return std::nullopt;
-    return std::move(content.bytes);
-}
-
 QString Replace_All_Text(QString text, const QString& search, const QString& replacement) {
     if (text.isEmpty() || search.isEmpty())
         return text;

@@ -34,17 +34,6 @@ QString Replace_All_Text(QString text, const QString& search, const QString& rep
 // The file name of the path without its extension: "/a/my.bench.exe" gives "my.bench".
 QString File_Name_Without_Extension(const QString& path);
 
-// The most that is read of a text file from outside the program: far more than any desktop
-// entry, user-dirs.dirs, MIME list or /proc file holds.
-constexpr qint64 Outside_Text_Max_Size = qint64{8} << 20;
-
-// The bytes of a text file that the program reads besides its data files (desktop entries,
-// user-dirs.dirs, the MIME lists, /proc files), under the data files' rules (Ini_Read_File): a
-// regular file only, also through symbolic links, opened without blocking and read up to
-// Outside_Text_Max_Size. Nothing when the file is missing, or is a FIFO, a device, a directory,
-// a dangling link or larger: the caller then takes its quiet default.
-std::optional<QByteArray> Read_Outside_Text_File(const QString& path);
-
 // Opens the file in the desktop's text editor, detached: the first known editor on PATH, else the
 // desktop's default application for plain text. Messages when neither is found or no path is
 // given.

@@ -1,5 +1,8 @@
 #pragma once
 #include <QString>
+#include <QStringList>
+
+class QFont;
 #include <optional>
 #include <vector>
 
@@ -30,8 +33,13 @@ Box_Answer ask_warning_question(const QString& title, const QString& text,
 std::optional<QString> input_text(const QString& title, const QString& prompt,
                                   const QString& initial = {}, int max_length = 0);
 
-// The application's title, used for error boxes: the one set below, or else the application's
-// name. Kept here rather than as Qt's application display name, which Qt would append to the
+// The lines a message box shows `text` in, none wider than `width` pixels in `font`: the text's
+// own line breaks stand, a longer line is broken at a blank (dropping the blanks at the break)
+// or, where one word is wider than the line, inside the word.
+QStringList Wrap_Box_Text(const QString& text, const QFont& font, int width);
+
+// The application's title, used for error boxes: the one set below, or else the program's
+// title. Kept here rather than as Qt's application display name, which Qt would append to the
 // caption of every window.
 QString application_title();
 void set_application_title(const QString& title);

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QEvent>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
@@ -59,7 +60,59 @@ private:
     Pending pending_;
 };
 
+QWidget* widget_of(const QWindow* window) {
+    const auto top_levels = QApplication::topLevelWidgets();
+    for (QWidget* widget : top_levels)
+        if (widget->windowHandle() == window)
+            return widget;
+    return nullptr;
+}
+
+void show_unminimised(QWidget& modal) {
+    if (!modal.isVisible())
+        return;
+    // The windows it belongs to first, so that it comes back on top of them.
+    const QWindow* handle = modal.windowHandle();
+    for (const QWindow* owner = handle ? handle->transientParent() : nullptr; owner != nullptr;
+         owner = owner->transientParent()) {
+        if (QWidget* widget = widget_of(owner);
+            widget != nullptr && (widget->windowState() & Qt::WindowMinimized))
+            widget->setWindowState(widget->windowState() & ~Qt::WindowMinimized);
+    }
+    modal.setWindowState(modal.windowState() & ~Qt::WindowMinimized);
+    modal.raise();
+    modal.activateWindow();
+}
+
+class Unminimiser : public QObject {
+public:
+    explicit Unminimiser(QWidget& modal) : QObject(&modal), modal_(modal) {
+        modal.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == &modal_ && event->type() == QEvent::WindowStateChange &&
+            (modal_.windowState() & Qt::WindowMinimized) && modal_.isVisible()) {
+            // Once the window system has finished minimising it.
+            QTimer::singleShot(0, &modal_, [modal = &modal_] { show_unminimised(*modal); });
+        }
+        return false;
+    }
+
+private:
+    QWidget& modal_;
+};
+
 } // namespace
+
+void Keep_Unminimised(QWidget& modal) {
+    static const char kept[] = "smx_kept_unminimised";
+    if (modal.property(kept).toBool())
+        return;
+    modal.setProperty(kept, true);
+    new Unminimiser(modal);
+}
 
 QWidget* Modal_Owner_Of(const QWidget& modal) {
     // The modal window beneath this one: a message box of a dialog belongs to that dialog.

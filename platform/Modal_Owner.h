@@ -17,6 +17,12 @@ QWidget* Modal_Owner_Of(const QWidget& modal);
 // Makes `modal` a transient window of `owner`, kept on top exactly when the owner is.
 void Stand_Above(QWidget& modal, QWidget& owner);
 
+// Some window managers offer to minimise any window, whatever it asks for, and take the window it
+// belongs to with it: a program blocked by a minimised modal window is left with nothing on
+// screen. From now on, whenever `modal` is minimised while shown, it is shown again at once,
+// with the windows it belongs to.
+void Keep_Unminimised(QWidget& modal);
+
 // From now on, every modal window is given its owner just before it is shown. Safe to call
 // more than once.
 void Keep_Modal_Windows_Above_Their_Owners();

@@ -1,4 +1,5 @@
 #include "platform/Xdg_Dirs.h"
+#include "platform/Outside_Text.h"
 
 #include "platform/File_Routines.h"
 

@@ -9,7 +9,7 @@ packages=(
     clang libclang-rt-14-dev
     fonts-liberation
     desktop-file-utils libglib2.0-bin help2man bash-completion
-    xvfb x11-utils openbox wmctrl jq
+    xvfb x11-utils openbox wmctrl jq xdotool imagemagick
     locales
     ansible-core  # the fleet playbook's check (scripts/fleet-check.sh)
 )

@@ -9,10 +9,18 @@
 #  - stored bounds beyond the screen open the window inside the screen's usable area, and that is
 #    what the close writes back;
 #  - the desktop's scale (Xft.dpi 192 and 144) scales the whole window: its client area is twice
-#    and one and a half times the one at 96 dots per inch.
+#    and one and a half times the one at 96 dots per inch;
+#  - the picker, the information dialog and the message boxes offer the border buttons their
+#    design gives (_MOTIF_WM_HINTS; what openbox then allows, _NET_WM_ALLOWED_ACTIONS: never
+#    maximising or resizing), come back at once when minimised (openbox offers minimising to every
+#    window, whatever it asks for), and the information dialog is 460 pixels high, frame and all,
+#    from its first showing;
+#  - on screens 1024, 1280 and 1920 pixels wide, message boxes and the save-name box have their
+#    frame centred on the screen, lie wholly on it, are never narrower than their title, and a
+#    long message is not cut off at a share of the screen.
 # Usage: scripts/x11-dialog-check.sh <speedmetrix executable> [folder for screenshots]
 # Exits 0 when every check holds, 1 when one fails (in two attempts), 77 (skipped) when Xvfb,
-# openbox, xwininfo or xprop is not installed.
+# openbox, xwininfo, xprop, wmctrl or xdotool is not installed.
 set -euo pipefail
 export LC_ALL=C
 
@@ -21,7 +29,7 @@ program=${1:?usage: x11-dialog-check.sh <speedmetrix executable> [screenshot fol
 shots=${2:-}
 # shellcheck source=scripts/x11-common.sh
 . "$(dirname "$0")/x11-common.sh"
-require_tools Xvfb openbox xwininfo xprop
+require_tools Xvfb openbox xwininfo xprop wmctrl xdotool
 start_scratch
 
 failures=0
@@ -50,17 +58,20 @@ export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$wo
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
 
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-for _ in 1 2 3; do
-    openbox --sm-disable >"$work/openbox.log" 2>&1 &
-    openbox_pid=$!
-    pids+=($openbox_pid)
-    openbox_up() { wm_running || ! kill -0 "$openbox_pid" 2>/dev/null; }
-    wait_for 20 openbox_up || true
-    wm_running && break
-    kill "$openbox_pid" 2>/dev/null || true
-    sleep 0.5
-done
-wm_running || { cat "$work/openbox.log"; retry_or_fail "openbox did not start"; }
+start_openbox() {
+    for _ in 1 2 3; do
+        openbox --sm-disable >"$work/openbox.log" 2>&1 &
+        openbox_pid=$!
+        pids+=($openbox_pid)
+        openbox_up() { wm_running || ! kill -0 "$openbox_pid" 2>/dev/null; }
+        wait_for 20 openbox_up || true
+        wm_running && break
+        kill "$openbox_pid" 2>/dev/null || true
+        sleep 0.5
+    done
+    wm_running || { cat "$work/openbox.log"; retry_or_fail "openbox did not start"; }
+}
+start_openbox
 
 # The managed windows of a process, bottom first: "id caption" per line.
 stacking_of() {
@@ -271,5 +282,116 @@ near "$wf" $((w96 * 2)) && near "$hf" $((h96 * 2)) || fail "with QT_SCALE_FACTOR
 near "$ws" $((w96 * 3 / 2)) && near "$hs" $((h96 * 3 / 2)) || fail "with QT_SCREEN_SCALE_FACTORS=1.5 the window is ${ws}x${hs}"
 
 own_display || retry_or_fail "Xvfb is gone"
+
+# --- Border buttons, minimising, the information dialog's height ----------------------------
+# The frame as the window manager draws it: "x y width height".
+frame_of() {
+    local x y w h l=0 r=0 t=0 b=0 extents
+    x=$(xwininfo -id "$1" | awk '/Absolute upper-left X/ { print $NF }')
+    y=$(xwininfo -id "$1" | awk '/Absolute upper-left Y/ { print $NF }')
+    read -r w h < <(size_of "$1")
+    extents=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.* = //p' | tr -d ',')
+    [ -n "$extents" ] && read -r l r t b <<<"$extents"
+    echo "$((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))"
+}
+# The _MOTIF_WM_HINTS fields: flags functions decorations.
+motif_of() { xprop -id "$1" _MOTIF_WM_HINTS | sed -n 's/.* = //p' | tr -d ',' | awk '{ print $1, $2, $3 }'; }
+allowed_of() { xprop -id "$1" _NET_WM_ALLOWED_ACTIONS | sed -n 's/.* = //p'; }
+# Waits for the modal window with caption $2 of the program started last; sets `main`, `dialog`.
+wait_for_dialog() {
+    local name=$1 caption=$2
+    find_dialog() {
+        main=$(main_of "$pid")
+        dialog=$(stacking_of "$pid" | awk -v c="$caption" -v m="$main" '{ id = $1; $1 = ""; if (id != m && substr($0, 2) == c) print id }' | tail -1)
+        [ -n "$main" ] && [ -n "$dialog" ] && viewable "$dialog" && [ -n "$(xprop -id "$dialog" _NET_FRAME_EXTENTS | sed -n 's/.* = //p')" ]
+    }
+    wait_for 15 find_dialog || { fail "$name: no \"$caption\" window ($(stacking_of "$pid" | tr '\n' ';'))"; return 1; }
+    sleep 0.5 # placed, framed and centred again if it had to be
+}
+only_integer='SPEEDMETRIX_TEST_SET=Floating_Point_Arithmetic_CheckBox=0,Memory_Speed_CheckBox=0,Disk_Speed_Small_Files_CheckBox=0,Disk_Speed_Large_Files_CheckBox=0,Graphics_Standard_Windows_Forms_Controls_CheckBox=0,Graphics_2D_Bitmaps_and_Drawings_CheckBox=0'
+# $1 name, $2 what opens it, $3 caption, $4 1 when the design gives it a close box, $5 the outer
+# height it must have (empty: any), then environment settings for the program.
+buttons_case() {
+    local name=$1 click=$2 caption=$3 close=$4 height=$5 flags functions decorations allowed
+    shift 5
+    mkdir -p "$work/$name"
+    printf '[Alpha]\nInteger_Operations_Per_Sec=1\n' >"$work/$name/Speedmetrix_DB.INI"
+    start "$name" "" SPEEDMETRIX_TEST_CLICK="$click" "$@"
+    wait_for_dialog "$name" "$caption" || { stop "$name"; return; }
+    read -r flags functions decorations < <(motif_of "$dialog")
+    allowed=$(allowed_of "$dialog")
+    read -r fx fy fw fh < <(frame_of "$dialog")
+    printf '%-22s motif %s %s %s, frame %sx%s, allowed %s\n' "$name" "$flags" "$functions" "$decorations" "$fw" "$fh" "$allowed"
+    shot "$name"
+    # Functions (flag 1): no minimise (8), no maximise (16); close (32) exactly when designed.
+    if [ $((flags & 1)) -eq 0 ] || [ $((functions & 1)) -ne 0 ]; then
+        fail "$name: _MOTIF_WM_HINTS leave every function to the window manager ($flags $functions)"
+    else
+        [ $((functions & 24)) -eq 0 ] || fail "$name: _MOTIF_WM_HINTS offer minimising or maximising ($functions)"
+        [ $(((functions & 32) / 32)) -eq "$close" ] || fail "$name: _MOTIF_WM_HINTS close function is not $close ($functions)"
+    fi
+    # Decorations (flag 2): no minimise (32) or maximise (64) box.
+    if [ $((flags & 2)) -ne 0 ]; then
+        [ $((decorations & 97)) -eq 0 ] || fail "$name: _MOTIF_WM_HINTS decorations offer more than the design ($decorations)"
+    fi
+    echo "$allowed" | grep -Eq 'MAXIMIZE|_NET_WM_ACTION_RESIZE' && fail "$name: the window manager lets it be maximised or resized ($allowed)"
+    [ -z "$height" ] || [ "$fh" = "$height" ] || fail "$name: the outer height is $fh, not $height"
+    # Minimised (as the title bar's button does), it comes back at once, with the main window.
+    wmctrl -i -r "$dialog" -b add,hidden
+    sleep 0.3
+    back() { viewable "$dialog" && viewable "$main"; }
+    wait_for 3 back || fail "$name: minimised, it stays off the screen"
+    stop "$name"
+}
+buttons_case picker Load_Results_BitBtn "Please select a Benchmark Results :" 1 ""
+buttons_case information Benchmark_BitBtn "Benchmark Information :" 0 460 "$only_integer"
+buttons_case message-box Copy_Results_Data_to_Windows_Clipboard_Option "Windows PC Speedmetrix v1.3f" 1 ""
+
+# --- Boxes on screens 1024, 1280 and 1920 pixels wide ----------------------------------------
+# $1 name, $2 screen width, $3 screen height, $4 what opens it, $5 keys to press then (or none),
+# $6 the caption, $7 the smallest width it may have (the longest line's, not cut at a share of the
+# screen), $8 settings file content, then environment settings for the program.
+box_case() {
+    local name=$1 sw=$2 sh=$3 click=$4 keys=$5 caption=$6 least=$7 ini=$8 title_least
+    shift 8
+    start "$name" "$ini" SPEEDMETRIX_TEST_CLICK="$click" "$@"
+    if [ "$keys" != none ]; then
+        wait_for_dialog "$name" "Save under what name ?" || { stop "$name"; return; }
+        xdotool key "$keys"
+    fi
+    wait_for_dialog "$name" "$caption" || { stop "$name"; return; }
+    read -r fx fy fw fh < <(frame_of "$dialog")
+    printf '%-26s frame %s,%s %sx%s on %sx%s\n' "$name" "$fx" "$fy" "$fw" "$fh" "$sw" "$sh"
+    shot "$name"
+    stop "$name"
+    { [ "$fx" -ge 0 ] && [ "$fy" -ge 0 ] && [ $((fx + fw)) -le "$sw" ] && [ $((fy + fh)) -le "$sh" ]; } ||
+        fail "$name: the frame $fx,$fy ${fw}x$fh is not wholly on the ${sw}x$sh screen"
+    within_1() { [ $(($1 - $2)) -le 1 ] && [ $(($2 - $1)) -le 1 ]; }
+    within_1 $((2 * fx + fw)) "$sw" && within_1 $((2 * fy + fh)) "$sh" ||
+        fail "$name: the frame's centre $(((2 * fx + fw) / 2)),$(((2 * fy + fh) / 2)) is not the screen's $((sw / 2)),$((sh / 2))"
+    # The title in the window manager's bold 8-point font, beside the icon and three buttons.
+    title_least=$((7 * ${#caption} + 90))
+    [ "$fw" -ge "$title_least" ] || fail "$name: $fw pixels wide, too narrow for its title \"$caption\""
+    [ "$fw" -ge "$least" ] || [ "$fw" -ge $((sw - 2)) ] || fail "$name: $fw pixels wide, narrower than its longest line ($least)"
+}
+long_name=$(printf 'W%.0s' $(seq 120))' '$(printf 'M%.0s' $(seq 134))
+for screen in 1024x768 1280x1024 1920x1080; do
+    sw=${screen%x*}
+    sh=${screen#*x}
+    # A server of that size of its own, with its own window manager.
+    start_xvfb "$screen"
+    wait_for 10 own_display || retry_or_fail "Xvfb is not answering on $DISPLAY"
+    start_openbox
+    box_case "data-copied-$screen" "$sw" "$sh" Copy_Results_Data_to_Windows_Clipboard_Option none \
+        "Windows PC Speedmetrix v1.3f" 820 ""
+    box_case "save-name-$screen" "$sw" "$sh" Save_Results_BitBtn none "Save under what name ?" 0 \
+        "$(printf '[Speedmetrix]\nSelected_INI_Section=%s\n' "$long_name")"
+    box_case "saved-long-name-$screen" "$sw" "$sh" Save_Results_BitBtn Return "Information" 0 \
+        "$(printf '[Speedmetrix]\nSelected_INI_Section=%s\n' "$long_name")"
+    box_case "no-tests-$screen" "$sw" "$sh" Benchmark_BitBtn none "Windows PC Speedmetrix v1.3f" 0 "" \
+        "$only_integer,Integer_Arithmetic_CheckBox=0,Dont_Show_This_Again_CheckBox=1"
+done
+
+own_display || retry_or_fail "Xvfb is gone"
 [ "$failures" -eq 0 ] || retry_or_fail "$failures checks failed"
-echo "all dialog, window-size and scaling checks hold"
+echo "all dialog, window-size, scaling, border-button and box checks hold"

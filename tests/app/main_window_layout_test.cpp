@@ -294,6 +294,30 @@ TEST(Main_Window, SelectAllAndSelectNoneTouchOnlyTheSevenTests) {
     EXPECT_FALSE(form->Benchmark_Results_Saved_CheckBox->isChecked());
 }
 
+// Return and Enter press the focused button of the button column, as Space does.
+TEST(Main_Window, ReturnEnterAndSpacePressTheFocusedButton) {
+    struct Row {
+        const char* button;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        bool ticked_after;
+    };
+    auto form = shown_main_form();
+    for (const Row& row : {Row{"Select_All_Tests_BitBtn", Qt::Key_Return, Qt::NoModifier, true},
+                           Row{"Select_No_Tests_BitBtn", Qt::Key_Return, Qt::NoModifier, false},
+                           Row{"Select_All_Tests_BitBtn", Qt::Key_Enter, Qt::KeypadModifier, true},
+                           Row{"Select_No_Tests_BitBtn", Qt::Key_Space, Qt::NoModifier, false}}) {
+        SCOPED_TRACE(testing::Message() << row.button << " key " << row.key);
+        for (QCheckBox* box : form->Test_CheckBoxes())
+            box->setChecked(!row.ticked_after);
+        QWidget* button = control(*form, row.button);
+        button->setFocus();
+        QTest::keyClick(button, row.key, row.modifiers);
+        for (QCheckBox* box : form->Test_CheckBoxes())
+            EXPECT_EQ(box->isChecked(), row.ticked_after) << box->objectName().toStdString();
+    }
+}
+
 TEST(Main_Window, TitlesAndMenus) {
     auto form = shown_main_form();
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Windows PC Speedmetrix v1.3f"));

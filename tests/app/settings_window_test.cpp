@@ -447,10 +447,14 @@ TEST_F(Settings_Window, ASettingsFileHeldOpenElsewhereSurvivesFactoryDefaults) {
 TEST_F(Settings_Window, ARefusedWriteIsReportedAndTheWindowStillCloses) {
     // A folder where the file should be: no write can replace it, whoever the user is.
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Speedmetrix.ini")));
+    // As in a new process: no title set yet when the settings file is read.
+    smx::platform::set_application_title({});
     TMainForm1* form = start();
-    // The first show cannot read it either, and says so; the window starts with the defaults.
+    // The first show cannot read it either, and says so under the program's title; the window
+    // starts with the defaults.
     ASSERT_EQ(boxes->shown().size(), 1u);
     EXPECT_EQ(boxes->shown()[0].kind, Box_Kind::Error);
+    EXPECT_EQ(boxes->shown()[0].title, QStringLiteral("Windows PC Speedmetrix v1.3f"));
     EXPECT_EQ(boxes->shown()[0].text,
               QStringLiteral("Cannot open file ") + settings_path() + QLatin1Char('.'));
     EXPECT_EQ(form->Number_Repetitions_SpinEdit->Value(), 1);

@@ -342,8 +342,9 @@ TEST(Item_Select_Dialog, EnterInTheListDoesNotCloseButPressesAFocusedButton) {
     EXPECT_EQ(dialog.Selected_Item(), 0);
 }
 
-// With nothing chosen, the first arrow key selects the first entry, as in a list box (not the
-// second, past the caret that the focus put on the first); the next Down moves on from there.
+// With nothing chosen, the first arrow key, Home or Page Up selects the first entry, as in a list
+// box (not the second, past the caret that the focus put on the first; not nothing, for a key
+// that leaves the caret where it is); the next Down moves on from there.
 // The same on every showing, each after a refill, after the focus went away and came back
 // (as when the window is activated after it shows), and in multi-select mode.
 TEST(Item_Select_Dialog, FirstArrowKeyWithNothingChosenSelectsTheFirstEntry) {
@@ -354,8 +355,10 @@ TEST(Item_Select_Dialog, FirstArrowKeyWithNothingChosenSelectsTheFirstEntry) {
     TDialog_Item_Select_Form dialog;
     for (const bool multi_select : {false, true}) {
         dialog.Set_Multi_Select(multi_select);
-        for (const Case c : {Case{Qt::Key_Down, false}, Case{Qt::Key_Up, false},
-                             Case{Qt::Key_Down, true}, Case{Qt::Key_Down, false}}) {
+        for (const Case c :
+             {Case{Qt::Key_Down, false}, Case{Qt::Key_Up, false}, Case{Qt::Key_Down, true},
+              Case{Qt::Key_Down, false}, Case{Qt::Key_Home, false}, Case{Qt::Key_PageUp, false},
+              Case{Qt::Key_Home, true}}) {
             SCOPED_TRACE(testing::Message()
                          << "multi-select " << multi_select << ", key " << c.first_key
                          << ", focus away and back " << c.focus_away_and_back);

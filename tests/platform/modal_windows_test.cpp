@@ -11,8 +11,10 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QTest>
+#include <QTextDocumentFragment>
 #include <QTimer>
 #include <QWindow>
+#include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -125,6 +127,38 @@ TEST(Modal_Windows, DialogsAndTheBoxesOfDialogsStandAboveWhatTheyBelongTo) {
     }
 }
 
+// A window manager may minimise a dialog (and the window it belongs to) whatever the dialog
+// asks for: message boxes, the text-input box and the dialogs that ask for it come back at once,
+// with their owner.
+TEST(Modal_Windows, AMinimisedBoxOrDialogComesBackWithItsOwner) {
+    Keep_Modal_Windows_Above_Their_Owners();
+    Main_Window main(false);
+    QDialog dialog;
+    Keep_Unminimised(dialog);
+    const std::function<void()> shows[] = {
+        [] { show_information(QStringLiteral("Information"), QStringLiteral("A message.")); },
+        [] { input_text(QStringLiteral("Save under what name ?"), QStringLiteral("Save name :")); },
+        [&] { dialog.exec(); },
+    };
+    for (const auto& show : shows) {
+        bool looked = false;
+        on_next_modal([&](QWidget& modal) {
+            looked = true;
+            main.window.setWindowState(Qt::WindowMinimized);
+            modal.setWindowState(Qt::WindowMinimized);
+            EXPECT_TRUE(QTest::qWaitFor(
+                [&] {
+                    return !(modal.windowState() & Qt::WindowMinimized) &&
+                           !(main.window.windowState() & Qt::WindowMinimized);
+                },
+                1000))
+                << modal.windowTitle().toStdString();
+        });
+        show();
+        EXPECT_TRUE(looked);
+    }
+}
+
 TEST(Modal_Windows, TheOwnerIsNeverTheWindowItselfNorAHiddenOne) {
     QDialog modal;
     QMainWindow hidden;
@@ -166,15 +200,105 @@ TEST(Message_Boxes, AMessagesOwnLineBreaksStandAndTheBoxFitsItsLongestLine) {
     EXPECT_EQ(ask_warning_question(QStringLiteral("Question"), text), Box_Answer::No);
     EXPECT_TRUE(looked);
 
-    // A message of one line is left to the box's own wrapping, as plain text.
+    // A message's markup is shown as written.
     looked = false;
     on_next_modal([&](QWidget& box) {
         looked = true;
         auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
         ASSERT_NE(label, nullptr);
-        EXPECT_EQ(label->textFormat(), Qt::PlainText);
-        EXPECT_EQ(label->text(), QStringLiteral("<b>not bold</b>"));
+        EXPECT_TRUE(label->text().contains(QStringLiteral("&lt;b&gt;not bold&lt;/b&gt;")));
     });
     show_information(QStringLiteral("Information"), QStringLiteral("<b>not bold</b>"));
     EXPECT_TRUE(looked);
+}
+
+// Every box is readable in full and centred, frame and all, on the screen: a line wider than the
+// screen is broken at a blank, a word wider than a line inside the word, and the box is never
+// narrower than its title.
+TEST(Message_Boxes, EveryTextIsReadableInFullAndTheFrameIsCentred) {
+    struct Row {
+        QString title;
+        QString text;
+    };
+    const QString name = QString(120, QLatin1Char('W')) + QLatin1Char(' ') + QString(134, 'M');
+    const Row rows[] = {
+        {QStringLiteral("Windows PC Speedmetrix v1.3f"),
+         QStringLiteral(
+             "The Benchmark Results Data - with row and column headings - has been copied "
+             "to Windows' Clipboard in TAB separated format.\r\n\r\nYou can now paste "
+             "this data into your own documents or spreadsheets or web pages.")},
+        {QStringLiteral("Information"),
+         QStringLiteral("The benchmark data has been saved to the \"") + name +
+             QStringLiteral("\" section in the \"Speedmetrix_DB.INI\" file. ")},
+        {QStringLiteral("Windows PC Speedmetrix v1.3f"), QStringLiteral("Refused.")},
+    };
+    Main_Window main(false);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text.left(40).toStdString());
+        bool looked = false;
+        on_next_modal([&](QWidget& box) {
+            looked = true;
+            QTest::qWait(50); // the frame is known and the box centred again if it must be
+            auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            ASSERT_NE(label, nullptr);
+            const QRect work = box.screen()->availableGeometry();
+            const QRect frame = box.frameGeometry();
+            EXPECT_TRUE(work.contains(frame)) << frame.width() << " wide on " << work.width();
+            EXPECT_LE(std::abs(frame.center().x() - work.center().x()), 1);
+            EXPECT_LE(std::abs(frame.center().y() - work.center().y()), 1);
+            EXPECT_TRUE(QRect(QPoint(), box.size()).contains(label->geometry()));
+            // Every line fits the label, and together they are the text.
+            const QFontMetricsF metrics(label->font());
+            const QStringList lines =
+                QTextDocumentFragment::fromHtml(label->text()).toPlainText().split('\n');
+            for (const QString& line : lines)
+                EXPECT_LE(metrics.horizontalAdvance(line), label->width()) << line.toStdString();
+            QString shown = lines.join(QString());
+            QString written = row.text;
+            shown.remove(QLatin1Char(' '));
+            written.remove(QLatin1Char(' ')).remove(QLatin1Char('\r')).remove(QLatin1Char('\n'));
+            EXPECT_EQ(shown, written);
+            QFont bold = box.font();
+            bold.setBold(true);
+            EXPECT_GT(box.width(), QFontMetrics(bold).horizontalAdvance(row.title) + 60);
+        });
+        show_error(row.title, row.text);
+        EXPECT_TRUE(looked);
+    }
+}
+
+// The lines of a box: the text's own breaks stand, a line is broken at a blank (the blank
+// dropped) or, a word wider than the line, inside it; none is wider than asked.
+TEST(Message_Boxes, WrapBoxTextBreaksAtBlanksAndInsideWordsTooLong) {
+    struct Row {
+        QString text;
+        int width_in_chars;
+        QStringList lines;
+    };
+    QFont font(QStringLiteral("Liberation Mono"));
+    font.setStyleHint(QFont::Monospace);
+    font.setPixelSize(12);
+    const QFontMetricsF metrics(font);
+    const double char_width = metrics.horizontalAdvance(QLatin1Char('a'));
+    const Row rows[] = {
+        {QStringLiteral("short"), 20, {QStringLiteral("short")}},
+        {QStringLiteral("one two\r\n\r\nthree"),
+         20,
+         {QStringLiteral("one two"), QString(), QStringLiteral("three")}},
+        {QStringLiteral("aaaa bbbb cccc"),
+         10,
+         {QStringLiteral("aaaa bbbb"), QStringLiteral("cccc")}},
+        {QStringLiteral("abcdefghijkl mn opq"),
+         5,
+         {QStringLiteral("abcde"), QStringLiteral("fghij"), QStringLiteral("kl mn"),
+          QStringLiteral("opq")}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text.toStdString());
+        const int width = static_cast<int>(std::ceil(row.width_in_chars * char_width)) + 1;
+        const QStringList lines = Wrap_Box_Text(row.text, font, width);
+        EXPECT_EQ(lines, row.lines);
+        for (const QString& line : lines)
+            EXPECT_LE(metrics.horizontalAdvance(line), width);
+    }
 }

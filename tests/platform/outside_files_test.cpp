@@ -1,6 +1,7 @@
 #include "platform/Default_Application.h"
 #include "platform/File_Routines.h"
 #include "platform/Message_Boxes.h"
+#include "platform/Outside_Text.h"
 #include "platform/Registry.h"
 #include "platform/Shortcuts.h"
 #include "platform/Xdg_Dirs.h"
