@@ -13,5 +13,6 @@ add_library(bench_memory_baseline OBJECT ${CMAKE_CURRENT_LIST_DIR}/engine_kernel
 target_compile_definitions(bench_memory_baseline PRIVATE SMX_MEMORY_REFERENCE=baseline_memory)
 set_target_properties(bench_memory_native bench_memory_baseline PROPERTIES AUTOMOC OFF)
 add_executable(engine_kernels ${CMAKE_CURRENT_LIST_DIR}/engine_kernels.cpp
+                              ${CMAKE_CURRENT_LIST_DIR}/graphics_reference.cpp
                               $<TARGET_OBJECTS:bench_memory_native> $<TARGET_OBJECTS:bench_memory_baseline>)
 target_link_libraries(engine_kernels PRIVATE smx_engine)

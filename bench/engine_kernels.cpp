@@ -1,17 +1,25 @@
 // Times each engine kernel beside a reference, the shortest code that honours every rule of
 // its test, built with the same flags (the memory test's: built for this very processor), and
-// at several loop counts to show that the time grows
-// with the work (nothing folded away). Prints one table. Usage: engine_kernels [directory for the
-// disk test] [--quick]
+// at several loop counts to show that the time grows with the work (nothing folded away); then
+// each graphics test's window beside the shortest code doing what it times
+// (graphics_reference.cpp). Prints one table. Usage: engine_kernels [directory for the disk
+// test] [--quick] [--graphics: the graphics rows alone]. The graphics use QT_QPA_PLATFORM as set,
+// offscreen when unset.
 #include "engine_kernels_native.h"
 
-#include "engine/Disk_Test.h"
-#include "engine/Kernels.h"
-#include "platform/Drives.h"
+#include "graphics_reference.h"
 
-#include <QCoreApplication>
+#include "engine/Disk_Test.h"
+#include "engine/Graphics_2D_Form.h"
+#include "engine/Kernels.h"
+#include "engine/Windows_Graphics_Controls_Form.h"
+#include "platform/Drives.h"
+#include "platform/Spin_Edit.h"
+
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -142,11 +150,13 @@ struct Pair {
     double kernel_ms;
     double reference_ms;
     double speed; // reference / kernel: 1.00 = as fast as the reference
+    // Every round's figures, sorted: for the spread of the noisy ones.
+    std::vector<double> kernel_all, reference_all, speed_all;
 };
 
 Pair time_pair(const std::function<void()>& kernel, const std::function<void()>& reference,
                int rounds, Clock clock) {
-    Pair best{1e300, 1e300, 0};
+    Pair best{1e300, 1e300, 0, {}, {}, {}};
     kernel(); // warm caches and the allocator
     reference();
     auto timed = [clock](const std::function<void()>& work, double& best_ms) {
@@ -167,9 +177,14 @@ Pair time_pair(const std::function<void()>& kernel, const std::function<void()>&
             k = timed(kernel, best.kernel_ms);
         }
         speeds.push_back(b / k);
+        best.kernel_all.push_back(k);
+        best.reference_all.push_back(b);
     }
     std::sort(speeds.begin(), speeds.end());
     best.speed = speeds[speeds.size() / 2];
+    best.speed_all = speeds;
+    std::sort(best.kernel_all.begin(), best.kernel_all.end());
+    std::sort(best.reference_all.begin(), best.reference_all.end());
     return best;
 }
 
@@ -184,19 +199,18 @@ double cpu_mhz() {
     return 0;
 }
 
-// The fill clone the loader picked for this processor: its resolver takes the widest of the
-// clones (AVX-512, AVX2, baseline) that the processor and the system support, as asked here.
-const char* fill_instruction_set() {
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f"))
-        return "AVX-512F (64-byte stores)";
-    if (__builtin_cpu_supports("avx2"))
-        return "AVX2 (32-byte stores)";
-    return "x86-64 baseline (16-byte stores)";
-#else
-    return "the build's own";
-#endif
+// The memory loop with a given fill, as the kernel runs it: for the rows of each store width.
+__attribute__((noipa)) void memory_with(Fill_Function fill, std::int32_t loops, std::int32_t size) {
+    for (std::int32_t i = 0; i < loops; ++i) {
+        const std::size_t bytes = static_cast<std::size_t>(size) * 4;
+        auto* a = static_cast<std::int32_t*>(std::malloc(bytes));
+        asm volatile("" : : "r"(a) : "memory");
+        std::memset(a, 0, bytes);
+        asm volatile("" : : "r"(a) : "memory");
+        fill(a, 0, size);
+        asm volatile("" : : "r"(a) : "memory");
+        std::free(a);
+    }
 }
 
 void row(const char* test, const std::string& work, const Pair& p, double units, const char* unit,
@@ -207,15 +221,38 @@ void row(const char* test, const std::string& work, const Pair& p, double units,
                 growth);
 }
 
+// The rounds' spread under a row: minimum / median / maximum of the kernel's and the
+// reference's times and of the speed, so that noise can be told from a gap.
+void spread(const Pair& p) {
+    auto three = [](const std::vector<double>& v, const char* format) {
+        char text[64];
+        std::snprintf(text, sizeof text, format, v.front(), v[v.size() / 2], v.back());
+        return std::string(text);
+    };
+    std::printf("|   spread  | min / median / max     | %s | %s | %s |\n",
+                three(p.kernel_all, "%.2f / %.2f / %.2f").c_str(),
+                three(p.reference_all, "%.2f / %.2f / %.2f").c_str(),
+                three(p.speed_all, "%.3f / %.3f / %.3f").c_str());
+}
+
+void kernel_and_disk_rows(int rounds, int scale, double mhz, const std::string& root_path);
+void graphics_rows(int rounds);
+
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv); // the disk test lets pending events through at its end
+    // The graphics tests need windows; the disk test lets pending events through at its end.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     bool quick = false;
+    bool graphics_only = false;
     QString disk_dir = QDir::tempPath();
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--quick") == 0)
             quick = true;
+        else if (std::strcmp(argv[i], "--graphics") == 0)
+            graphics_only = true;
         else
             disk_dir = QString::fromLocal8Bit(argv[i]);
     }
@@ -241,6 +278,15 @@ int main(int argc, char** argv) {
     std::printf("|-----------|------------------------|------------|------------|--------|-"
                 "---------------------|-------|\n");
 
+    if (!graphics_only)
+        kernel_and_disk_rows(rounds, scale, mhz, root_path);
+    graphics_rows(rounds);
+    return 0;
+}
+
+namespace {
+
+void kernel_and_disk_rows(int rounds, int scale, double mhz, const std::string& root_path) {
     // Integer: n + 1 passes.
     double first_ms = 0, first_units = 0;
     for (std::int32_t millions : {200, 400, 800}) {
@@ -284,8 +330,9 @@ int main(int argc, char** argv) {
     }
 
     first_ms = 0;
-    std::printf("|           | memory fill clone chosen at run time: %-46s|\n",
-                fill_instruction_set());
+    std::printf(
+        "|           | memory fill chosen at run time: %s for 30000 elements, %s for 8000 |\n",
+        Chosen_Fill(30000).name, Chosen_Fill(8000).name);
     for (std::int32_t loops : {1000, 2000, 4000}) {
         loops /= scale;
         const std::int32_t size = 30000;
@@ -321,6 +368,20 @@ int main(int argc, char** argv) {
         row(c.test, std::to_string(loops) + " x " + std::to_string(c.size) + " el.", p, bytes,
             "/byte", p.kernel_ms, bytes);
     }
+    // Each store width the processor has, in the same loop, against the same reference: what
+    // the choice at run time chose between.
+    for (const Fill_Variant& v : Fill_Variants()) {
+        std::printf("|           | fill: %-78s|\n", v.name);
+        for (const auto& [loops_at_full, size] : {std::pair{4000, 30000}, std::pair{15000, 8000}}) {
+            const std::int32_t loops = loops_at_full / scale;
+            const Pair p =
+                time_pair([&] { memory_with(v.fill, loops, size); },
+                          [&] { native_memory_reference(loops, size); }, rounds, Clock::Thread_Cpu);
+            const double bytes = 2.0 * size * loops;
+            row("Mem. fill", std::to_string(loops) + " x " + std::to_string(size) + " el.", p,
+                bytes, "/byte", p.kernel_ms, bytes);
+        }
+    }
 
     first_ms = 0;
     for (int count : {250, 500, 1000}) {
@@ -334,6 +395,7 @@ int main(int argc, char** argv) {
         }
         row("Small", std::to_string(count) + " x 4 KB", p, count * 1e6 / 1e6, "/file", first_ms,
             first_units);
+        spread(p);
     }
 
     first_ms = 0;
@@ -348,6 +410,44 @@ int main(int argc, char** argv) {
             first_units = count;
         }
         row("Large", std::to_string(count) + " x 10 MB", p, count, "/file", first_ms, first_units);
+        spread(p);
     }
-    return 0;
 }
+
+// The graphics tests: one modal display of the test's window against one of the reference, in
+// wall time (the display server's work is part of it).
+void graphics_rows(int rounds) {
+    {
+        const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+        std::printf("|           | graphics on %s, screen %d x %d%-28s|\n",
+                    qPrintable(QGuiApplication::platformName()), screen.width(), screen.height(),
+                    "");
+        TWindows_Graphics_Controls_Form controls;
+        controls.setWindowTitle(QStringLiteral("Graphics: Standard Windows Forms / Controls"));
+        int reference_count = 0;
+        const Pair c =
+            time_pair([&] { controls.exec(); },
+                      [&] { reference_count = smx::bench::Reference_Controls_Display(); }, rounds,
+                      Clock::Wall);
+        const int count = controls.Num_Controls_Manipulated_SpinEdit->Value();
+        if (count != reference_count)
+            std::printf("| counts differ: test %d, reference %d\n", count, reference_count);
+        row("Controls", std::to_string(count) + " operations", c, count, "/op", c.kernel_ms, count);
+        spread(c);
+
+        TGraphics_2D_Form drawing;
+        drawing.setWindowTitle(QStringLiteral("Graphics: 2D Bitmaps and Drawings"));
+        long long reference_pixels = 0;
+        const Pair d = time_pair([&] { drawing.exec(); },
+                                 [&] { reference_pixels = smx::bench::Reference_2D_Display(); },
+                                 rounds, Clock::Wall);
+        const auto pixels = static_cast<long long>(Test_Pixel_Count_Of(drawing));
+        if (pixels != reference_pixels)
+            std::printf("| counts differ: test %lld, reference %lld\n", pixels, reference_pixels);
+        row("2D", std::to_string(pixels) + " pixels", d, static_cast<double>(pixels), "/pixel",
+            d.kernel_ms, static_cast<double>(pixels));
+        spread(d);
+    }
+}
+
+} // namespace

@@ -3,6 +3,7 @@
 #include "engine/Test_Failure.h"
 #include "platform/Drives.h"
 #include "platform/Events.h"
+#include "platform/File_Routines.h"
 #include "platform/Termination.h"
 
 #include <QFile>
@@ -55,18 +56,15 @@ bool is_own_regular_file(const struct stat& st) {
 }
 
 // Opens the name for writing as a new regular file, or as a regular file of ours left behind
-// by an interrupted run (emptied first); -1 for anything else at the name. `st` describes the
-// file opened.
-int create_own_file(const QByteArray& path, struct stat& st) {
+// by an interrupted run (emptied first); -1 for anything else at the name. A new file is not
+// looked at, which keeps the write pass to the calls the test times: O_EXCL made it, so it is a
+// regular file of ours with one link, and `looked` stays false. A file found at the name is
+// looked at once through its descriptor, and `st` describes it.
+int create_own_file(const QByteArray& path, struct stat& st, bool& looked) {
+    looked = false;
     int fd = open_retrying(path, O_WRONLY | O_CREAT | O_EXCL, 0644);
-    if (fd >= 0) {
-        if (::fstat(fd, &st) == 0)
-            return fd;
-        close_file(fd);
-        return -1;
-    }
-    if (errno != EEXIST)
-        return -1;
+    if (fd >= 0 || errno != EEXIST)
+        return fd;
     fd = open_retrying(path, O_WRONLY);
     if (fd < 0)
         return -1;
@@ -75,6 +73,7 @@ int create_own_file(const QByteArray& path, struct stat& st) {
         close_file(fd);
         return -1;
     }
+    looked = true;
     return fd;
 }
 
@@ -82,10 +81,13 @@ bool same_file(const struct stat& st, dev_t dev, ino_t ino) {
     return S_ISREG(st.st_mode) && st.st_dev == dev && st.st_ino == ino;
 }
 
-// Deletes the name only while it still is the file we created there.
-void remove_if_same(const QByteArray& path, dev_t dev, ino_t ino) {
+// Deletes the name only while it still is the file we created there (its identity known), or
+// else a regular file of ours with one link. The look at the name is the test's own check that
+// the file exists before it is deleted.
+void remove_if_ours(const QByteArray& path, bool known, dev_t dev, ino_t ino) {
     struct stat st {};
-    if (::lstat(path.constData(), &st) == 0 && same_file(st, dev, ino))
+    if (::lstat(path.constData(), &st) == 0 &&
+        (known ? same_file(st, dev, ino) : is_own_regular_file(st)))
         ::unlink(path.constData());
 }
 
@@ -209,10 +211,11 @@ bool Disk_Test_Files::Write(int FileCount, const char* buffer, std::int64_t size
         platform::set_numbered_temp_file_count(n); // before it can exist
         const QString path = Path(n);
         struct stat st {};
-        const int fd = create_own_file(native(path), st);
+        bool looked = false;
+        const int fd = create_own_file(native(path), st, looked);
         if (fd < 0)
             fail(QStringLiteral("Cannot create file ") + path);
-        written_.push_back(File_Id{st.st_dev, st.st_ino});
+        written_.push_back(File_Id{st.st_dev, st.st_ino, looked});
         const bool written = write_all(fd, buffer, size) && (!sync_ || flush_to_device(fd));
         close_file(fd);
         if (!written)
@@ -232,11 +235,17 @@ bool Disk_Test_Files::Read(char* buffer, std::int64_t size) {
         const int fd = open_retrying(native(path), O_RDONLY);
         if (fd < 0)
             fail(QStringLiteral("Cannot open file ") + path);
+        // The one look at each file in the timed passes: through the open descriptor, a regular
+        // file of ours with one link (a FIFO or device opened without blocking is refused
+        // here, before any read), or the very file found by the write pass. The delete pass
+        // then removes only this file.
         struct stat st {};
-        if (::fstat(fd, &st) != 0 || !same_file(st, id.dev, id.ino)) {
+        if (::fstat(fd, &st) != 0 ||
+            !(id.known ? same_file(st, id.dev, id.ino) : is_own_regular_file(st))) {
             close_file(fd);
             fail(QStringLiteral("Cannot open file ") + path);
         }
+        written_[static_cast<std::size_t>(n - 1)] = File_Id{st.st_dev, st.st_ino, true};
         if (sync_)
             drop_cached_pages(fd);
         const bool read = read_all(fd, buffer, size);
@@ -250,10 +259,29 @@ bool Disk_Test_Files::Read(char* buffer, std::int64_t size) {
 void Disk_Test_Files::Delete() {
     for (int n = 1; n <= Written(); ++n) {
         const File_Id id = written_[static_cast<std::size_t>(n - 1)];
-        remove_if_same(native(Path(n)), id.dev, id.ino);
+        remove_if_ours(native(Path(n)), id.known, id.dev, id.ino);
     }
     written_.clear();
     platform::set_numbered_temp_file_count(0);
+}
+
+bool Is_Benchmark_Temp_File_Name(const char* name) {
+    static constexpr char prefix[] = "$$BENCHMARK_TEMP_";
+    static constexpr char suffix[] = ".tmp";
+    if (std::strncmp(name, prefix, sizeof prefix - 1) != 0)
+        return false;
+    const char* digits = name + sizeof prefix - 1;
+    const char* p = digits;
+    while (*p >= '0' && *p <= '9')
+        ++p;
+    // The numbers the test writes: 1 up to the largest file count, without leading zeros.
+    return p > digits && p - digits <= 10 && *digits != '0' && std::strcmp(p, suffix) == 0;
+}
+
+int Remove_Leftover_Test_Files(const Disk_Root& Root) {
+    if (!Root.found)
+        return 0;
+    return platform::Delete_Closed_Files_In(Root.prefix, Is_Benchmark_Temp_File_Name);
 }
 
 void Disk_File_Speed_Test(int FileCount, int FileSizeBytes, const Disk_Root& Root,
@@ -302,7 +330,7 @@ bool can_create_a_file_in(const QString& folder) {
     const bool made = ::fstat(fd, &st) == 0;
     close_file(fd);
     if (made)
-        remove_if_same(name, st.st_dev, st.st_ino);
+        remove_if_ours(name, true, st.st_dev, st.st_ino);
     return made;
 }
 
@@ -326,15 +354,20 @@ bool Temp_Root_Check(const Disk_Root& Root) {
         return false;
     const QByteArray probe = native(Root.prefix + QStringLiteral("$$$TEMP_DRIVE_CHECK.tmp"));
     struct stat st {};
-    const int fd = create_own_file(probe, st);
+    bool looked = false;
+    const int fd = create_own_file(probe, st, looked);
     if (fd < 0) {
         // The name is taken by what we may not replace (another user's leftover probe in a
         // shared folder, a link, a folder): the drive may be writable all the same.
         struct stat there {};
         return ::lstat(probe.constData(), &there) == 0 && can_create_a_file_in(Root.prefix);
     }
+    if (!looked && ::fstat(fd, &st) != 0) {
+        close_file(fd);
+        return false;
+    }
     close_file(fd);
-    remove_if_same(probe, st.st_dev, st.st_ino);
+    remove_if_ours(probe, true, st.st_dev, st.st_ino);
     return true;
 }
 

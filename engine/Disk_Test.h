@@ -34,8 +34,11 @@ void Fill_Test_Buffer(char* buffer, std::int64_t size);
 // The temporary files of one disk test. The drive's root may be a folder that other users can
 // write (such as /tmp), so nothing found at one of the fixed names is trusted: a symbolic link
 // is never followed, a FIFO, socket, device or directory is never opened for transfer nor
-// waited on, and only the regular files this object created are read back and deleted. A
-// regular file of ours left behind by an interrupted run is overwritten like a new one.
+// waited on, and only regular files of ours with one link are read back and deleted, each
+// deleted only while it is the file read. A regular file of ours left behind by an interrupted
+// run is overwritten like a new one. Of the status calls, the timed passes make one a file: the
+// read pass's look at the open descriptor (the delete pass's look at the name is the test's own
+// check that the file exists).
 //
 // Both passes look at platform::stop_requested() before each file; when it is set they remove
 // the files written and return false. While the object lives, the files are registered for
@@ -55,20 +58,25 @@ public:
     // written so far.
     bool Write(int FileCount, const char* buffer, std::int64_t size);
     // Read pass: reads each file written back into the buffer. Throws "Cannot open file %s"
-    // when the name no longer holds the file written there, "Unable to read from %s" when it is
-    // short, after removing the files written.
+    // when the name no longer holds a regular file of ours with one link (or, for a file the
+    // write pass found there, that very file), "Unable to read from %s" when it is short, after
+    // removing the files written.
     bool Read(char* buffer, std::int64_t size);
-    // Delete pass: removes each file written that is still the one written; whatever else
-    // stands at a name is left alone, and a failed delete is ignored.
+    // Delete pass: removes each file read that is still the one read (a file not read yet: a
+    // regular file of ours with one link); whatever else stands at a name is left alone, and a
+    // failed delete is ignored.
     void Delete();
 
     int Written() const { return static_cast<int>(written_.size()); }
     QString Path(int n) const;
 
 private:
+    // The file at a name, once known: when the write pass found a file of ours there, or once
+    // the read pass has opened it.
     struct File_Id {
         dev_t dev;
         ino_t ino;
+        bool known;
     };
     [[noreturn]] void fail(const QString& text);
 
@@ -76,6 +84,15 @@ private:
     bool sync_ = false;
     std::vector<File_Id> written_;
 };
+
+// True for a name the disk test writes: "$$BENCHMARK_TEMP_" + n + ".tmp", n a decimal number
+// from 1 without leading zeros.
+bool Is_Benchmark_Temp_File_Name(const char* name);
+// Removes from the drive's root the test files that runs of this program left behind (killed
+// before their delete pass): every regular file of this user at such a name that no other
+// process holds open. Links, other kinds of file and other users' files stay. Returns how many
+// it removed. Not timed: the run does this before the start tick.
+int Remove_Leftover_Test_Files(const Disk_Root& Root);
 
 // Writes FileCount files of FileSizeBytes bytes to the drive's root, reads them all back and
 // deletes them, then lets pending window messages through. Nothing happens when either count is

@@ -277,6 +277,12 @@ Run_Outcome Run_Benchmark(Run_Host& host) {
         settings.is_ticked(Test_Id::Disk_Speed_Large_Files))
         disk_root = settings.drive_folder.isEmpty() ? Resolve_Disk_Root(settings.drive_letter)
                                                     : Folder_Disk_Root(settings.drive_folder);
+    // A run killed during a disk test left its files for good: removed here, before the timing,
+    // unless a process holds one open.
+    Remove_Leftover_Test_Files(disk_root);
+    // The memory test's fill is chosen by timing the fills, once; not inside the test's time.
+    if (settings.is_ticked(Test_Id::Memory_Speed) && settings.array_size > 0)
+        Chosen_Fill(settings.array_size);
 
     const std::uint32_t run_start = platform::GetTickCount();
     int test_index = 0;
@@ -314,8 +320,7 @@ Run_Outcome Run_Benchmark(Run_Host& host) {
                     test_pixel_count = host.test_pixel_count(); // the last repetition's
                 host.advance_progress(++steps_done);
                 platform::process_messages();
-                // The tests that can end early (memory, disk, graphics) stop at their next array,
-                // file or step; the processor loops run to their end.
+                // Every test ends early at its next block of passes, array, file or step.
                 if (abandon_asked()) {
                     recover();
                     return Run_Outcome::Abandoned;

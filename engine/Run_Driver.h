@@ -151,8 +151,8 @@ enum class Run_Outcome {
                // the run restored
 };
 
-// One press of "Benchmark". A close or stop asked for during a test ends that test early where it
-// can (memory, disk and graphics tests) and abandons the run after it.
+// One press of "Benchmark". A close or stop asked for during a test ends that test early (at its
+// next block of passes, array, file or step) and abandons the run after it.
 Run_Outcome Run_Benchmark(Run_Host& host);
 
 } // namespace smx::engine

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <functional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,13 +37,15 @@ constexpr const char* Text_Editors[] = {
 // descriptor tables we may read are seen: those of our own user (all of them for root). Our own
 // descriptors do not count: the program keeps none of these files open between calls, and a
 // file it has open itself would not stop it from deleting or rewriting it.
-bool held_by_another_process(dev_t dev, ino_t ino) {
+// Calls `visit` with the status of every file that a process other than this one holds open,
+// until `visit` returns false.
+template <typename Visit> void for_each_file_open_elsewhere(Visit visit) {
     DIR* proc = ::opendir("/proc");
     if (!proc)
-        return false;
+        return;
     const pid_t self = ::getpid();
-    bool held = false;
-    while (!held) {
+    bool more = true;
+    while (more) {
         const dirent* entry = ::readdir(proc);
         if (!entry)
             break;
@@ -60,15 +63,22 @@ bool held_by_another_process(dev_t dev, ino_t ino) {
                 continue;
             struct stat st {};
             // The descriptor's link leads to the open file itself, even a renamed one.
-            if (::fstatat(fds_fd, fd->d_name, &st, 0) == 0 && st.st_dev == dev &&
-                st.st_ino == ino) {
-                held = true;
+            if (::fstatat(fds_fd, fd->d_name, &st, 0) == 0 && !visit(st)) {
+                more = false;
                 break;
             }
         }
         ::closedir(fds);
     }
     ::closedir(proc);
+}
+
+bool held_by_another_process(dev_t dev, ino_t ino) {
+    bool held = false;
+    for_each_file_open_elsewhere([&](const struct stat& st) {
+        held = st.st_dev == dev && st.st_ino == ino;
+        return !held;
+    });
     return held;
 }
 
@@ -158,6 +168,60 @@ bool Delete_File_If_Closed(const QString& path) {
     }
     ::unlink(name.constData());
     return ::lstat(name.constData(), &st) != 0 && errno == ENOENT;
+}
+
+int Delete_Closed_Files_In(const QString& folder,
+                           const std::function<bool(const char* name)>& matches) {
+    const QByteArray path = QFile::encodeName(folder);
+    const int dir_fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir_fd < 0)
+        return 0;
+    DIR* dir = ::fdopendir(dir_fd);
+    if (!dir) {
+        ::close(dir_fd);
+        return 0;
+    }
+    struct Candidate {
+        std::string name;
+        dev_t dev;
+        ino_t ino;
+    };
+    std::vector<Candidate> candidates;
+    const uid_t me = ::geteuid();
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!matches(entry->d_name))
+            continue;
+        struct stat st {};
+        // Links, other kinds of file and other users' files are not ours to remove.
+        if (::fstatat(dir_fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode) && st.st_uid == me)
+            candidates.push_back({entry->d_name, st.st_dev, st.st_ino});
+    }
+    int removed = 0;
+    if (!candidates.empty()) {
+        // One look at every other process's open files for all candidates (tens of thousands
+        // after a killed run), rather than one for each.
+        std::vector<std::pair<dev_t, ino_t>> open_files;
+        const dev_t dev = candidates.front().dev;
+        for_each_file_open_elsewhere([&](const struct stat& st) {
+            if (st.st_dev == dev && S_ISREG(st.st_mode))
+                open_files.emplace_back(st.st_dev, st.st_ino);
+            return true;
+        });
+        std::sort(open_files.begin(), open_files.end());
+        for (const Candidate& c : candidates) {
+            if (std::binary_search(open_files.begin(), open_files.end(), std::pair{c.dev, c.ino}))
+                continue;
+            struct stat st {};
+            // Still the file looked at, and still closed to this process's knowledge.
+            if (::fstatat(dir_fd, c.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISREG(st.st_mode) && st.st_dev == c.dev && st.st_ino == c.ino &&
+                ::unlinkat(dir_fd, c.name.c_str(), 0) == 0)
+                ++removed;
+        }
+    }
+    ::closedir(dir); // closes dir_fd too
+    return removed;
 }
 
 QString Replace_All_Text(QString text, const QString& search, const QString& replacement) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace smx::platform {
@@ -18,6 +19,13 @@ bool Set_File_Attributes(const QString& path, bool read_only, bool archive, bool
 
 // Deletes the file only when no process holds it open; true when it is gone.
 bool Delete_File_If_Closed(const QString& path);
+
+// Deletes, in `folder` itself, each regular file of this user whose name `matches` accepts and
+// that no other process holds open (as Get_File_Open_State tells, with one look at the other
+// processes for all the files). Links and anything else at such a name stay. Returns how many
+// files it deleted.
+int Delete_Closed_Files_In(const QString& folder,
+                           const std::function<bool(const char* name)>& matches);
 
 // Replaces every occurrence of `search` by `replacement`; always terminates, also when the
 // replacement contains the search text.

@@ -23,10 +23,11 @@ void restore_default_termination_signals();
 void install_termination_handler(std::function<void()> on_request);
 
 // ---- Ending long work early ----
-// Long work looks at this between its units (the memory test between arrays, the disk test
-// between files, a graphics test between steps) and ends early when it is set. The first
-// termination signal sets it from the signal handler itself, so that work which lets no event
-// through still sees it; a close of the main window asked for during a run sets it too.
+// Long work looks at this between its units (the processor loops between blocks of passes, the
+// memory test between arrays, the disk test between files, a graphics test between steps) and ends
+// early when it is set. The first termination signal sets it from the signal handler itself, so
+// that work which lets no event through still sees it; a close of the main window asked for during
+// a run sets it too.
 namespace detail {
 inline constexpr int stop_by_close = 1;
 inline constexpr int stop_by_termination = 2;

@@ -64,13 +64,10 @@ std::optional<std::uint32_t> property_item(xcb_connection_t* c, xcb_window_t win
     return *static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
 }
 
-// The frame's left and top extents, 0 when the window manager has published none.
-QPoint frame_extents_corner(xcb_connection_t* c, xcb_window_t window) {
-    const xcb_atom_t extents = existing_atom(c, "_NET_FRAME_EXTENTS");
-    if (extents == XCB_ATOM_NONE)
-        return {};
-    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        c, xcb_get_property(c, 0, window, extents, XCB_ATOM_CARDINAL, 0, 4), nullptr));
+// The frame's left and top extents, 0 when the window manager has published none: the answer
+// to a request for the window's _NET_FRAME_EXTENTS already sent.
+QPoint frame_extents_corner(xcb_connection_t* c, xcb_get_property_cookie_t request) {
+    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(c, request, nullptr));
     if (!reply || reply->type != XCB_ATOM_CARDINAL || reply->format != 32 ||
         xcb_get_property_value_length(reply.get()) < 16)
         return {};
@@ -118,11 +115,20 @@ std::optional<QPoint> frame_position(const QWindow& window) {
         return std::nullopt;
     const auto id = static_cast<xcb_window_t>(window.winId());
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-    const Reply<xcb_translate_coordinates_reply_t> corner(xcb_translate_coordinates_reply(
-        c, xcb_translate_coordinates(c, id, screen->root, 0, 0), nullptr));
+    // Both questions go out before either answer is awaited: one round trip to the server, not
+    // two (this is asked at every move of the controls test).
+    const xcb_atom_t extents = existing_atom(c, "_NET_FRAME_EXTENTS");
+    const xcb_translate_coordinates_cookie_t corner_request =
+        xcb_translate_coordinates(c, id, screen->root, 0, 0);
+    std::optional<xcb_get_property_cookie_t> extents_request;
+    if (extents != XCB_ATOM_NONE)
+        extents_request = xcb_get_property(c, 0, id, extents, XCB_ATOM_CARDINAL, 0, 4);
+    const Reply<xcb_translate_coordinates_reply_t> corner(
+        xcb_translate_coordinates_reply(c, corner_request, nullptr));
+    const QPoint frame = extents_request ? frame_extents_corner(c, *extents_request) : QPoint();
     if (!corner)
         return std::nullopt;
-    return QPoint(corner->dst_x, corner->dst_y) - frame_extents_corner(c, id);
+    return QPoint(corner->dst_x, corner->dst_y) - frame;
 #else
     return std::nullopt;
 #endif

@@ -3,6 +3,7 @@
 #include "results/Result_Number.h"
 #include "results/Results_Database.h"
 
+#include "qt_printers.h"
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -280,6 +281,47 @@ TEST_F(Batch_Run, InterruptedRunEndsAfterItsTestAndLeavesNothing) {
     EXPECT_EQ(process.exitCode(), 7);
     EXPECT_TRUE(process.readAllStandardOutput().isEmpty());
     EXPECT_EQ(left_in_home(), QStringList());
+}
+
+// A run killed during the small-files test leaves its files; the next disk test removes them
+// before it writes, except one that a live process holds open, and nothing that is not a file of
+// the test's own.
+TEST_F(Batch_Run, AKilledRunsTestFilesGoWithTheNextDiskTest) {
+    QProcess killed;
+    start(killed, {QStringLiteral("--batch"), QStringLiteral("--tests=small-files"),
+                   QStringLiteral("--small-files=100000"), QStringLiteral("--small-file-kb=1")});
+    ASSERT_TRUE(killed.waitForStarted(10000));
+    const QStringList test_files = {QStringLiteral("$$BENCHMARK_TEMP_*.tmp")};
+    const QDir home_dir(home, {}, QDir::NoSort, QDir::Files | QDir::Hidden | QDir::System);
+    for (int i = 0; i < 400 && home_dir.entryList(test_files).size() < 50; ++i)
+        killed.waitForFinished(50);
+    ::kill(static_cast<pid_t>(killed.processId()), SIGKILL);
+    ASSERT_TRUE(killed.waitForFinished(10000));
+    ASSERT_GE(home_dir.entryList(test_files).size(), 50) << "the killed run left no files";
+
+    // A name of the test's own held open here, a link at one, and names the test never writes.
+    QFile held(QDir(home).filePath(QStringLiteral("$$BENCHMARK_TEMP_999999.tmp")));
+    ASSERT_TRUE(held.open(QIODevice::WriteOnly));
+    const QString victim = dir.filePath(QStringLiteral("victim.txt"));
+    QFile v(victim);
+    ASSERT_TRUE(v.open(QIODevice::WriteOnly));
+    v.write("keep");
+    v.close();
+    ASSERT_TRUE(
+        QFile::link(victim, QDir(home).filePath(QStringLiteral("$$BENCHMARK_TEMP_7777.tmp"))));
+    for (const char* name : {"$$BENCHMARK_TEMP_0012.tmp", "$$BENCHMARK_TEMP_12.tmp.bak"}) {
+        QFile other(QDir(home).filePath(QLatin1String(name)));
+        ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    }
+
+    const Finished f = run({QStringLiteral("--batch"), QStringLiteral("--tests=small-files"),
+                            QStringLiteral("--small-files=5")});
+    EXPECT_EQ(f.code, 0) << f.err.toStdString();
+    EXPECT_EQ(left_in_home(), (QStringList{QStringLiteral("$$BENCHMARK_TEMP_0012.tmp"),
+                                           QStringLiteral("$$BENCHMARK_TEMP_12.tmp.bak"),
+                                           QStringLiteral("$$BENCHMARK_TEMP_7777.tmp"),
+                                           QStringLiteral("$$BENCHMARK_TEMP_999999.tmp")}));
+    EXPECT_EQ(QFile(victim).size(), 4);
 }
 
 QJsonObject parse_report(const Finished& f) {

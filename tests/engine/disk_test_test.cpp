@@ -299,10 +299,6 @@ TEST_P(Planted_Name_Test, WritePassRefusesIt) {
 }
 
 TEST_P(Planted_Name_Test, ReadPassRefusesWhatReplacedTheFileWritten) {
-    // A file made at once in the freed place may get the freed inode's number, which is all the
-    // read pass compares (the files of other users are not its subject).
-    if (GetParam().needs_root)
-        GTEST_SKIP() << "the inode number of the file removed may be reused";
     QByteArray buffer(4096, '\0');
     Disk_Test_Files files(Resolve_Disk_Root('t'));
     files.Write(4, buffer.constData(), buffer.size());
@@ -354,16 +350,30 @@ TEST_F(Disk_Test_Fixture, ReadAndDeletePassesKeepToTheFilesWritten) {
         ASSERT_EQ(
             ::rename(QFile::encodeName(spare).constData(), QFile::encodeName(name).constData()), 0);
     };
-    Disk_Test_Files files(Resolve_Disk_Root('t'));
-    files.Write(3, buffer.constData(), buffer.size());
-
-    // Another regular file with the same content in place of file 2 is not ours to read.
-    write_file(spare, buffer);
-    put_over(temp(2));
-    EXPECT_EQ(failure_of([&] { files.Read(buffer.data(), buffer.size()); }),
-              QStringLiteral("Cannot open file ") + temp(2));
-    EXPECT_EQ(entries(), QStringList{QStringLiteral("$$BENCHMARK_TEMP_2.tmp")});
-    ASSERT_TRUE(QFile::remove(temp(2)));
+    // A regular file with the same content in place of file 2 is not ours to read when another
+    // name holds it too, or (where the tests may give a file away) when another user owns it.
+    const QString second_name = dir.path() + QStringLiteral("/second_name");
+    std::vector<std::function<void()>> replacements = {[&] {
+        ASSERT_EQ(::link(QFile::encodeName(spare).constData(),
+                         QFile::encodeName(second_name).constData()),
+                  0);
+    }};
+    if (::geteuid() == 0)
+        replacements.push_back(
+            [&] { ASSERT_EQ(::chown(QFile::encodeName(spare).constData(), 65534, 65534), 0); });
+    for (const auto& replace : replacements) {
+        Disk_Test_Files files(Resolve_Disk_Root('t'));
+        files.Write(3, buffer.constData(), buffer.size());
+        write_file(spare, buffer);
+        replace();
+        put_over(temp(2));
+        EXPECT_EQ(failure_of([&] { files.Read(buffer.data(), buffer.size()); }),
+                  QStringLiteral("Cannot open file ") + temp(2));
+        EXPECT_EQ(entries().filter(QStringLiteral("BENCHMARK")),
+                  QStringList{QStringLiteral("$$BENCHMARK_TEMP_2.tmp")});
+        ASSERT_TRUE(QFile::remove(temp(2)));
+        QFile::remove(second_name);
+    }
 
     // The delete pass likewise removes only what it wrote.
     Disk_Test_Files again(Resolve_Disk_Root('t'));
@@ -377,6 +387,18 @@ TEST_F(Disk_Test_Fixture, ReadAndDeletePassesKeepToTheFilesWritten) {
     EXPECT_EQ(entries(), (QStringList{QStringLiteral("$$BENCHMARK_TEMP_1.tmp"),
                                       QStringLiteral("$$BENCHMARK_TEMP_3.tmp")}));
     EXPECT_EQ(read_file(temp(1)), QByteArray("someone else's"));
+}
+
+TEST(Benchmark_Temp_File_Name, OnlyTheNamesTheTestWrites) {
+    for (const char* name :
+         {"$$BENCHMARK_TEMP_1.tmp", "$$BENCHMARK_TEMP_500.tmp", "$$BENCHMARK_TEMP_2147483647.tmp"})
+        EXPECT_TRUE(Is_Benchmark_Temp_File_Name(name)) << name;
+    for (const char* name :
+         {"$$BENCHMARK_TEMP_.tmp", "$$BENCHMARK_TEMP_0.tmp", "$$BENCHMARK_TEMP_01.tmp",
+          "$$BENCHMARK_TEMP_1.tmp~", "$$BENCHMARK_TEMP_1.TMP", "$$BENCHMARK_TEMP_-1.tmp",
+          "$$BENCHMARK_TEMP_1x.tmp", "$$BENCHMARK_TEMP_12345678901.tmp", "$BENCHMARK_TEMP_1.tmp",
+          "$$$TEMP_DRIVE_CHECK.tmp", ""})
+        EXPECT_FALSE(Is_Benchmark_Temp_File_Name(name)) << name;
 }
 
 TEST_F(Disk_Test_Fixture, UncreatableRootIsCannotCreate) {
