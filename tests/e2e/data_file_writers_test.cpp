@@ -1,4 +1,5 @@
 #include "platform/Ini_File.h"
+#include "program_under_test.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -45,7 +46,7 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        ASSERT_TRUE(QFile::copy(QStringLiteral(SMX_EXECUTABLE), program));
+        ASSERT_TRUE(QFile::copy(smx::test::program_under_test(), program));
         ASSERT_TRUE(QDir().mkpath(home));
     }
 
