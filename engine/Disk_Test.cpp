@@ -91,27 +91,34 @@ void remove_if_ours(const QByteArray& path, bool known, dev_t dev, ino_t ino) {
         ::unlink(path.constData());
 }
 
-// One call for the whole buffer; the kernel may split a very large one (above about 2 GiB),
-// so a short transfer is continued and only a call that makes no progress fails.
+enum class Transfer { Done, Failed, Stopped };
+
+// One call for the whole buffer up to a stretch of 256 MiB, so that even the largest file
+// (2 GiB) ends within a fraction of a second of a stop; the kernel may split a call too, so a
+// short transfer is continued and only a call that makes no progress fails.
+constexpr std::int64_t kStretch = std::int64_t{256} << 20;
+
 template <typename Buffer, typename Call>
-bool transfer_all(int fd, Buffer* data, std::int64_t size, Call call) {
+Transfer transfer_all(int fd, Buffer* data, std::int64_t size, Call call) {
     while (size > 0) {
-        const ssize_t n = call(fd, data, static_cast<std::size_t>(size));
+        const ssize_t n = call(fd, data, static_cast<std::size_t>(std::min(size, kStretch)));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return false;
+            return Transfer::Failed;
         data += n;
         size -= n;
+        if (size > 0 && platform::stop_requested())
+            return Transfer::Stopped;
     }
-    return true;
+    return Transfer::Done;
 }
 
-bool write_all(int fd, const char* data, std::int64_t size) {
+Transfer write_all(int fd, const char* data, std::int64_t size) {
     return transfer_all(fd, data, size, ::write);
 }
 
-bool read_all(int fd, char* data, std::int64_t size) {
+Transfer read_all(int fd, char* data, std::int64_t size) {
     return transfer_all(fd, data, size, ::read);
 }
 
@@ -200,7 +207,7 @@ void Disk_Test_Files::fail(const QString& text) {
 }
 
 bool Disk_Test_Files::Write(int FileCount, const char* buffer, std::int64_t size) {
-    // Unbuffered POSIX calls: one write or read call per file, as the test intends.
+    // Unbuffered POSIX calls: one write or read call per file (per 256 MiB of a larger one).
     if (!root_.found && FileCount > 0)
         throw Test_Failure(QStringLiteral("Cannot create file ") + Path(1));
     for (int n = 1; n <= FileCount; ++n) {
@@ -216,8 +223,13 @@ bool Disk_Test_Files::Write(int FileCount, const char* buffer, std::int64_t size
         if (fd < 0)
             fail(QStringLiteral("Cannot create file ") + path);
         written_.push_back(File_Id{st.st_dev, st.st_ino, looked});
-        const bool written = write_all(fd, buffer, size) && (!sync_ || flush_to_device(fd));
+        const Transfer transfer = write_all(fd, buffer, size);
+        const bool written = transfer == Transfer::Done && (!sync_ || flush_to_device(fd));
         close_file(fd);
+        if (transfer == Transfer::Stopped) {
+            Delete();
+            return false;
+        }
         if (!written)
             fail(QStringLiteral("Unable to write to ") + path);
     }
@@ -248,9 +260,13 @@ bool Disk_Test_Files::Read(char* buffer, std::int64_t size) {
         written_[static_cast<std::size_t>(n - 1)] = File_Id{st.st_dev, st.st_ino, true};
         if (sync_)
             drop_cached_pages(fd);
-        const bool read = read_all(fd, buffer, size);
+        const Transfer transfer = read_all(fd, buffer, size);
         close_file(fd);
-        if (!read)
+        if (transfer == Transfer::Stopped) {
+            Delete();
+            return false;
+        }
+        if (transfer != Transfer::Done)
             fail(QStringLiteral("Unable to read from ") + path);
     }
     return true;

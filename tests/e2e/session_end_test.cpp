@@ -149,6 +149,13 @@ INSTANTIATE_TEST_SUITE_P(
              "Small_Files_Number_of_SpinEdit=1000000,Small_File_Size_KB_of_Each_SpinEdit=1,"
              "DriveComboBox1=c",
              700, true},
+        // Files of the largest size the window allows (2 GiB), each more than a second's
+        // writing, unless the transfer ends between stretches of a file.
+        Case{"large_files_test",
+             "Dont_Show_This_Again_CheckBox=1,Disk_Speed_Large_Files_CheckBox=1,"
+             "Large_Files_Number_of_SpinEdit=2,Large_File_Size_KB_of_Each_SpinEdit=2097151,"
+             "DriveComboBox1=c",
+             3000, true},
         // The largest loop counts the window allows: seconds of floating-point passes, and a
         // hundred repetitions of the integer loop, unless each ends between blocks of passes.
         Case{"float_test",
