@@ -64,11 +64,11 @@ DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 purge -y -qq "
 mkdir -p "$fonts"
 cp /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf "$fonts/"
 id "$user" >/dev/null 2>&1 || { useradd --no-create-home --shell /usr/sbin/nologin "$user"; made_user=1; }
-# The build folder may lie where the user cannot go: the tests and the program run from copies.
-chmod 755 "$work"
+# The build folder may lie where the user cannot go: the tests and the program run from copies
+# in a folder of the user's, where tests may make folders beside the program.
 cp "$build/tests/tests_e2e" "$build/app/speedmetrix" "$work/"
 mkdir "$work/home"
-chown "$user:" "$work/home"
+chown -R "$user:" "$work"
 e2e_as_user() {
     (cd "$work/home" && setpriv --reuid="$user" --regid="$user" --init-groups -- \
         env -i HOME="$work/home" PATH=/usr/bin:/bin LANG=C.UTF-8 \
