@@ -54,3 +54,22 @@ has_display() { [ -s "$work/display" ]; }
 own_display() {
     kill -0 "$xvfb_pid" 2>/dev/null && xwininfo -root | grep -q "geometry ${xvfb_size}+0+0"
 }
+
+# Starts openbox on the display and waits until it manages it (the script's own retry_or_fail
+# ends the check otherwise). Now and then openbox cannot open a display that has just started;
+# it is started again then.
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+start_openbox() {
+    for _ in 1 2 3; do
+        openbox --sm-disable >"$work/openbox.log" 2>&1 &
+        openbox_pid=$!
+        pids+=($openbox_pid)
+        openbox_up() { wm_running || ! kill -0 "$openbox_pid" 2>/dev/null; }
+        wait_for 20 openbox_up || true
+        wm_running && break
+        kill "$openbox_pid" 2>/dev/null || true
+        sleep 0.5
+    done
+    wm_running || { cat "$work/openbox.log"; retry_or_fail "openbox did not start"; }
+    own_display || retry_or_fail "Xvfb is gone"
+}

@@ -57,20 +57,6 @@ wait_for 10 own_display || retry_or_fail "Xvfb is not answering on $DISPLAY"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
 
-wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-start_openbox() {
-    for _ in 1 2 3; do
-        openbox --sm-disable >"$work/openbox.log" 2>&1 &
-        openbox_pid=$!
-        pids+=($openbox_pid)
-        openbox_up() { wm_running || ! kill -0 "$openbox_pid" 2>/dev/null; }
-        wait_for 20 openbox_up || true
-        wm_running && break
-        kill "$openbox_pid" 2>/dev/null || true
-        sleep 0.5
-    done
-    wm_running || { cat "$work/openbox.log"; retry_or_fail "openbox did not start"; }
-}
 start_openbox
 
 # The managed windows of a process, bottom first: "id caption" per line.

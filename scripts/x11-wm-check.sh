@@ -204,22 +204,6 @@ settings() { printf '[Speedmetrix]\nWindowState_wsMaximized=%s\nwindow_top_posn=
 # No window manager: the client area is the window.
 cycle bare-first-start "" normal "20 20 666 502" "0 20 20 666 502"
 
-wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-start_openbox() {
-    # Now and then openbox cannot open a display that has just started; it is started again then.
-    for _ in 1 2 3; do
-        openbox --sm-disable >"$work/openbox.log" 2>&1 &
-        openbox_pid=$!
-        pids+=($openbox_pid)
-        openbox_up() { wm_running || ! kill -0 "$openbox_pid" 2>/dev/null; }
-        wait_for 20 openbox_up || true
-        wm_running && break
-        kill "$openbox_pid" 2>/dev/null || true
-        sleep 0.5
-    done
-    wm_running || { cat "$work/openbox.log"; retry_or_fail "openbox did not start"; }
-    own_display || retry_or_fail "Xvfb is gone"
-}
 start_openbox
 
 window_manager=openbox
@@ -309,6 +293,20 @@ check_display() {
     [ "$wrong_size" = 0 ] || fail "$name: $wrong_size of those places have a frame other than ${size/,/x}"
 }
 
+# Records every window move and property change on the root window into DIR/xev.log, and waits
+# until xev is seen at work (a property set on the root window reaches the log). Sets
+# root_xev_pid. $1: the run's name; $2: its folder.
+start_root_xev() {
+    (stdbuf -oL xev -root -event substructure -event property >"$2/xev.log" 2>/dev/null) &
+    root_xev_pid=$!
+    pids+=($root_xev_pid)
+    xev_ready() {
+        xprop -root -f _SMX_WM_CHECK 8s -set _SMX_WM_CHECK "$1"
+        grep -q _SMX_WM_CHECK "$2/xev.log" 2>/dev/null
+    }
+    wait_for 10 xev_ready "$1" "$2" || fail "$1: xev did not start"
+}
+
 controls_caption="Graphics: Standard Windows Forms / Controls"
 caption_2d="Graphics: 2D Bitmaps and Drawings"
 # One batch run. $1: a name; $2: the tests; $3: the repetitions.
@@ -316,14 +314,8 @@ graphics_run() {
     local name=$1 tests=$2 repetitions=$3 dir="$work/$1" pid status=0 n=0 display
     mkdir -p "$dir"
     cp "$program" "$dir/speedmetrix"
-    (stdbuf -oL xev -root -event substructure -event property >"$dir/xev.log" 2>/dev/null) &
-    local xev_pid=$!
-    pids+=($xev_pid)
-    xev_ready() {
-        xprop -root -f _SMX_WM_CHECK 8s -set _SMX_WM_CHECK "$name"
-        grep -q _SMX_WM_CHECK "$dir/xev.log" 2>/dev/null
-    }
-    wait_for 10 xev_ready || fail "$name: xev did not start"
+    start_root_xev "$name" "$dir"
+    local xev_pid=$root_xev_pid
     "$dir/speedmetrix" --batch --json --tests "$tests" --repetitions "$repetitions" \
         >"$dir/out.json" 2>"$dir/err.log" &
     pid=$!
@@ -403,14 +395,8 @@ window_run() {
     local name=$1 repetitions=$2 dir="$work/$1" pid root
     mkdir -p "$dir"
     cp "$program" "$dir/speedmetrix"
-    (stdbuf -oL xev -root -event substructure -event property >"$dir/xev.log" 2>/dev/null) &
-    local xev_pid=$!
-    pids+=($xev_pid)
-    xev_ready() {
-        xprop -root -f _SMX_WM_CHECK 8s -set _SMX_WM_CHECK "$name"
-        grep -q _SMX_WM_CHECK "$dir/xev.log" 2>/dev/null
-    }
-    wait_for 10 xev_ready || fail "$name: xev did not start"
+    start_root_xev "$name" "$dir"
+    local xev_pid=$root_xev_pid
     local set="Integer_Arithmetic_CheckBox=0,Floating_Point_Arithmetic_CheckBox=0"
     set+=",Memory_Speed_CheckBox=0,Disk_Speed_Small_Files_CheckBox=0"
     set+=",Disk_Speed_Large_Files_CheckBox=0,Graphics_2D_Bitmaps_and_Drawings_CheckBox=0"
