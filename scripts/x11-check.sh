@@ -130,9 +130,12 @@ echo "moves made $steps; ConfigureNotify moves $moves over $spread_ms ms; not se
 [ "$count" = 3115 ] || fail "the test counted $count, not 3115"
 [ "$steps" -ge 132 ] || fail "the program made only $steps moves"
 [ "$missing" = 0 ] || fail "$missing moves never reached the X server"
-# Allow for the watcher itself being held up now and then on a busy machine.
-[ "$in_time" -ge $((checked * 9 / 10)) ] ||
-    fail "only $in_time of $checked moves were carried out before the next step"
+# Allow for the watcher itself being held up now and then on a busy machine. A sanitizer build
+# runs several times slower, so there the timing is reported but not judged.
+if [ "${SMX_TIMING_CHECKS:-1}" = 1 ]; then
+    [ "$in_time" -ge $((checked * 9 / 10)) ] ||
+        fail "only $in_time of $checked moves were carried out before the next step"
+fi
 
 if [ "$failures" -gt 0 ]; then
     sed -n '1,20p' "$work/probe.log"
