@@ -4,12 +4,24 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
 #include <QPointer>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <optional>
 
 namespace smx::test {
+
+QByteArray read_bytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void write_bytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
 
 Scripted_Ticks::Scripted_Ticks(std::vector<std::uint32_t> ticks) : ticks_(std::move(ticks)) {
     platform::set_tick_source([this]() -> std::uint32_t {

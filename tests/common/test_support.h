@@ -3,12 +3,18 @@
 #include "platform/Executable.h"
 #include "platform/Tick.h"
 
+#include <QByteArray>
 #include <QString>
 #include <cstdint>
 #include <functional>
 #include <vector>
 
 namespace smx::test {
+
+// A file's bytes, or "<unreadable>" where it cannot be read (never equal to what a test expects).
+QByteArray read_bytes(const QString& path);
+// Makes the file hold exactly these bytes; a file that cannot be written fails the test.
+void write_bytes(const QString& path, const QByteArray& bytes);
 
 // A tick source that returns the queued ticks in order, then keeps returning the last one.
 class Scripted_Ticks {

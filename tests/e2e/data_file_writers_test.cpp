@@ -1,5 +1,6 @@
 #include "platform/Ini_File.h"
 #include "program_under_test.h"
+#include "test_support.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,6 +17,9 @@
 // their own processes, and the window saving at its close while a loop runs. Every set that a
 // copy said it saved must be in the file afterwards. SMX_E2E_SAVES sets the saves of each loop
 // (the figures of the docs: 150).
+using smx::test::read_bytes;
+using smx::test::write_bytes;
+
 namespace {
 
 using smx::platform::Ini_Document;
@@ -23,17 +27,6 @@ using smx::platform::Ini_Document;
 int saves_per_loop() {
     const int asked = qEnvironmentVariableIntValue("SMX_E2E_SAVES");
     return asked > 0 ? asked : 40;
-}
-
-QByteArray read_bytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void write_bytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
 }
 
 class Writers : public ::testing::Test {

@@ -1,4 +1,5 @@
 #include "platform/Ini_File.h"
+#include "test_support.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,9 @@
 #include <unistd.h>
 
 using namespace smx::platform;
+
+using smx::test::read_bytes;
+using smx::test::write_bytes;
 
 namespace {
 
@@ -32,11 +36,6 @@ Ini_Key_Values small_set(int number) {
 
 QString set_name(int writer, int number) {
     return QStringLiteral("Writer %1 set %2").arg(writer).arg(number);
-}
-
-QByteArray read_bytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
 
 // One of two writers: it saves new sets, reporting the number of each through `report` once

@@ -1,4 +1,5 @@
 #include "platform/Ini_File.h"
+#include "test_support.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -19,18 +20,10 @@
 
 using namespace smx::platform;
 
+using smx::test::read_bytes;
+using smx::test::write_bytes;
+
 namespace {
-
-QByteArray read_bytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void write_bytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
 
 // The files of the folder, without the writers' lock file of Data.INI, which stays for good.
 QStringList entries(const QString& dir) {
