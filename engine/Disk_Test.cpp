@@ -6,6 +6,7 @@
 #include "platform/File_Routines.h"
 #include "platform/Termination.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <algorithm>
 #include <cerrno>
@@ -90,6 +91,8 @@ void remove_if_ours(const QByteArray& path, bool known, dev_t dev, ino_t ino) {
         (known ? same_file(st, dev, ino) : is_own_regular_file(st)))
         ::unlink(path.constData());
 }
+
+constexpr qint64 kStop_Delete_Budget_Ms = 1000;
 
 enum class Transfer { Done, Failed, Stopped };
 
@@ -273,7 +276,17 @@ bool Disk_Test_Files::Read(char* buffer, std::int64_t size) {
 }
 
 void Disk_Test_Files::Delete() {
+    // After a stop, a long run's files could take seconds to delete, more than a stop may take:
+    // the names left after a second are removed by a process of their own.
+    bool stopping = platform::stop_requested();
+    QElapsedTimer clock;
+    clock.start();
     for (int n = 1; n <= Written(); ++n) {
+        if (stopping && n % 256 == 0 && clock.elapsed() > kStop_Delete_Budget_Ms) {
+            if (platform::remove_registered_temp_files_in_background(n))
+                break;
+            stopping = false; // no process to hand them to: they are deleted here
+        }
         const File_Id id = written_[static_cast<std::size_t>(n - 1)];
         remove_if_ours(native(Path(n)), id.known, id.dev, id.ino);
     }

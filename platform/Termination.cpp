@@ -3,11 +3,14 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace smx::platform {
@@ -42,7 +45,8 @@ char* put_decimal(char* out, int n) {
 }
 
 void end_at_once(int sig) {
-    remove_registered_temp_files();
+    // Half a second here; whatever a long disk run left beyond that is removed after the end.
+    remove_registered_temp_files(500);
     // The signal's own default action, so that whoever sent it sees the program killed by it.
     struct sigaction default_action {};
     default_action.sa_handler = SIG_DFL;
@@ -154,17 +158,35 @@ void unregister_numbered_temp_files() noexcept {
     g_count.store(0);
 }
 
-void remove_registered_temp_files() noexcept {
+namespace {
+
+timespec monotonic_now() noexcept {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return now;
+}
+
+long elapsed_ms(const timespec& since) noexcept {
+    const timespec now = monotonic_now();
+    return (now.tv_sec - since.tv_sec) * 1000L + (now.tv_nsec - since.tv_nsec) / 1000000L;
+}
+
+// Files first .. count; budget_ms < 0 for no limit.
+void remove_registered_from(int first, long budget_ms) noexcept {
     const int slot = g_slot.load();
     if (slot < 0)
         return;
     const Numbered_Files& files = g_slots[slot];
     const int count = g_count.load();
     const uid_t me = ::geteuid();
+    const timespec start = monotonic_now();
     char path[sizeof files.prefix];
     const std::size_t prefix_length = std::strlen(files.prefix);
     std::memcpy(path, files.prefix, prefix_length);
-    for (int n = 1; n <= count; ++n) {
+    for (int n = first; n <= count; ++n) {
+        if (budget_ms >= 0 && (n - first) % 256 == 255 && elapsed_ms(start) > budget_ms &&
+            remove_registered_temp_files_in_background(n))
+            return;
         char* end = put_decimal(path + prefix_length, n);
         const std::size_t suffix_length = std::strlen(files.suffix);
         std::memcpy(end, files.suffix, suffix_length + 1);
@@ -172,6 +194,47 @@ void remove_registered_temp_files() noexcept {
         if (::lstat(path, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == me)
             ::unlink(path);
     }
+}
+
+} // namespace
+
+void remove_registered_temp_files(int budget_ms) noexcept {
+    remove_registered_from(1, budget_ms);
+}
+
+bool remove_registered_temp_files_in_background(int first) noexcept {
+    if (g_slot.load() < 0 || first > g_count.load())
+        return true;
+    // _Fork runs no fork handlers, so it may be called from a signal handler, and the child
+    // takes no lock another thread of the parent held. The child makes async-signal-safe calls
+    // only.
+    const pid_t child = ::_Fork();
+    if (child < 0)
+        return false;
+    if (child == 0) {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGPIPE})
+            sigaction(sig, &ignore, nullptr);
+        // Nothing of the program's stays open: a caller reading its output would wait for the
+        // cleaner, the data files' locks would stay taken, and the X server would keep its
+        // windows.
+        if (::close_range(0, ~0U, 0) != 0)
+            for (int fd = 0; fd < 65536; ++fd)
+                ::close(fd);
+        ::setsid();
+        // The grandchild is adopted by init: the program neither waits for it nor leaves a
+        // zombie behind.
+        if (::_Fork() != 0)
+            ::_exit(0);
+        remove_registered_from(first, -1);
+        ::_exit(0);
+    }
+    int status;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return true;
 }
 
 void reset_termination_state_for_tests() noexcept {

@@ -56,8 +56,14 @@ void register_numbered_temp_files(const QByteArray& prefix, const QByteArray& su
 void set_numbered_temp_file_count(int count) noexcept;
 void unregister_numbered_temp_files() noexcept;
 // Removes each registered file that is a regular file of ours; anything else at a name stays.
-// Async-signal-safe: this is what the second signal does before the program ends.
-void remove_registered_temp_files() noexcept;
+// Async-signal-safe: this is what the second signal does before the program ends. With a budget,
+// the names still left when it has passed go to remove_registered_temp_files_in_background.
+void remove_registered_temp_files(int budget_ms = -1) noexcept;
+// Removes the registered files numbered `first` up in a detached process of its own, which holds
+// none of the program's open files and outlives it, so that a stop after a long disk run ends
+// in time however many files are left. False when no process could be started.
+// Async-signal-safe.
+bool remove_registered_temp_files_in_background(int first) noexcept;
 
 // Tests only: forgets every request, as at start-up.
 void reset_termination_state_for_tests() noexcept;

@@ -9,12 +9,14 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace smx::platform;
 
@@ -88,6 +90,30 @@ TEST_F(Registered_Files, SecondSignalRemovesThemAndEndsAtOnce) {
         },
         ::testing::KilledBySignal(SIGTERM), "");
     EXPECT_EQ(left(), (QStringList{"T_3.tmp", "T_4.tmp", "T_5.tmp", "victim"}));
+}
+
+// The cleaner a stop hands a long run's files to: it starts at the number given, keeps to our own
+// regular files, and holds none of the program's files open while it works. A million missing
+// names before the last file keep it busy for a while.
+TEST_F(Registered_Files, BackgroundRemovalHoldsNothingOpenAndKeepsToOurFiles) {
+    constexpr int last = 1000000;
+    QFile far(name(last));
+    ASSERT_TRUE(far.open(QIODevice::WriteOnly));
+    far.close();
+    set_numbered_temp_file_count(last);
+    int pipe_ends[2];
+    ASSERT_EQ(::pipe(pipe_ends), 0);
+    ASSERT_TRUE(remove_registered_temp_files_in_background(2));
+    ::close(pipe_ends[1]);
+    char byte;
+    EXPECT_EQ(::read(pipe_ends[0], &byte, 1), 0); // at once, unless the cleaner holds the pipe
+    ::close(pipe_ends[0]);
+    EXPECT_TRUE(QFile::exists(name(last))) << "the cleaner had ended before the pipe was closed";
+    QElapsedTimer waited;
+    waited.start();
+    while (QFile::exists(name(last)) && waited.elapsed() < 60000)
+        QThread::msleep(20);
+    EXPECT_EQ(left(), (QStringList{"T_1.tmp", "T_3.tmp", "T_4.tmp", "victim"}));
 }
 
 // A start that is no window's gives the signals back their default actions, and a signal
