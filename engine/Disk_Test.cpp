@@ -92,8 +92,6 @@ void remove_if_ours(const QByteArray& path, bool known, dev_t dev, ino_t ino) {
         ::unlink(path.constData());
 }
 
-constexpr qint64 kStop_Delete_Budget_Ms = 1000;
-
 enum class Transfer { Done, Failed, Stopped };
 
 // One call for the whole buffer up to a stretch of 256 MiB, so that even the largest file
@@ -275,16 +273,19 @@ bool Disk_Test_Files::Read(char* buffer, std::int64_t size) {
     return true;
 }
 
-void Disk_Test_Files::Delete() {
+int Disk_Test_Files::Delete(qint64 stop_budget_ms) {
     // After a stop, a long run's files could take seconds to delete, more than a stop may take:
-    // the names left after a second are removed by a process of their own.
+    // the names left after the budget are removed by a process of their own.
     bool stopping = platform::stop_requested();
+    int handed_over = 0;
     QElapsedTimer clock;
     clock.start();
     for (int n = 1; n <= Written(); ++n) {
-        if (stopping && n % 256 == 0 && clock.elapsed() > kStop_Delete_Budget_Ms) {
-            if (platform::remove_registered_temp_files_in_background(n))
+        if (stopping && n % 256 == 0 && clock.elapsed() >= stop_budget_ms) {
+            if (platform::remove_registered_temp_files_in_background(n)) {
+                handed_over = Written() - n + 1;
                 break;
+            }
             stopping = false; // no process to hand them to: they are deleted here
         }
         const File_Id id = written_[static_cast<std::size_t>(n - 1)];
@@ -292,6 +293,7 @@ void Disk_Test_Files::Delete() {
     }
     written_.clear();
     platform::set_numbered_temp_file_count(0);
+    return handed_over;
 }
 
 bool Is_Benchmark_Temp_File_Name(const char* name) {

@@ -43,6 +43,9 @@ void Fill_Test_Buffer(char* buffer, std::int64_t size);
 // Both passes look at platform::stop_requested() before each file; when it is set they remove
 // the files written and return false. While the object lives, the files are registered for
 // removal by a second termination signal (one disk test at a time).
+// How long a stop may spend deleting a run's files before the rest go to a cleaner.
+inline constexpr qint64 kStop_Delete_Budget_Ms = 1000;
+
 class Disk_Test_Files {
 public:
     // With `sync`, each file is flushed to the device before it is closed and its pages are
@@ -64,8 +67,9 @@ public:
     bool Read(char* buffer, std::int64_t size);
     // Delete pass: removes each file read that is still the one read (a file not read yet: a
     // regular file of ours with one link); whatever else stands at a name is left alone, and a
-    // failed delete is ignored.
-    void Delete();
+    // failed delete is ignored. After a stop, the names still left when the budget has passed go
+    // to a detached cleaner (a regular file of ours); returns how many were handed over.
+    int Delete(qint64 stop_budget_ms = kStop_Delete_Budget_Ms);
 
     int Written() const { return static_cast<int>(written_.size()); }
     QString Path(int n) const;

@@ -1,5 +1,6 @@
 #include "engine/Disk_Test.h"
 #include "engine/Test_Failure.h"
+#include "platform/Termination.h"
 #include "test_support.h"
 
 #include <QDir>
@@ -387,6 +388,24 @@ TEST_F(Disk_Test_Fixture, ReadAndDeletePassesKeepToTheFilesWritten) {
     EXPECT_EQ(entries(), (QStringList{QStringLiteral("$$BENCHMARK_TEMP_1.tmp"),
                                       QStringLiteral("$$BENCHMARK_TEMP_3.tmp")}));
     EXPECT_EQ(read_file(temp(1)), QByteArray("someone else's"));
+}
+
+// A stop spends its budget deleting and hands the names left, from a whole block of them on, to
+// a cleaner that removes them after it returns; without a stop every file goes at once.
+TEST_F(Disk_Test_Fixture, AStopHandsTheFilesLeftAfterItsBudgetToACleaner) {
+    const char byte = 'A';
+    for (const bool stop : {false, true}) {
+        Disk_Test_Files files(Resolve_Disk_Root('t'));
+        ASSERT_TRUE(files.Write(1000, &byte, 1));
+        if (stop)
+            platform::request_stop();
+        EXPECT_EQ(files.Delete(0), stop ? 1000 - 255 : 0) << stop;
+        platform::clear_stop_request();
+        EXPECT_FALSE(QFile::exists(temp(255))) << stop;
+        for (int waited = 0; !entries().isEmpty() && waited < 30000; waited += 20)
+            ::usleep(20000);
+        EXPECT_TRUE(entries().isEmpty()) << stop;
+    }
 }
 
 TEST(Benchmark_Temp_File_Name, OnlyTheNamesTheTestWrites) {
