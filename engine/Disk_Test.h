@@ -31,6 +31,9 @@ QString Drive_Check_File_Path(char DriveLetter);
 // The file content: byte k is 'A' + (k mod 26). Built by doubling copies of one alphabet.
 void Fill_Test_Buffer(char* buffer, std::int64_t size);
 
+// How long a stop may spend deleting a run's files before the rest go to a cleaner.
+inline constexpr qint64 kStop_Delete_Budget_Ms = 1000;
+
 // The temporary files of one disk test. The drive's root may be a folder that other users can
 // write (such as /tmp), so nothing found at one of the fixed names is trusted: a symbolic link
 // is never followed, a FIFO, socket, device or directory is never opened for transfer nor
@@ -43,9 +46,6 @@ void Fill_Test_Buffer(char* buffer, std::int64_t size);
 // Both passes look at platform::stop_requested() before each file; when it is set they remove
 // the files written and return false. While the object lives, the files are registered for
 // removal by a second termination signal (one disk test at a time).
-// How long a stop may spend deleting a run's files before the rest go to a cleaner.
-inline constexpr qint64 kStop_Delete_Budget_Ms = 1000;
-
 class Disk_Test_Files {
 public:
     // With `sync`, each file is flushed to the device before it is closed and its pages are
