@@ -164,7 +164,7 @@ INSTANTIATE_TEST_SUITE_P(
         // removes the rest after the end.
         Case{"long_small_files_test",
              "Dont_Show_This_Again_CheckBox=1,Disk_Speed_Small_Files_CheckBox=1,"
-             "Small_Files_Number_of_SpinEdit=3000000,Small_File_Size_KB_of_Each_SpinEdit=1,"
+             "Small_Files_Number_of_SpinEdit=1000000,Small_File_Size_KB_of_Each_SpinEdit=1,"
              "DriveComboBox1=c",
              6000, true},
         // Files of the largest size the window allows (2 GiB), each more than a second's
