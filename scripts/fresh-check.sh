@@ -65,14 +65,16 @@ mkdir -p "$fonts"
 cp /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf "$fonts/"
 id "$user" >/dev/null 2>&1 || { useradd --no-create-home --shell /usr/sbin/nologin "$user"; made_user=1; }
 # The build folder may lie where the user cannot go: the tests and the program run from copies
-# in a folder of the user's, where tests may make folders beside the program.
-cp "$build/tests/tests_e2e" "$build/app/speedmetrix" "$work/"
+# in a folder of the user's, where tests may make folders beside the program; so does the
+# library some tests preload into the program.
+cp "$build/tests/tests_e2e" "$build/app/speedmetrix" "$build/tests/libsmx_refuse_commit.so" "$work/"
 mkdir "$work/home"
 chown -R "$user:" "$work"
 e2e_as_user() {
     (cd "$work/home" && setpriv --reuid="$user" --regid="$user" --init-groups -- \
         env -i HOME="$work/home" PATH=/usr/bin:/bin LANG=C.UTF-8 \
-        SPEEDMETRIX_TEST_PROGRAM="$work/speedmetrix" timeout 900 "$work/tests_e2e" --gtest_brief=1) \
+        SPEEDMETRIX_TEST_PROGRAM="$work/speedmetrix" \
+        SPEEDMETRIX_TEST_PRELOAD="$work/libsmx_refuse_commit.so" timeout 900 "$work/tests_e2e" --gtest_brief=1) \
         >"$work/e2e.log" 2>&1 || { tail -n 60 "$work/e2e.log" >&2; return 1; }
     tail -n 3 "$work/e2e.log"
 }

@@ -10,4 +10,11 @@ inline QString program_under_test() {
     return chosen.isEmpty() ? QStringLiteral(SMX_EXECUTABLE) : chosen;
 }
 
+// The library that makes the program's renames onto a "refuse-commit" name fail, to preload;
+// SPEEDMETRIX_TEST_PRELOAD names another copy, as SPEEDMETRIX_TEST_PROGRAM does.
+inline QString refuse_commit_library() {
+    const QString chosen = qEnvironmentVariable("SPEEDMETRIX_TEST_PRELOAD");
+    return chosen.isEmpty() ? QStringLiteral(SMX_REFUSE_COMMIT_LIBRARY) : chosen;
+}
+
 } // namespace smx::test
