@@ -165,11 +165,13 @@ protected:
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(entry_at(special_path()), before);
         // The settings file is still written at the close.
-        if (GetParam().which != Which::Settings)
+        if (GetParam().which != Which::Settings) {
             EXPECT_TRUE(QFileInfo(settings_path()).isFile());
+        }
         // The shortcut goes to the default desktop folder.
-        if (GetParam().which == Which::User_Dirs)
+        if (GetParam().which == Which::User_Dirs) {
             EXPECT_TRUE(QFileInfo(home + QStringLiteral("/Desktop/speedmetrix.desktop")).isFile());
+        }
     }
 };
 
