@@ -155,16 +155,22 @@ dialog_case on-top-auto-run 0 1 Auto_Run_at_Windows_Startup_Option "Windows PC S
 rm -f "$XDG_CONFIG_HOME"/autostart/*.desktop
 
 # --- Stored sizes that cannot be shown -----------------------------------------------------
-size_case() {
-    local name=$1 width=$2 height=$3 main w h stored
-    start "$name" "$(settings 0 100 100 "$width" "$height" 0)"
+# Starts a copy with these settings ($1 name, $2 settings, $3 what they store) and waits until
+# its main window is on screen, in the caller's $main; when none shows, says so, stops the copy
+# and returns 1.
+start_main() {
+    start "$1" "$2"
     find_main() { main=$(main_of "$pid"); [ -n "$main" ] && viewable "$main"; }
     if ! wait_for 10 find_main; then
-        fail "$name: stored $width x $height: no window on screen"
-        stop "$name"
-        return
+        fail "$1: stored $3: no window on screen"
+        stop "$1"
+        return 1
     fi
     sleep 0.3
+}
+size_case() {
+    local name=$1 width=$2 height=$3 main w h stored
+    start_main "$name" "$(settings 0 100 100 "$width" "$height" 0)" "$width x $height" || return
     read -r w h < <(size_of "$main")
     shot "$name"
     stop "$name"
@@ -199,14 +205,8 @@ inside_workarea() { # $1 left $2 top $3 width $4 height
 }
 large_case() {
     local name=$1 left=$2 top=$3 width=$4 height=$5 main x y w h l=0 r=0 t=0 b=0 extents written
-    start "$name" "$(settings 0 "$top" "$left" "$width" "$height" 0)"
-    find_main() { main=$(main_of "$pid"); [ -n "$main" ] && viewable "$main"; }
-    if ! wait_for 10 find_main; then
-        fail "$name: stored $left $top $width x $height: no window on screen"
-        stop "$name"
-        return
-    fi
-    sleep 0.3
+    start_main "$name" "$(settings 0 "$top" "$left" "$width" "$height" 0)" \
+        "$left $top $width x $height" || return
     read -r x y w h < <(corner_and_size_of "$main")
     extents=$(xprop -id "$main" _NET_FRAME_EXTENTS | sed -n 's/.* = //p' | tr -d ',')
     [ -n "$extents" ] && read -r l r t b <<<"$extents"

@@ -13,7 +13,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QMimeData>
@@ -23,7 +22,6 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
@@ -204,10 +202,7 @@ TEST_F(Export_Commands, ViewEditOpensTheResultsDatabaseInTheEditorEvenWhenMissin
     form->View_Edit_Results_Data_Option->trigger();
     qputenv("PATH", saved_path);
 
-    QElapsedTimer waited;
-    waited.start();
-    while (!QFile::exists(record) && waited.elapsed() < 5000)
-        QThread::msleep(20);
+    smx::test::wait_for_file(record);
     QFile argv(record);
     ASSERT_TRUE(argv.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(argv.readAll()),
@@ -234,10 +229,7 @@ TEST_F(Export_Commands, ViewEditOpensTheUsersDatabaseForACopyInAFolderTheUserCan
     qputenv("PATH", saved_path);
     smx::platform::set_executable_dir_writable_override(std::nullopt);
 
-    QElapsedTimer waited;
-    waited.start();
-    while (!QFile::exists(record) && waited.elapsed() < 5000)
-        QThread::msleep(20);
+    smx::test::wait_for_file(record);
     QFile argv(record);
     ASSERT_TRUE(argv.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(argv.readAll()),

@@ -4,11 +4,15 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPointer>
+#include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace smx::test {
 
@@ -21,6 +25,34 @@ void write_bytes(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(bytes);
+}
+
+void wait_for_file(const QString& path, int limit_ms) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!QFile::exists(path) && waited.elapsed() < limit_ms)
+        QThread::msleep(20);
+}
+
+void make_special_file(const QString& path, Special_File kind) {
+    const QByteArray p = QFile::encodeName(path);
+    switch (kind) {
+    case Special_File::Fifo:
+        ASSERT_EQ(::mkfifo(p.constData(), 0600), 0);
+        break;
+    case Special_File::Dev_Zero_Link:
+        ASSERT_EQ(::symlink("/dev/zero", p.constData()), 0);
+        break;
+    case Special_File::Dev_Urandom_Link:
+        ASSERT_EQ(::symlink("/dev/urandom", p.constData()), 0);
+        break;
+    case Special_File::Dangling_Link:
+        ASSERT_EQ(::symlink((p + ".target").constData(), p.constData()), 0);
+        break;
+    case Special_File::Directory:
+        ASSERT_EQ(::mkdir(p.constData(), 0700), 0);
+        break;
+    }
 }
 
 Scripted_Ticks::Scripted_Ticks(std::vector<std::uint32_t> ticks) : ticks_(std::move(ticks)) {

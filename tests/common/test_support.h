@@ -16,6 +16,15 @@ QByteArray read_bytes(const QString& path);
 // Makes the file hold exactly these bytes; a file that cannot be written fails the test.
 void write_bytes(const QString& path, const QByteArray& bytes);
 
+// Waits until a file exists, at most `limit_ms`: what a program started in the background writes.
+void wait_for_file(const QString& path, int limit_ms = 5000);
+
+// What can stand at a file's path instead of a regular file. A dangling link points at the path
+// + ".target", which a writer that followed it would create.
+enum class Special_File { Fifo, Dev_Zero_Link, Dev_Urandom_Link, Dangling_Link, Directory };
+// Makes one at `path`; one that cannot be made fails the test.
+void make_special_file(const QString& path, Special_File kind);
+
 // A tick source that returns the queued ticks in order, then keeps returning the last one.
 class Scripted_Ticks {
 public:

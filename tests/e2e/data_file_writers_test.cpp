@@ -39,7 +39,7 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        ASSERT_TRUE(QFile::copy(smx::test::program_under_test(), program));
+        ASSERT_TRUE(smx::test::copy_program_under_test(program));
         ASSERT_TRUE(QDir().mkpath(home));
     }
 
@@ -99,14 +99,7 @@ protected:
         window.start(program, {});
         if (!window.waitForStarted(10000))
             return false;
-        QByteArray out;
-        QElapsedTimer clock;
-        clock.start();
-        while (!out.contains("clicked") && clock.elapsed() < 20000 &&
-               window.state() == QProcess::Running) {
-            window.waitForReadyRead(200);
-            out += window.readAllStandardOutput();
-        }
+        smx::test::wait_for_output(window, "clicked");
         QThread::msleep(1000);
         ::kill(static_cast<pid_t>(window.processId()), SIGTERM);
         return window.waitForFinished(15000) && window.exitStatus() == QProcess::NormalExit &&

@@ -41,7 +41,7 @@ TEST(Disk_Sync, FilesReachTheDeviceAndAreReadBackFromIt) {
     if (fs.f_type == TMPFS_MAGIC || fs.f_type == RAMFS_MAGIC || !io_counters().count("read_bytes"))
         GTEST_SKIP() << "no device to reach, or no I/O counters";
     const QString program = dir.filePath(QStringLiteral("speedmetrix"));
-    ASSERT_TRUE(QFile::copy(smx::test::program_under_test(), program));
+    ASSERT_TRUE(smx::test::copy_program_under_test(program));
     ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("home"))));
 
     constexpr qint64 total = 4 * 4096 * 1024; // four files of 4096 KB

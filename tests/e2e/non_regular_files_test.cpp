@@ -98,7 +98,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         program = dir.filePath(QStringLiteral("speedmetrix"));
-        ASSERT_TRUE(QFile::copy(smx::test::program_under_test(), program));
+        ASSERT_TRUE(smx::test::copy_program_under_test(program));
         home = dir.filePath(QStringLiteral("home"));
         ASSERT_TRUE(QDir().mkpath(home + QStringLiteral("/.config/autostart")));
         const QByteArray p = QFile::encodeName(special_path());
@@ -222,7 +222,7 @@ INSTANTIATE_TEST_SUITE_P(Each, Special_Outside_Files, ::testing::ValuesIn(kOutsi
 TEST(Unreadable_Database, CompareSaysTheFileCannotBeReadNotThatTheSetIsMissing) {
     QTemporaryDir dir;
     const QString program = dir.filePath(QStringLiteral("speedmetrix"));
-    ASSERT_TRUE(QFile::copy(smx::test::program_under_test(), program));
+    ASSERT_TRUE(smx::test::copy_program_under_test(program));
     const QString db = dir.filePath(QStringLiteral("Speedmetrix_DB.INI"));
     QFile f(db);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));

@@ -27,8 +27,7 @@ struct Installed_Program {
     QString path;
     Installed_Program() {
         path = dir.filePath(QStringLiteral("speedmetrix"));
-        QFile::copy(smx::test::program_under_test(), path);
-        QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
+        smx::test::copy_program_under_test(path);
     }
 };
 
@@ -85,7 +84,7 @@ struct Start_Slot {
 
     Start_Slot() {
         exe = dir.filePath(QStringLiteral("speedmetrix"));
-        QFile::copy(smx::test::program_under_test(), exe);
+        smx::test::copy_program_under_test(exe);
         QDir(dir.path()).mkdir(QStringLiteral("home"));
     }
     QString file(const QString& name) const { return dir.filePath(name); }

@@ -37,8 +37,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         program = dir.filePath(QStringLiteral("speedmetrix"));
-        ASSERT_TRUE(QFile::copy(smx::test::program_under_test(), program));
-        QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner);
+        ASSERT_TRUE(smx::test::copy_program_under_test(program));
         ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("home"))));
     }
 

@@ -22,7 +22,7 @@ public:
     Installed_Copy() {
         EXPECT_TRUE(dir.isValid());
         EXPECT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("home")));
-        EXPECT_TRUE(QFile::copy(smx::test::program_under_test(), exe()));
+        EXPECT_TRUE(smx::test::copy_program_under_test(exe()));
     }
     QString exe() const { return dir.filePath(QStringLiteral("speedmetrix")); }
     QString settings_path() const { return dir.filePath(QStringLiteral("Speedmetrix.ini")); }
@@ -64,16 +64,8 @@ public:
         process.start(exe(), {});
         if (!process.waitForStarted(10000))
             return false;
-        if (!click.isEmpty()) {
-            QByteArray out;
-            QElapsedTimer clock;
-            clock.start();
-            while (!out.contains("clicked") && clock.elapsed() < 20000 &&
-                   process.state() == QProcess::Running) {
-                process.waitForReadyRead(200);
-                out += process.readAllStandardOutput();
-            }
-        }
+        if (!click.isEmpty())
+            smx::test::wait_for_output(process, "clicked");
         QThread::msleep(1500);
         if (process.state() != QProcess::Running) {
             ADD_FAILURE() << process.readAllStandardError().toStdString();

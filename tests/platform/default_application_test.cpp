@@ -4,12 +4,11 @@
 #include "platform/Message_Boxes.h"
 #include "qt_printers.h"
 #include "temporary_home.h"
+#include "test_support.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QThread>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -157,10 +156,7 @@ TEST_F(Default_Application, TheViewerStartsTheDefaultWhenNoKnownEditorIsThere) {
     Scripted_Responder responder;
     const QString awkward = S("/tmp/dir with blanks/\"quoted\" $HOME; *.INI");
     View_File_With_Notepad(awkward);
-    QElapsedTimer waited;
-    waited.start();
-    while (!QFile::exists(record) && waited.elapsed() < 5000)
-        QThread::msleep(20);
+    smx::test::wait_for_file(record);
     QFile argv(record);
     ASSERT_TRUE(argv.open(QIODevice::ReadOnly));
     EXPECT_EQ(argv.readAll(), QByteArray("--new-window\0", 13) + awkward.toUtf8() + '\0');
@@ -200,10 +196,7 @@ TEST_F(Default_Application, AChosenDefaultComesBeforeAKnownEditor) {
         write(row.list, QByteArray("[") + row.group + "]\ntext/plain=a.desktop\n");
         QFile::remove(record);
         View_File_With_Notepad(QString::fromLatin1(file));
-        QElapsedTimer waited;
-        waited.start();
-        while (!QFile::exists(record) && waited.elapsed() < 5000)
-            QThread::msleep(20);
+        smx::test::wait_for_file(record);
         QFile argv(record);
         ASSERT_TRUE(argv.open(QIODevice::ReadOnly));
         EXPECT_EQ(argv.readAll(),

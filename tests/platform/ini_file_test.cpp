@@ -381,30 +381,8 @@ TEST(Ini_Document, ExactErasesTakeOnlyTheChosenSections) {
     EXPECT_FALSE(doc.append_section(S("x"), {{S("k"), S("two\nlines")}}));
 }
 
-namespace {
-
 // What can stand at a data file's path instead of a regular file.
-enum class Special { Fifo, Dev_Zero_Link, Directory, Dangling_Link };
-
-void make_special(const QString& path, Special kind) {
-    const QByteArray p = QFile::encodeName(path);
-    switch (kind) {
-    case Special::Fifo:
-        ASSERT_EQ(::mkfifo(p.constData(), 0666), 0);
-        break;
-    case Special::Dev_Zero_Link:
-        ASSERT_EQ(::symlink("/dev/zero", p.constData()), 0);
-        break;
-    case Special::Directory:
-        ASSERT_EQ(::mkdir(p.constData(), 0755), 0);
-        break;
-    case Special::Dangling_Link:
-        ASSERT_EQ(::symlink("nowhere/at/all", p.constData()), 0);
-        break;
-    }
-}
-
-} // namespace
+using Special = smx::test::Special_File;
 
 // None of these may block, read without end, or be replaced; each is refused at once.
 TEST_F(Ini_Files, OnlyRegularFilesAreReadOrReplaced) {
@@ -412,7 +390,7 @@ TEST_F(Ini_Files, OnlyRegularFilesAreReadOrReplaced) {
          {Special::Fifo, Special::Dev_Zero_Link, Special::Directory, Special::Dangling_Link}) {
         SCOPED_TRACE(static_cast<int>(kind));
         const QString at = dir.filePath(QStringLiteral("special-%1.ini").arg(int(kind)));
-        make_special(at, kind);
+        smx::test::make_special_file(at, kind);
         struct stat before {};
         ASSERT_EQ(::lstat(QFile::encodeName(at).constData(), &before), 0);
 
@@ -705,7 +683,7 @@ TEST_F(Ini_Files, ALockFileThatIsNoRegularFileRefusesTheWrite) {
     const QByteArray lock = QFile::encodeName(Ini_Lock_File_Path(path));
     for (const Special kind : {Special::Fifo, Special::Dev_Zero_Link, Special::Directory}) {
         SCOPED_TRACE(static_cast<int>(kind));
-        make_special(QFile::decodeName(lock), kind);
+        smx::test::make_special_file(QFile::decodeName(lock), kind);
         EXPECT_FALSE(Ini_Write_String(path, S("s"), S("k"), S("2")));
         EXPECT_EQ(read_bytes(path), QByteArray("[s]\nk=1\n"));
         if (kind == Special::Directory)

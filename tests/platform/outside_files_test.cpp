@@ -7,6 +7,7 @@
 #include "platform/Xdg_Dirs.h"
 #include "qt_printers.h"
 #include "temporary_home.h"
+#include "test_support.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,6 +19,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <future>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,51 +31,35 @@ namespace {
 using namespace smx::platform;
 using smx::test::Temporary_Home;
 
-enum class Hostile { Fifo, Dev_Zero_Link, Dev_Urandom_Link, Dangling_Link, Directory, Huge_File };
+using smx::test::Special_File;
 
+// Something other than a plain text file; none for a huge regular file.
 struct Hostile_Case {
-    Hostile kind;
+    std::optional<Special_File> special;
     const char* label;
 };
 
 const Hostile_Case kHostile[] = {
-    {Hostile::Fifo, "fifo"},
-    {Hostile::Dev_Zero_Link, "link to /dev/zero"},
-    {Hostile::Dev_Urandom_Link, "link to /dev/urandom"},
-    {Hostile::Dangling_Link, "dangling link"},
-    {Hostile::Directory, "directory"},
-    {Hostile::Huge_File, "huge file"},
+    {Special_File::Fifo, "fifo"},
+    {Special_File::Dev_Zero_Link, "link to /dev/zero"},
+    {Special_File::Dev_Urandom_Link, "link to /dev/urandom"},
+    {Special_File::Dangling_Link, "dangling link"},
+    {Special_File::Directory, "directory"},
+    {std::nullopt, "huge file"},
 };
 
 // Plants the thing at `path`. A huge file begins with `text`, which a reader that ignored the
 // cap would find; a dangling link points at `path` + ".target".
-void plant(Hostile kind, const QString& path, const QByteArray& text) {
-    const QByteArray p = QFile::encodeName(path);
+void plant(const Hostile_Case& kind, const QString& path, const QByteArray& text) {
     ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
-    switch (kind) {
-    case Hostile::Fifo:
-        ASSERT_EQ(::mkfifo(p.constData(), 0600), 0);
-        break;
-    case Hostile::Dev_Zero_Link:
-        ASSERT_EQ(::symlink("/dev/zero", p.constData()), 0);
-        break;
-    case Hostile::Dev_Urandom_Link:
-        ASSERT_EQ(::symlink("/dev/urandom", p.constData()), 0);
-        break;
-    case Hostile::Dangling_Link:
-        ASSERT_EQ(::symlink((p + ".target").constData(), p.constData()), 0);
-        break;
-    case Hostile::Directory:
-        ASSERT_EQ(::mkdir(p.constData(), 0700), 0);
-        break;
-    case Hostile::Huge_File: {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        ASSERT_EQ(f.write(text), text.size());
-        ASSERT_TRUE(f.resize(Outside_Text_Max_Size + 1)); // sparse: costs no disk
-        break;
+    if (kind.special) {
+        smx::test::make_special_file(path, *kind.special);
+        return;
     }
-    }
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(text), text.size());
+    ASSERT_TRUE(f.resize(Outside_Text_Max_Size + 1)); // sparse: costs no disk
 }
 
 struct Entry {
@@ -115,7 +101,7 @@ protected:
 };
 
 TEST_P(Outside_Files, EveryReaderTakesItsQuietDefaultAtOnce) {
-    const Hostile kind = GetParam().kind;
+    const Hostile_Case& kind = GetParam();
     // The MIME lists of the user only; the system's are out of the way.
     qputenv("XDG_CONFIG_DIRS", QFile::encodeName(home.scratch() + QStringLiteral("/none")));
     qputenv("XDG_DATA_DIRS", QFile::encodeName(home.scratch() + QStringLiteral("/none")));
@@ -162,8 +148,8 @@ TEST_P(Outside_Files, EveryReaderTakesItsQuietDefaultAtOnce) {
 // The autostart entry and a shortcut are refused where a data file would be refused: anything
 // but a regular file, or a link leading nowhere. A huge regular file is simply replaced.
 TEST_P(Outside_Files, EveryWriterRefusesWhatIsNoRegularFile) {
-    const Hostile kind = GetParam().kind;
-    const bool replaced = kind == Hostile::Huge_File;
+    const Hostile_Case& kind = GetParam();
+    const bool replaced = !kind.special;
     const QString shortcut = home.home() + QStringLiteral("/Desktop/speedmetrix.desktop");
     struct Writer {
         const char* name;
